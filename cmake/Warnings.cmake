@@ -1,0 +1,9 @@
+# Common warning flags for every target of the project.
+function(vantrel_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                                           -Wno-sign-conversion -Wnon-virtual-dtor)
+  if(VANTREL_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+endfunction()

@@ -1,0 +1,15 @@
+#pragma once
+// The Excludes list: logger files that a backup downloads but does not keep, named in
+// section "Excludes" of "Vantrel.ini" in the current directory.
+
+#include <filesystem>
+#include <string_view>
+
+namespace vantrel {
+
+// True when the Excludes list of "Vantrel.ini" in the current directory names the file.
+bool IsExcluded(std::string_view loggerFileName);
+// The same rules for a given initialisation file.
+bool IsExcluded(std::string_view loggerFileName, const std::filesystem::path& iniFile);
+
+}  // namespace vantrel

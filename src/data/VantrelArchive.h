@@ -1,0 +1,86 @@
+#pragma once
+// One backup in memory: the profile records, the backup time, the reading period, the
+// device configuration, both soil tables and the other logger files.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "DateTime.h"
+#include "ProfileNode.h"
+
+namespace vantrel {
+
+// Raised while a backup file is read: the file ended early, named an unknown class or
+// referred to an object that does not exist.
+class ArchiveError : public std::runtime_error {
+public:
+    enum class Kind { EndOfFile, BadClass, BadIndex };
+    ArchiveError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+class CVantrelArchive {
+public:
+    CVantrelArchive() = default;
+
+    // Appends a record built from the three texts; returns its index.
+    int AddProfile(std::string_view numberText, std::string dataText, std::string configText);
+    // Scans every record and sets m_dtFrom / m_dtTo; returns true.
+    bool ScanProfiles();
+
+    // Accessors; an index outside 0 .. count-1 throws std::out_of_range.
+    int GetProfileCount() const;
+    std::int32_t GetProfileNo(int i) const;
+    std::int32_t GetReadingCount(int i) const;
+    DateTimeValue GetFirstDate(int i) const;
+    DateTimeValue GetLastDate(int i) const;
+    std::int32_t GetProfileFiles(int i, std::string& data, std::string& config) const;
+    const CProfileNode& GetProfile(int i) const;
+
+    bool HasData(int i) const;
+    int GetSensorCount(int i) const;
+    int GetDepthStep(int i) const;
+    int GetFirstDepth(int i) const;
+    int GetLastDepth(int i) const;
+
+    // Texts of the export.
+    std::string GetUnitsText(int i) const;
+    std::string GetDepthHeader(int i) const;
+    void GetCalibration(int i, int sensor, std::string& a, std::string& b, std::string& c) const;
+    // One reading line ending in "\n"; scaled frequencies when `scaled`, else calibrated values.
+    std::string FormatReading(int i, int reading, bool scaled) const;
+    // Appends the reading lines of every reading of profile i (the export's readings block).
+    void AppendReadingLines(int i, bool scaled, std::string& out) const;
+
+    // The exact byte stream of a backup file, and its reverse. Load throws ArchiveError.
+    std::vector<std::uint8_t> Store() const;
+    static CVantrelArchive Load(std::span<const std::uint8_t> bytes);
+
+    // Whole-file helpers. LoadFromFile throws std::system_error when the file cannot be
+    // read and ArchiveError when its contents are bad. SaveToFile writes to a temporary
+    // file in the same folder, flushes it and renames it over `path`; it throws
+    // std::system_error and leaves nothing behind when that fails.
+    static CVantrelArchive LoadFromFile(const std::filesystem::path& path);
+    void SaveToFile(const std::filesystem::path& path) const;
+
+    DateTimeValue m_dtBackup;
+    DateTimeValue m_dtReserved;
+    std::vector<CProfileNode> m_profiles;
+    DateTimeValue m_dtFrom;
+    DateTimeValue m_dtTo;
+    std::string m_strDeviceConfig;
+    std::string m_strUserSoil;
+    std::string m_strOrtvelSoil;
+    std::vector<std::string> m_astrOtherNames;
+    std::vector<std::string> m_astrOtherFiles;
+};
+
+}  // namespace vantrel
