@@ -1,0 +1,80 @@
+#pragma once
+// One serial port on POSIX termios, with a monitor thread that posts one WM_SERIAL_RXCHAR
+// per received byte to its owner and performs the writes handed to it by SendText.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "link/PortOpenError.h"
+#include "link/SerialPort.h"
+
+namespace vantrel {
+
+class CSerialPort final : public ISerialPort {
+public:
+    CSerialPort(INotificationQueue& queue, IPrompt& prompt, IDiagnosticLog* log = nullptr);
+    ~CSerialPort() override;  // ends the monitor thread, then closes everything
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Opens `devicePath` exclusively, raw, at `baudRate` (9600, 19200 or 38400) with the
+    // parity letter ('N', 'E', 'O'), data bits (7, 8) and stop bits (1, 2) given, RTS held
+    // high, both directions purged. Tries `OpenTries()` times, `RetryDelay()` apart (also
+    // after the last try). False when the device could not be opened; see LastOpenFailure().
+    // A configuration call that fails afterwards is reported and the port stays open.
+    bool OpenPort(INotificationTarget* owner, const std::string& devicePath,
+                  std::uint32_t portNumber, int baudRate, char parity, int dataBits, int stopBits,
+                  std::size_t writeBufferSize);
+
+    // Starts the monitor thread; true when it runs.
+    bool StartMonitor();
+
+    // Hands `text` to the monitor thread, which purges the port and writes the text and a
+    // NUL. "Null Handle Detected" (prompt) when the port is not open.
+    void SendText(std::string_view text) override;
+    bool IsOpen() const override;
+
+    const PortOpenFailure& LastOpenFailure() const { return lastFailure_; }
+
+    // Shows "WARNING:  <what> Failed with the following error: ..." (caption "Application
+    // Error") on the thread that pumps the queue, whichever thread calls it.
+    void ReportPortError(std::string_view what, int systemError);
+
+    // The open retry policy: 10 tries, 200 ms apart, unless changed.
+    void SetOpenRetry(int tries, std::chrono::milliseconds delay);
+    int OpenTries() const { return openTries_; }
+    std::chrono::milliseconds RetryDelay() const { return retryDelay_; }
+
+private:
+    bool TryOpenOnce(const std::string& devicePath);
+    void Configure(int baudRate, char parity, int dataBits, int stopBits);
+    void MonitorThread();
+    bool ReceiveAvailable();
+    void WritePending();
+    void Wake();
+
+    INotificationQueue& queue_;
+    IPrompt& prompt_;
+    IDiagnosticLog* log_;
+    INotificationTarget* owner_ = nullptr;
+    std::uint32_t portNumber_ = 0;
+    std::size_t writeBufferSize_ = 0;
+    int openTries_ = 10;
+    std::chrono::milliseconds retryDelay_{200};
+    PortOpenFailure lastFailure_;
+
+    mutable std::mutex portLock_;  // guards fd_ use and the pending write
+    int fd_ = -1;
+    int wakeFd_ = -1;  // eventfd: a write is pending or the thread must end
+    std::string pendingWrite_;
+    bool writePending_ = false;
+    std::atomic<bool> shutdown_{false};
+    std::thread monitor_;
+};
+
+}  // namespace vantrel

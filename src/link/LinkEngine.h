@@ -1,0 +1,164 @@
+#pragma once
+// The communications engine: it owns the serial port, the reply assembly, the transport and
+// the logger's file-system requests. It runs on one thread (the GUI's, or the CLI's main
+// thread): the port's monitor thread reaches it only through posted notifications, which
+// the transport's wait pumps. Pages, the CLI and the operations call it directly.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/LineTrace.h"
+#include "link/PortOpenError.h"
+#include "link/ReplyAssembler.h"
+#include "link/ReplyParser.h"
+#include "link/SerialPort.h"
+#include "platform/Clock.h"
+#include "platform/DiagnosticLog.h"
+#include "platform/NotificationQueue.h"
+#include "platform/Prompt.h"
+
+namespace vantrel {
+
+struct LinkServices {
+    INotificationQueue& queue;
+    IClock& clock;
+    IPrompt& prompt;
+    IDiagnosticLog& log;
+};
+
+// Where and how fast to talk to the logger (the "Port" and "Baud Rate" settings).
+struct LinkSettings {
+    std::string port;  // "ttyUSB0", "/dev/ttyUSB0", a simulator's link path
+    int baudRate = 9600;
+};
+
+// 9600, 19200, 38400 for the "Baud Rate" indexes 0, 1, 2; nothing for any other index.
+std::optional<int> BaudRateFromIndex(int index);
+
+class CLinkEngine final : public INotificationTarget {
+public:
+    static constexpr int kAttempts = 3;
+    static constexpr std::int64_t kTimeOutSeconds = 2;        // "more than 2 whole seconds"
+    static constexpr std::int64_t kHoldOffLimitSeconds = 60;  // total wait after a hold-off
+    static constexpr std::uint32_t kRateTimerId = 100;
+
+    explicit CLinkEngine(LinkServices services,
+                         SerialPortFactory portFactory = DefaultSerialPortFactory());
+    ~CLinkEngine() override;
+    CLinkEngine(const CLinkEngine&) = delete;
+    CLinkEngine& operator=(const CLinkEngine&) = delete;
+
+    // WM_SERIAL_RXCHAR -> OnReceiveChar, WM_TIMER(100) -> OnRateTimer.
+    void OnNotification(const Notification& notification) override;
+
+    // --- port -------------------------------------------------------------------------
+    // Replaces the port with a freshly opened and monitored one. A baud rate other than
+    // 9600/19200/38400 fails at once and keeps the existing port; any other failure leaves
+    // no port. Why it failed: LastOpenFailure().
+    bool OpenLink(const std::string& port, int baudRate);
+    const PortOpenFailure& LastOpenFailure() const { return lastOpenFailure_; }
+    bool HasOpenPort() const;
+
+    // --- framing and replies ------------------------------------------------------------
+    int OnReceiveChar(std::uint8_t byte, std::uint32_t portNumber);
+    std::uint16_t NextMessageId();
+    std::uint16_t ExpectedId() const { return expectedId_; }
+    std::string BuildRequest(std::string_view body);
+    // Checks the current reply; shows its message through the prompt when asked.
+    bool ParseReply(bool showMessages, ReplyStatus& status);
+    bool IsHoldOffReply() const;
+    static std::string_view ErrorText(int code) { return vantrel::ErrorText(code); }
+    const std::string& CurrentReply() const { return assembler_.CurrentReply(); }
+
+    // --- transport ----------------------------------------------------------------------
+    // Sends one request body and waits for its answer: true for ACK or data (the reply is
+    // then in CurrentReply()), false otherwise.
+    bool Transact(std::string_view body);
+    bool OpenCommsLink();
+
+    // --- logger file-system commands ------------------------------------------------------
+    bool CloseLink();
+    bool GetFileCount(int& count);
+    bool GetFirstFileInfo(std::string& name, std::uint32_t& size);
+    bool GetNextFileInfo(std::string& name, std::uint32_t& size);
+    bool DeleteLoggerFile(const std::string& name);
+    // Downloads one file as hexadecimal text; `content` also holds what was read before a
+    // failure.
+    bool RetrieveFile(const std::string& name, std::uint32_t size, std::string& content);
+    // Creates the file on the logger and writes the hexadecimal text `content`.
+    bool UploadFile(const std::string& name, std::string_view content);
+
+    // The operation prologue: clear cancel, OpenLink, set the target, OpenCommsLink, with
+    // the failure boxes and posts. Used by ListFiles, DeleteFiles and the backup/restore.
+    // `clearCancel` false leaves the cancel flag to the caller (the restore operation).
+    bool OperationPrologue(INotificationTarget* target, const LinkSettings& settings,
+                           bool clearCancel = true);
+    bool ListFiles(INotificationTarget* target, const LinkSettings& settings,
+                   std::vector<std::string>& names, std::vector<std::uint32_t>& sizes);
+    bool DeleteFiles(INotificationTarget* target, const LinkSettings& settings,
+                     const std::vector<std::string>& names);
+
+    // --- state shared with the pages and operations ----------------------------------------
+    void SetCancel(bool cancel) { cancel_ = cancel; }
+    bool IsCancelled() const { return cancel_; }
+    bool IsConnecting() const { return connecting_; }
+
+    std::uint32_t TransferErrorCount() const { return transferErrors_; }
+    void SetTransferErrorCount(std::uint32_t count) { transferErrors_ = count; }
+    std::uint32_t TransferByteCount() const { return transferBytes_; }
+    void SetTransferByteCount(std::uint32_t count) { transferBytes_ = count; }
+
+    void SetTarget(INotificationTarget* target) { target_ = target; }
+    INotificationTarget* Target() const { return target_; }
+
+    const std::string& StatusText() const { return statusText_; }
+    void SetStatusText(std::string text) { statusText_ = std::move(text); }
+
+    // Posts to the target (nothing when there is none). `text` empty optional: no text.
+    void PostStatus(std::uint32_t progress, std::optional<std::string> text);
+    void PostErrors();
+
+    // --- transfer rate ----------------------------------------------------------------------
+    // Timer 100: every tick posts WM_LINK_RATE with the bytes per second since the previous
+    // tick (none on the very first tick) and restarts the byte count.
+    void StartRateTimer(std::chrono::milliseconds period);
+    void StopRateTimer();
+    void OnRateTimer();
+
+    // --- diagnostics ------------------------------------------------------------------------
+    // Writes every byte sent and received to `trace` (null: no trace).
+    void SetTrace(std::unique_ptr<LineTrace> trace) { trace_ = std::move(trace); }
+
+    LinkServices& services() { return services_; }
+
+private:
+    enum class WaitResult { Reply, TimedOut, ReplyAfterTimeOut };
+    WaitResult WaitForReply();
+    bool TransferBlockFailed(const std::string& name);
+
+    LinkServices services_;
+    SerialPortFactory portFactory_;
+    std::unique_ptr<ISerialPort> port_;
+    PortOpenFailure lastOpenFailure_;
+    ReplyAssembler assembler_;
+    std::unique_ptr<LineTrace> trace_;
+
+    INotificationTarget* target_ = nullptr;
+    std::string statusText_;
+    std::uint16_t messageId_ = 0;
+    std::uint16_t expectedId_ = 0;
+    bool cancel_ = false;
+    bool connecting_ = false;
+    bool singleAttempt_ = false;
+    std::uint32_t transferErrors_ = 0;
+    std::uint32_t transferBytes_ = 0;
+    std::int64_t previousRateTickMs_ = 0;
+    bool rateTickKnown_ = false;
+};
+
+}  // namespace vantrel
