@@ -41,6 +41,8 @@ DateTimeValue FromCivil(const CivilTime& civil);
 
 // "05 Mar 2009 14:30:00": the export's fixed English time stamp, whatever the locale.
 std::string FormatReadingStamp(const DateTimeValue& value);
+// The same text appended to `out` (nothing when the value is not valid).
+void AppendReadingStamp(std::string& out, const DateTimeValue& value);
 // Reads a time stamp back (the form above and the usual variants of it); a value that
 // is not valid when the text is no date.
 DateTimeValue ParseReadingStamp(std::string_view text);

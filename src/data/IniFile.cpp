@@ -1,0 +1,73 @@
+#include "IniFile.h"
+
+#include <cctype>
+
+namespace vantrel {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string LowerCase(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+std::string_view DropQuotes(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k) {
+        if (std::tolower(static_cast<unsigned char>(a[k])) !=
+            std::tolower(static_cast<unsigned char>(b[k])))
+            return false;
+    }
+    return true;
+}
+
+IniSection::IniSection(std::string_view text, std::string_view section) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 byte order mark
+    bool inSection = false;
+    bool sectionSeen = false;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = Trim(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[') {
+            if (sectionSeen && inSection) break;  // only the first section of that name counts
+            const std::size_t close = line.find(']');
+            inSection = EqualsIgnoringCase(Trim(line.substr(1, close - 1)), section);
+            sectionSeen = sectionSeen || inSection;
+            continue;
+        }
+        if (!inSection) continue;
+        // A line without "=" is a key without a value.
+        const std::size_t equals = line.find('=');
+        const std::string_view key = Trim(line.substr(0, equals));
+        const std::string_view value =
+            equals == std::string_view::npos ? std::string_view{} : Trim(line.substr(equals + 1));
+        values_.emplace(LowerCase(key), std::string(DropQuotes(value)));
+    }
+}
+
+std::optional<std::string> IniSection::Get(std::string_view key) const {
+    const auto found = values_.find(LowerCase(key));
+    if (found == values_.end()) return std::nullopt;
+    return found->second;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,126 @@
+#include "VantrelArchive.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "AtomicFile.h"
+
+namespace vantrel {
+namespace {
+
+[[noreturn]] void ThrowFileError(int error, const std::filesystem::path& path) {
+    throw std::system_error(error, std::generic_category(), "cannot read " + path.string());
+}
+
+// The whole file in one buffer, read with as few calls as the system allows.
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) ThrowFileError(errno, path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        ThrowFileError(error, path);
+    }
+    std::vector<std::uint8_t> bytes(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0);
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);  // file grew, or /proc
+        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int error = errno;
+            ::close(fd);
+            ThrowFileError(error, path);
+        }
+        if (n == 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(filled);
+    return bytes;
+}
+
+}  // namespace
+
+int CVantrelArchive::AddProfile(std::string_view numberText, std::string dataText,
+                                std::string configText) {
+    m_profiles.emplace_back(numberText, std::move(dataText), std::move(configText));
+    return static_cast<int>(m_profiles.size()) - 1;
+}
+
+bool CVantrelArchive::ScanProfiles() {
+    for (CProfileNode& node : m_profiles) {
+        node.ScanReadings();
+        // A profile without readings (first date 0.0) takes no part in the period.
+        if (node.m_dtFirst.days != 0.0 &&
+            (m_dtFrom.days == 0.0 || IsEarlier(node.m_dtFirst, m_dtFrom)))
+            m_dtFrom = node.m_dtFirst;
+        if (m_dtTo.days == 0.0 || IsLater(node.m_dtLast, m_dtTo)) m_dtTo = node.m_dtLast;
+    }
+    return true;
+}
+
+const CProfileNode& CVantrelArchive::GetProfile(int i) const {
+    if (i < 0 || static_cast<std::size_t>(i) >= m_profiles.size()) {
+        throw std::out_of_range("profile index " + std::to_string(i) + " outside 0 .. " +
+                                std::to_string(static_cast<long long>(m_profiles.size()) - 1));
+    }
+    return m_profiles[static_cast<std::size_t>(i)];
+}
+
+int CVantrelArchive::GetProfileCount() const {
+    return static_cast<int>(m_profiles.size());
+}
+std::int32_t CVantrelArchive::GetProfileNo(int i) const {
+    return GetProfile(i).m_nProfileNo;
+}
+std::int32_t CVantrelArchive::GetReadingCount(int i) const {
+    return GetProfile(i).m_nReadings;
+}
+DateTimeValue CVantrelArchive::GetFirstDate(int i) const {
+    return GetProfile(i).m_dtFirst;
+}
+DateTimeValue CVantrelArchive::GetLastDate(int i) const {
+    return GetProfile(i).m_dtLast;
+}
+
+std::int32_t CVantrelArchive::GetProfileFiles(int i, std::string& data, std::string& config) const {
+    const CProfileNode& node = GetProfile(i);
+    data = node.m_strData;
+    config = node.m_strConfig;
+    return node.m_nProfileNo;
+}
+
+bool CVantrelArchive::HasData(int i) const {
+    return GetProfile(i).HasData();
+}
+int CVantrelArchive::GetSensorCount(int i) const {
+    return GetProfile(i).GetSensorCount();
+}
+int CVantrelArchive::GetDepthStep(int i) const {
+    return GetProfile(i).GetDepthStep();
+}
+int CVantrelArchive::GetFirstDepth(int i) const {
+    return GetProfile(i).GetFirstDepth();
+}
+int CVantrelArchive::GetLastDepth(int i) const {
+    return GetProfile(i).GetLastDepth();
+}
+
+CVantrelArchive CVantrelArchive::LoadFromFile(const std::filesystem::path& path) {
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
+    return Load(bytes);
+}
+
+void CVantrelArchive::SaveToFile(const std::filesystem::path& path) const {
+    const std::vector<std::uint8_t> bytes = Store();
+    WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+}  // namespace vantrel
