@@ -80,6 +80,9 @@ public:
     // then in CurrentReply()), false otherwise.
     bool Transact(std::string_view body);
     bool OpenCommsLink();
+    // How the last Transact ended: the status of the reply it checked last, or nothing when
+    // it ended without a reply (time-out, no port).
+    std::optional<ReplyStatus> LastReplyStatus() const { return lastReplyStatus_; }
 
     // --- logger file-system commands ------------------------------------------------------
     bool CloseLink();
@@ -137,9 +140,13 @@ public:
     LinkServices& services() { return services_; }
 
 private:
-    enum class WaitResult { Reply, TimedOut, ReplyAfterTimeOut };
-    WaitResult WaitForReply();
-    bool TransferBlockFailed(const std::string& name);
+    struct WaitOutcome {
+        bool replyReady = false;
+        bool timedOut = false;
+    };
+    WaitOutcome WaitForReply(std::int64_t& firstHoldOffSecond);
+    void SendFrame(const std::string& frame);
+    void FailTransfer(const char* format, const std::string& name);
 
     LinkServices services_;
     SerialPortFactory portFactory_;
@@ -155,6 +162,7 @@ private:
     bool cancel_ = false;
     bool connecting_ = false;
     bool singleAttempt_ = false;
+    std::optional<ReplyStatus> lastReplyStatus_;
     std::uint32_t transferErrors_ = 0;
     std::uint32_t transferBytes_ = 0;
     std::int64_t previousRateTickMs_ = 0;

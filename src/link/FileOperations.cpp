@@ -1,0 +1,82 @@
+// Whole operations of the ID Tags page: listing and deleting the logger's files, from
+// opening the port to Close Link.
+#include <algorithm>
+
+#include "link/LinkEngine.h"
+#include "link/LinkTexts.h"
+
+namespace vantrel {
+
+bool CLinkEngine::OperationPrologue(INotificationTarget* target, const LinkSettings& settings,
+                                    bool clearCancel) {
+    if (clearCancel) cancel_ = false;
+    if (!OpenLink(settings.port, settings.baudRate)) {
+        services_.log.Line(DescribePortOpenFailure(lastOpenFailure_));
+        services_.prompt.Show(texts::kCouldNotOpenPort, texts::kCouldNotOpenPortCaption,
+                              PromptButtons::OK, PromptIcon::None);
+        if (target != nullptr) {
+            services_.queue.Post(target, Notification::Status(0, texts::kFailedToOpenPort));
+        }
+        return false;
+    }
+    target_ = target;
+    if (!OpenCommsLink()) {
+        services_.prompt.Show(texts::kCouldNotConnect, texts::kCouldNotConnectCaption,
+                              PromptButtons::OK, PromptIcon::None);
+        PostStatus(0, std::string(texts::kFailedToConnect));
+        return false;
+    }
+    return true;
+}
+
+bool CLinkEngine::ListFiles(INotificationTarget* target, const LinkSettings& settings,
+                            std::vector<std::string>& names, std::vector<std::uint32_t>& sizes) {
+    if (!OperationPrologue(target, settings)) return false;
+    const std::string retrieving = "Retrieving File Info";
+    PostStatus(0, retrieving);
+    const auto fail = [&](const char* text) {
+        CloseLink();
+        PostStatus(0, std::string(text));
+        return false;
+    };
+    int count = 0;
+    if (!GetFileCount(count)) return fail("Unable to retrieve number of files");
+    std::string name;
+    std::uint32_t size = 0;
+    if (!GetFirstFileInfo(name, size)) return fail("Unable to retrieve first file info");
+    const auto append = [&] {
+        names.push_back(name);
+        sizes.push_back(size);
+        if (count > 0) {
+            const auto listed = static_cast<std::uint32_t>(names.size());
+            PostStatus(
+                std::min<std::uint32_t>(100, 100 * listed / static_cast<std::uint32_t>(count)),
+                retrieving);
+        }
+    };
+    append();
+    while (GetNextFileInfo(name, size)) append();
+    if (LastReplyStatus() != ReplyStatus::EndOfList) {
+        return fail("Unable to retrieve info from file");
+    }
+    CloseLink();
+    PostStatus(0, std::nullopt);
+    return true;
+}
+
+bool CLinkEngine::DeleteFiles(INotificationTarget* target, const LinkSettings& settings,
+                              const std::vector<std::string>& names) {
+    if (!OperationPrologue(target, settings)) return false;
+    const std::string erasing = "Erasing files";
+    PostStatus(0, erasing);
+    for (std::size_t index = 0; index < names.size(); ++index) {
+        PostStatus(static_cast<std::uint32_t>(100 * index / names.size()), erasing);
+        // A refused name ends the deletions; the transport has already said why.
+        if (!DeleteLoggerFile(names[index])) break;
+    }
+    CloseLink();
+    PostStatus(0, std::nullopt);
+    return true;
+}
+
+}  // namespace vantrel
