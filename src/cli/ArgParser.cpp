@@ -1,0 +1,94 @@
+#include "ArgParser.h"
+
+#include <algorithm>
+
+#include "Command.h"
+
+namespace vantrel::cli {
+namespace {
+
+const OptionSpec kHelpOption{"--help", "", "show this help and exit"};
+const OptionSpec kVersionOption{"--version", "", "show the program, Qt and platform versions"};
+
+const OptionSpec* FindOption(const CommandSpec& spec, std::string_view name) {
+    const auto it = std::find_if(spec.options.begin(), spec.options.end(),
+                                 [name](const OptionSpec& o) { return o.name == name; });
+    return it == spec.options.end() ? nullptr : &*it;
+}
+
+void CheckPositionalCount(const CommandSpec& spec, const ParsedArgs& parsed) {
+    const auto count = static_cast<int>(parsed.positionals.size());
+    if (count < spec.minPositionals) throw UsageError("missing argument: " + spec.arguments);
+    if (count > spec.maxPositionals) {
+        throw UsageError("unexpected argument '" + parsed.positionals[spec.maxPositionals] + "'");
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> ParsedArgs::Value(std::string_view option) const {
+    const auto it = values_.find(std::string(option));
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+}
+
+ParsedArgs ParseArguments(const CommandSpec& spec, std::span<const std::string> args) {
+    ParsedArgs parsed;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
+            parsed.positionals.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == kHelpOption.name) {
+            parsed.help = true;
+            continue;
+        }
+        if (arg == kVersionOption.name) {
+            parsed.version = true;
+            continue;
+        }
+        const size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionSpec* option = FindOption(spec, name);
+        if (option == nullptr) throw UsageError("unknown option '" + name + "'");
+        if (parsed.Has(name)) throw UsageError("option '" + name + "' given more than once");
+        if (option->valueName.empty()) {
+            if (equals != std::string::npos) throw UsageError(name + " takes no value");
+            parsed.Set(name, "");
+        } else if (equals != std::string::npos) {
+            parsed.Set(name, arg.substr(equals + 1));
+        } else if (i + 1 < args.size()) {
+            parsed.Set(name, args[++i]);
+        } else {
+            throw UsageError(name + " needs a value (" + option->valueName + ")");
+        }
+    }
+    if (!parsed.help && !parsed.version) CheckPositionalCount(spec, parsed);
+    return parsed;
+}
+
+std::string FormatCommandHelp(const CommandSpec& spec) {
+    std::string text = "Usage: " + std::string(kProgram) + " " + spec.name;
+    if (!spec.arguments.empty()) text += " " + spec.arguments;
+    text += "\n\n" + spec.summary + "\n";
+    if (!spec.details.empty()) text += "\n" + spec.details + "\n";
+    text += "\nOptions:\n";
+    std::vector<OptionSpec> options = spec.options;
+    options.push_back(kHelpOption);
+    options.push_back(kVersionOption);
+    for (const OptionSpec& option : options) {
+        std::string left = "  " + option.name;
+        if (!option.valueName.empty()) left += " " + option.valueName;
+        left.resize(std::max<size_t>(left.size() + 2, 30), ' ');
+        text += left + option.help + "\n";
+    }
+    return text;
+}
+
+}  // namespace vantrel::cli

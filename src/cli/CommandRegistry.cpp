@@ -1,0 +1,25 @@
+#include <algorithm>
+
+#include "Command.h"
+
+namespace vantrel::cli {
+
+CommandRegistry& CommandRegistry::Instance() {
+    static CommandRegistry registry;
+    return registry;
+}
+
+void CommandRegistry::Add(Command command) {
+    const auto at = std::lower_bound(
+        commands_.begin(), commands_.end(), command.spec.name,
+        [](const Command& c, const std::string& name) { return c.spec.name < name; });
+    commands_.insert(at, std::move(command));
+}
+
+const Command* CommandRegistry::Find(std::string_view name) const {
+    const auto it = std::find_if(commands_.begin(), commands_.end(),
+                                 [name](const Command& c) { return c.spec.name == name; });
+    return it == commands_.end() ? nullptr : &*it;
+}
+
+}  // namespace vantrel::cli

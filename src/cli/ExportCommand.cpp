@@ -1,0 +1,108 @@
+// vantrel export BACKUP.vbk --out FILE [--format calibrated|scaled] [--profiles N,N,...]
+// One comma-separated file per profile, named "FILE (ProNN).csv"; a file exported before
+// takes only the readings it does not hold yet.
+
+#include <filesystem>
+
+#include "BackupArgument.h"
+#include "Command.h"
+#include "ExportFileName.h"
+#include "ExportFiles.h"
+#include "ExportSummary.h"
+#include "ProfileSelection.h"
+
+namespace vantrel::cli {
+namespace {
+
+ExportFormat ParseFormat(const std::optional<std::string>& text) {
+    if (!text || *text == "calibrated") return ExportFormat::Calibrated;
+    if (*text == "scaled") return ExportFormat::Scaled;
+    throw UsageError("--format is 'calibrated' or 'scaled', not '" + *text + "'");
+}
+
+std::string_view OutcomeText(ProfileOutcome outcome) {
+    switch (outcome) {
+        case ProfileOutcome::Created:
+            return "created";
+        case ProfileOutcome::Appended:
+            return "appended";
+        case ProfileOutcome::Unchanged:
+            return "unchanged";
+        case ProfileOutcome::NothingNew:
+            return "left as it was (holds no earlier readings)";
+        case ProfileOutcome::Error:
+            return "not exported";
+        case ProfileOutcome::WriteFailed:
+            return "could not be written";
+        case ProfileOutcome::ReadFailed:
+            return "could not be read";
+    }
+    return "";
+}
+
+void PrintFiles(const ExportReport& report, std::ostream& out) {
+    char number[16];
+    for (const ProfileExport& profile : report.profiles) {
+        std::snprintf(number, sizeof number, "%02d", profile.profileNo);
+        out << "  Profile " << number << ": " << OutcomeText(profile.outcome) << "  "
+            << profile.path << "\n";
+    }
+    const std::string folder = report.exportPath.empty()
+                                   ? std::filesystem::current_path().string()
+                                   : std::filesystem::absolute(report.exportPath).string();
+    out << "Export folder: " << folder << "\n";
+}
+
+int RunExport(const ParsedArgs& args, CommandIo& io) {
+    const std::optional<std::string> out = args.Value("--out");
+    if (!out) throw UsageError("--out FILE is required");
+    const ExportFormat format = ParseFormat(args.Value("--format"));
+    const std::optional<std::string> exportFile = CheckExportFileName(*out);
+    if (!exportFile) {
+        io.err << kProgram << " export: " << kEnterExportFilenameText << "\n";
+        return kExitUsage;
+    }
+    const std::optional<CVantrelArchive> archive = LoadBackupArgument(args.positionals[0], io);
+    if (!archive) return kExitUsage;
+    const std::vector<int> indexes = SelectProfiles(*archive, args.Value("--profiles"));
+
+    const ExportReport report = ExportProfiles(*archive, indexes, format, *exportFile);
+    if (!report.fatalError.empty()) {
+        const ProfileExport& failed = report.profiles.back();
+        io.err << kProgram << " export: " << report.fatalError << ": " << failed.path << "\n"
+               << "The export stopped there; files written before it stay.\n";
+        PrintFiles(report, io.out);
+        return kExitFailed;
+    }
+    for (const SummaryMessage& message : BuildExportSummaries(report.lists)) {
+        std::ostream& stream = message.icon == SummaryIcon::Error ? io.err : io.out;
+        stream << message.caption << "\n" << message.text << "\n";
+    }
+    PrintFiles(report, io.out);
+    return report.Succeeded() ? kExitOk : kExitFailed;
+}
+
+const CommandRegistration kExport{Command{
+    CommandSpec{
+        .name = "export",
+        .summary = "Export the profiles of a backup to comma-separated files",
+        .arguments = "BACKUP.vbk --out FILE [options]",
+        .minPositionals = 1,
+        .maxPositionals = 1,
+        .options =
+            {
+                {"--out", "FILE", "export file name; profile n goes to \"FILE (Pronn).ext\""},
+                {"--format", "FORMAT",
+                 "'calibrated' moisture readings (default) or 'scaled' "
+                 "frequency readings"},
+                {"--profiles", "N,N,...", "profile numbers to export (default: all)"},
+            },
+        .details = "FILE without any \".\" gets \".csv\". A profile file that exists already "
+                   "takes only the\nreadings it does not hold yet. Exit status: 0 all exported, "
+                   "1 some profile failed\nor a file could not be written, 2 usage error or "
+                   "unreadable backup.",
+    },
+    &RunExport}};
+
+}  // namespace
+}  // namespace vantrel::cli

@@ -1,0 +1,25 @@
+#include "BackupLoading.h"
+
+#include <system_error>
+
+namespace vantrel {
+
+LoadedBackup LoadBackup(const std::filesystem::path& path) {
+    LoadedBackup result;
+    try {
+        std::error_code ec;
+        if (std::filesystem::is_directory(path, ec)) {
+            result.error = kCouldNotOpenBackupText;
+            return result;
+        }
+        result.archive = CVantrelArchive::LoadFromFile(path);
+    } catch (const std::system_error&) {
+        result.error = kCouldNotOpenBackupText;
+    } catch (const std::exception&) {
+        // ArchiveError, and any other failure to decode the stored data.
+        result.error = kBadBackupDataText;
+    }
+    return result;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,45 @@
+#include "ExportFileName.h"
+
+#include <cstdio>
+
+#include "TextLines.h"
+
+namespace vantrel {
+namespace {
+
+constexpr char kSeparator = '/';
+
+}  // namespace
+
+std::optional<std::string> CheckExportFileName(std::string_view typed) {
+    const std::string_view trimmed = TrimWhiteSpace(typed);
+    const size_t slash = trimmed.rfind(kSeparator);
+    const std::string_view namePart =
+        slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
+    if (namePart.empty()) return std::nullopt;
+    std::string name(trimmed);
+    if (name.find('.') == std::string::npos) name += ".csv";
+    return name;
+}
+
+std::string ProfileFileName(std::string_view exportFile, int profileNo) {
+    size_t dot = exportFile.rfind('.');
+    const size_t slash = exportFile.rfind(kSeparator);
+    if (dot != std::string_view::npos && slash != std::string_view::npos && dot < slash) {
+        dot = std::string_view::npos;
+    }
+    const std::string_view base = exportFile.substr(0, dot);
+    const std::string_view extension =
+        dot == std::string_view::npos ? std::string_view{} : exportFile.substr(dot);
+    char number[16];
+    std::snprintf(number, sizeof number, " (Pro%02d)", profileNo);
+    return std::string(base) + number + std::string(extension);
+}
+
+std::string ExportFolderOf(std::string_view exportFile) {
+    const size_t slash = exportFile.rfind(kSeparator);
+    return slash == std::string_view::npos ? std::string{}
+                                           : std::string(exportFile.substr(0, slash));
+}
+
+}  // namespace vantrel

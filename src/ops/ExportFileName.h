@@ -1,0 +1,25 @@
+#pragma once
+// The export file name F and the names derived from it.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+inline constexpr std::string_view kEnterExportFilenameText = "Please enter an export filename";
+
+// The name as the export uses it: white space trimmed, ".csv" appended when the text has
+// no "." at all. nullopt when the file-name part (after the last "/") is empty.
+std::optional<std::string> CheckExportFileName(std::string_view typed);
+
+// "%s (Pro%02d)%s" from the base and the extension of F. The extension starts at the last
+// "." of F; a "." that lies in a folder name starts none, so every profile file stays in
+// the folder of F.
+std::string ProfileFileName(std::string_view exportFile, int profileNo);
+
+// The folder of F, kept as the "Export Path" setting: the text before the last "/", or
+// empty when F has none.
+std::string ExportFolderOf(std::string_view exportFile);
+
+}  // namespace vantrel

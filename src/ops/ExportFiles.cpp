@@ -1,0 +1,150 @@
+#include "ExportFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <optional>
+#include <sstream>
+#include <system_error>
+
+#include "AtomicFile.h"
+#include "ExportFileName.h"
+#include "TextLines.h"
+#include "VantrelArchive.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WriteExportFile(const fs::path& path, std::string_view text) {
+    try {
+        WriteFileAtomically(path, ToCrLf(text));
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+std::optional<std::string> ReadExportFile(const fs::path& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return NormaliseLineEnds(bytes.str());
+}
+
+bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view block) {
+    return at <= text.size() && EqualsIgnoreCase(text.substr(at, block.size()), block);
+}
+
+bool EndsWithIgnoreCase(std::string_view text, std::string_view block) {
+    return text.size() >= block.size() &&
+           EqualsIgnoreCase(text.substr(text.size() - block.size()), block);
+}
+
+// Decides what an existing file E gets; appends to E when it takes new readings.
+ProfileOutcome MergeIntoExisting(std::string& existing, const ExportBlocks& blocks,
+                                 ExportFormat format) {
+    if (!StartsWithIgnoreCase(existing, 0, blocks.site)) return ProfileOutcome::Error;
+    if (!StartsWithIgnoreCase(existing, blocks.site.size(), blocks.calibration)) {
+        return ProfileOutcome::Error;
+    }
+    if (EndsWithIgnoreCase(existing, blocks.readings)) return ProfileOutcome::Unchanged;
+
+    const std::string_view formatWord =
+        format == ExportFormat::Scaled ? std::string_view("Scaled") : "Calibrated";
+    const size_t formatAt = blocks.site.size() + blocks.calibration.size();
+    if (std::string_view(existing).substr(std::min(formatAt, existing.size()), formatWord.size()) !=
+        formatWord) {
+        return ProfileOutcome::Error;
+    }
+    // A file exported while the profile had no readings holds no time stamp to continue
+    // from; it takes the whole readings block instead of never growing again.
+    if (EqualsIgnoreCase(existing, blocks.Header())) {
+        existing += blocks.readings;
+        return ProfileOutcome::Appended;
+    }
+    return AppendNewReadings(existing, blocks.readings) ? ProfileOutcome::Appended
+                                                        : ProfileOutcome::NothingNew;
+}
+
+}  // namespace
+
+ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, ExportFormat format,
+                               std::string_view exportFile) {
+    ProfileExport result;
+    result.profileNo = archive.GetProfileNo(index);
+    result.path = ProfileFileName(exportFile, result.profileNo);
+    if (!archive.HasData(index)) {
+        result.outcome = ProfileOutcome::Error;
+        return result;
+    }
+    const ExportBlocks blocks = BuildExportBlocks(archive, index, format);
+    const fs::path path(result.path);
+
+    std::error_code ec;
+    if (!fs::exists(path, ec)) {
+        result.outcome = WriteExportFile(path, blocks.Whole()) ? ProfileOutcome::Created
+                                                               : ProfileOutcome::WriteFailed;
+        return result;
+    }
+    std::optional<std::string> existing = ReadExportFile(path);
+    if (!existing) {
+        result.outcome = ProfileOutcome::ReadFailed;
+        return result;
+    }
+    result.outcome = MergeIntoExisting(*existing, blocks, format);
+    if (result.outcome == ProfileOutcome::Appended && !WriteExportFile(path, *existing)) {
+        result.outcome = ProfileOutcome::WriteFailed;
+    }
+    return result;
+}
+
+ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<int>& indexes,
+                            ExportFormat format, std::string_view exportFile) {
+    ExportReport report;
+    report.exportPath = ExportFolderOf(exportFile);
+    for (int index : indexes) {
+        ProfileExport done = ExportOneProfile(archive, index, format, exportFile);
+        report.profiles.push_back(done);
+        switch (done.outcome) {
+            case ProfileOutcome::Created:
+                report.lists.created.push_back(done.profileNo);
+                break;
+            case ProfileOutcome::Appended:
+                report.lists.appended.push_back(done.profileNo);
+                break;
+            case ProfileOutcome::Unchanged:
+                report.lists.unchanged.push_back(done.profileNo);
+                break;
+            case ProfileOutcome::Error:
+                report.lists.errors.push_back(done.profileNo);
+                break;
+            case ProfileOutcome::NothingNew:
+                break;
+            case ProfileOutcome::WriteFailed:
+                report.fatalError = kErrorOpeningForWritingText;
+                return report;
+            case ProfileOutcome::ReadFailed:
+                report.fatalError = kErrorOpeningForReadingText;
+                return report;
+        }
+    }
+    return report;
+}
+
+std::vector<int> ProfileIndexesInRowOrder(const CVantrelArchive& archive) {
+    std::vector<int> indexes(static_cast<size_t>(archive.GetProfileCount()));
+    std::iota(indexes.begin(), indexes.end(), 0);
+    std::stable_sort(indexes.begin(), indexes.end(), [&archive](int a, int b) {
+        return archive.GetProfileNo(a) < archive.GetProfileNo(b);
+    });
+    return indexes;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,66 @@
+#pragma once
+// Exporting the profiles of a backup to comma-separated files, one file per profile: a new
+// file for a profile not exported before, else the readings the old file does not hold.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ExportText.h"
+
+namespace vantrel {
+
+class CVantrelArchive;
+
+inline constexpr std::string_view kErrorOpeningForWritingText = "Error opening file for writing";
+inline constexpr std::string_view kErrorOpeningForReadingText = "Error opening file for reading";
+
+enum class ProfileOutcome {
+    Created,      // a new file was written
+    Appended,     // the old file took the readings it did not hold
+    Unchanged,    // the old file already ends with the profile's readings
+    NothingNew,   // the old file holds no earlier last reading; left as it was, listed nowhere
+    Error,        // incomplete profile, or an old file that does not match; left as it was
+    WriteFailed,  // the file could not be written: ends the whole export
+    ReadFailed,   // the old file could not be read: ends the whole export
+};
+
+struct ProfileExport {
+    int profileNo = 0;
+    std::string path;
+    ProfileOutcome outcome = ProfileOutcome::Error;
+};
+
+// Exports profile `index` to its file beside `exportFile` (see ProfileFileName). Every
+// write replaces the file atomically, so a failed write leaves the old file intact.
+ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, ExportFormat format,
+                               std::string_view exportFile);
+
+// Profile numbers, in processing order, per outcome; numbers are kept whole (not cut to
+// a byte) so that every summary names the profile it means.
+struct ExportLists {
+    std::vector<int> errors;
+    std::vector<int> unchanged;
+    std::vector<int> appended;
+    std::vector<int> created;
+};
+
+struct ExportReport {
+    ExportLists lists;
+    std::vector<ProfileExport> profiles;  // what happened to each profile handled
+    std::string fatalError;  // set when a file could not be opened or written; export ended
+    std::string exportPath;  // the folder of the export file, for the "Export Path" setting
+
+    bool Succeeded() const { return fatalError.empty() && lists.errors.empty(); }
+};
+
+// Exports the profiles with the given archive indexes, in that order, until the end or the
+// first fatal error.
+ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<int>& indexes,
+                            ExportFormat format, std::string_view exportFile);
+
+// Archive indexes in the order of the export dialog's rows: ascending profile number,
+// records with equal numbers in archive order.
+std::vector<int> ProfileIndexesInRowOrder(const CVantrelArchive& archive);
+
+}  // namespace vantrel
