@@ -1,0 +1,131 @@
+#include "LoggerFileSystem.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace vantrel::sim {
+namespace fs = std::filesystem;
+
+CivilTime ToCivilTimeUtc(std::int64_t secondsSinceEpoch) {
+    using namespace std::chrono;
+    const sys_seconds point{seconds{secondsSinceEpoch}};
+    const auto dayPoint = floor<days>(point);
+    const year_month_day date{dayPoint};
+    const hh_mm_ss time{point - dayPoint};
+    CivilTime civil;
+    civil.year = static_cast<std::uint16_t>(static_cast<int>(date.year()));
+    civil.month = static_cast<std::uint8_t>(static_cast<unsigned>(date.month()));
+    civil.day = static_cast<std::uint8_t>(static_cast<unsigned>(date.day()));
+    civil.hour = static_cast<std::uint8_t>(time.hours().count());
+    civil.minute = static_cast<std::uint8_t>(time.minutes().count());
+    civil.second = static_cast<std::uint8_t>(time.seconds().count());
+    return civil;
+}
+
+CivilTime CurrentCivilTimeUtc() {
+    using namespace std::chrono;
+    return ToCivilTimeUtc(duration_cast<seconds>(system_clock::now().time_since_epoch()).count());
+}
+
+bool IsValidLoggerName(std::string_view name) {
+    if (name.empty() || name.size() > kMaxNameLength || name.front() == '.') return false;
+    for (char c : name) {
+        const bool printable = c > ' ' && c < 0x7F;
+        if (!printable || c == '"' || c == '@' || c == '/' || c == '\\') return false;
+    }
+    return true;
+}
+
+namespace {
+
+CivilTime ModificationTime(const fs::path& path) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return CurrentCivilTimeUtc();
+    return ToCivilTimeUtc(static_cast<std::int64_t>(info.st_mtim.tv_sec));
+}
+
+std::string ReadWholeFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (!in) {
+        throw fs::filesystem_error("cannot read image file", path,
+                                   std::make_error_code(std::errc::io_error));
+    }
+    return std::move(contents).str();
+}
+
+void WriteThroughTemporary(const fs::path& target, std::string_view bytes) {
+    const fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".tmp");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            throw fs::filesystem_error("cannot write dump file", temporary,
+                                       std::make_error_code(std::errc::io_error));
+        }
+    }
+    std::error_code error;
+    fs::rename(temporary, target, error);
+    if (error) {
+        std::error_code ignored;
+        fs::remove(temporary, ignored);
+        throw fs::filesystem_error("cannot rename dump file", temporary, target, error);
+    }
+}
+
+}  // namespace
+
+LoggerFileSystem LoggerFileSystem::LoadFromDirectory(const fs::path& dir,
+                                                     std::vector<std::string>* skipped) {
+    LoggerFileSystem result;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
+        if (!entry.is_regular_file()) continue;
+        std::string name = entry.path().filename().string();
+        if (!IsValidLoggerName(name) || entry.file_size() > 0xFFFFFFFFULL) {
+            if (skipped) skipped->push_back(std::move(name));
+            continue;
+        }
+        result.Put(std::move(name), ReadWholeFile(entry.path()), ModificationTime(entry.path()));
+    }
+    return result;
+}
+
+void LoggerFileSystem::DumpToDirectory(const fs::path& dir) const {
+    fs::create_directories(dir);
+    for (const auto& [name, file] : files_) WriteThroughTemporary(dir / name, file.bytes);
+}
+
+const LoggerFile* LoggerFileSystem::Find(std::string_view name) const {
+    const auto it = files_.find(name);
+    return it == files_.end() ? nullptr : &it->second;
+}
+
+void LoggerFileSystem::Put(std::string name, std::string bytes, CivilTime created) {
+    files_.insert_or_assign(std::move(name), LoggerFile{std::move(bytes), created});
+}
+
+bool LoggerFileSystem::Remove(std::string_view name) {
+    const auto it = files_.find(name);
+    if (it == files_.end()) return false;
+    files_.erase(it);
+    return true;
+}
+
+const LoggerFileSystem::Files::value_type* LoggerFileSystem::First() const {
+    return files_.empty() ? nullptr : &*files_.begin();
+}
+
+const LoggerFileSystem::Files::value_type* LoggerFileSystem::After(std::string_view name) const {
+    const auto it = files_.upper_bound(name);
+    return it == files_.end() ? nullptr : &*it;
+}
+
+}  // namespace vantrel::sim

@@ -1,0 +1,33 @@
+#pragma once
+// Command-line options of vantrel-logger-sim.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FaultPlan.h"
+
+namespace vantrel::sim {
+
+struct SimOptions {
+    std::string link;        // symlink to create to the slave device; "" = none
+    std::string image;       // folder whose files become the logger's files; "" = empty
+    std::string dump;        // folder to write the file system to on exit; "" = none
+    std::string log;         // line log file; "" = none
+    std::uint32_t baud = 0;  // 0 = unpaced
+    std::uint32_t exitAfterIdleSeconds = 0;  // 0 = run until a signal
+    FaultOptions faults;
+    bool help = false;
+};
+
+struct ParsedOptions {
+    std::optional<SimOptions> options;  // nullopt when the command line is wrong
+    std::string error;                  // the reason, for the user
+};
+
+ParsedOptions ParseSimOptions(const std::vector<std::string>& args);
+
+const char* SimUsage();
+
+}  // namespace vantrel::sim
