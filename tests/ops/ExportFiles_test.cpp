@@ -1,0 +1,283 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "ExportFileName.h"
+#include "ExportFiles.h"
+#include "TestArchives.h"
+#include "TextLines.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::HourlyReadings;
+using test::MakeArchive;
+using test::ReadBytes;
+using test::TestProfile;
+using test::WriteBytes;
+
+TestProfile Profile(const std::string& key, int firstHour, int count) {
+    TestProfile profile;
+    profile.key = key;
+    profile.readings = HourlyReadings(firstHour, count);
+    return profile;
+}
+
+struct FileIdentity {
+    ino_t inode;
+    timespec modified;
+};
+
+FileIdentity IdentityOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return {info.st_ino, info.st_mtim};
+}
+
+size_t CountLines(const std::string& text) {
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+class ExportFilesTest : public ::testing::Test {
+protected:
+    ExportReport Export(const CVantrelArchive& archive,
+                        ExportFormat format = ExportFormat::Calibrated) {
+        return ExportProfiles(archive, ProfileIndexesInRowOrder(archive), format, exportFile);
+    }
+    std::string FileOf(int profile) const { return ProfileFileName(exportFile, profile); }
+    bool NoTemporaryFilesLeft() const {
+        for (const auto& entry : fs::directory_iterator(folder.path())) {
+            if (entry.path().filename().string().ends_with(".tmp")) return false;
+        }
+        return true;
+    }
+
+    test::TempFolder folder;
+    std::string exportFile = folder / "North.csv";
+};
+
+TEST_F(ExportFilesTest, SecondRunFindsEveryProfileUnchangedAndWritesNothing) {
+    const CVantrelArchive archive = MakeArchive({Profile("07", 0, 4), Profile("03", 0, 5)});
+    const ExportReport first = Export(archive);
+    EXPECT_TRUE(first.Succeeded());
+    EXPECT_EQ(first.lists.created, (std::vector<int>{3, 7}));  // row order: ascending number
+    EXPECT_EQ(first.exportPath, folder.path().string());
+    const FileIdentity before3 = IdentityOf(FileOf(3));
+    const FileIdentity before7 = IdentityOf(FileOf(7));
+
+    const ExportReport second = Export(archive);
+    EXPECT_TRUE(second.Succeeded());
+    EXPECT_EQ(second.lists.unchanged, (std::vector<int>{3, 7}));
+    EXPECT_TRUE(second.lists.created.empty());
+    EXPECT_TRUE(second.lists.appended.empty());
+    for (auto [path, before] : {std::pair{FileOf(3), before3}, std::pair{FileOf(7), before7}}) {
+        const FileIdentity after = IdentityOf(path);
+        EXPECT_EQ(after.inode, before.inode) << path;
+        EXPECT_EQ(after.modified.tv_sec, before.modified.tv_sec);
+        EXPECT_EQ(after.modified.tv_nsec, before.modified.tv_nsec);
+    }
+}
+
+TEST_F(ExportFilesTest, LaterBackupAppendsExactlyTheThreeNewReadings) {
+    Export(MakeArchive({Profile("03", 0, 5)}));
+    const std::string before = ReadBytes(FileOf(3));
+
+    const ExportReport later = Export(MakeArchive({Profile("03", 0, 8)}));
+    EXPECT_EQ(later.lists.appended, std::vector<int>{3});
+    const std::string after = ReadBytes(FileOf(3));
+    ASSERT_EQ(after.substr(0, before.size()), before);
+    const std::string added = after.substr(before.size());
+    EXPECT_EQ(CountLines(added), 3u);
+    EXPECT_TRUE(added.starts_with("05 Mar 2009 19:30:00, ")) << added;
+    EXPECT_EQ(added.find('\n'), added.find("\r\n") + 1);  // CR LF line ends
+    // The grown file is what a fresh export of the later backup writes.
+    fs::remove(FileOf(3));
+    Export(MakeArchive({Profile("03", 0, 8)}));
+    EXPECT_EQ(ReadBytes(FileOf(3)), after);
+}
+
+TEST_F(ExportFilesTest, ReadingsBlockEqualToTheFileEndIsUnchangedEvenWithOlderLines) {
+    Export(MakeArchive({Profile("03", 0, 8)}));
+    const ExportReport report = Export(MakeArchive({Profile("03", 3, 5)}));
+    EXPECT_EQ(report.lists.unchanged, std::vector<int>{3});
+}
+
+TEST_F(ExportFilesTest, MismatchedFilesLandInTheErrorListAndStayAsTheyWere) {
+    Export(MakeArchive({Profile("03", 0, 5)}), ExportFormat::Scaled);
+    const std::string scaled = ReadBytes(FileOf(3));
+
+    struct Case {
+        const char* name;
+        CVantrelArchive archive;
+        ExportFormat format;
+    };
+    TestProfile otherCalibration = Profile("03", 0, 6);
+    otherCalibration.soilCodes = {3, 2};
+    TestProfile otherDepths = Profile("03", 0, 6);
+    otherDepths.inches = true;
+    Case cases[] = {
+        {"scaled file, calibrated export", MakeArchive({Profile("03", 0, 6)}),
+         ExportFormat::Calibrated},
+        {"another calibration", MakeArchive({otherCalibration}), ExportFormat::Scaled},
+        {"another site block", MakeArchive({otherDepths}), ExportFormat::Scaled},
+    };
+    for (const Case& c : cases) {
+        const ExportReport report = Export(c.archive, c.format);
+        EXPECT_EQ(report.lists.errors, std::vector<int>{3}) << c.name;
+        EXPECT_FALSE(report.Succeeded()) << c.name;
+        EXPECT_TRUE(report.fatalError.empty()) << c.name;
+        EXPECT_EQ(ReadBytes(FileOf(3)), scaled) << c.name;
+    }
+}
+
+TEST_F(ExportFilesTest, IncompleteProfileFailsWhileTheOthersExport) {
+    TestProfile incomplete = Profile("05", 0, 0);
+    incomplete.withData = false;
+    const ExportReport report =
+        Export(MakeArchive({Profile("07", 0, 2), incomplete, Profile("02", 0, 2)}));
+    EXPECT_EQ(report.lists.errors, std::vector<int>{5});
+    EXPECT_EQ(report.lists.created, (std::vector<int>{2, 7}));
+    EXPECT_FALSE(fs::exists(FileOf(5)));
+    EXPECT_FALSE(report.Succeeded());
+}
+
+TEST_F(ExportFilesTest, EqualTimeReadingIsNotAppendedAndTheFileIsListedNowhere) {
+    Export(MakeArchive({Profile("03", 0, 5)}));
+    const std::string before = ReadBytes(FileOf(3));
+    TestProfile sameTime = Profile("03", 4, 1);
+    sameTime.readings[0].calibrated = {99.0f, 98.0f};
+    const ExportReport report = Export(MakeArchive({sameTime}));
+    ASSERT_EQ(report.profiles.size(), 1u);
+    EXPECT_EQ(report.profiles[0].outcome, ProfileOutcome::NothingNew);
+    EXPECT_TRUE(report.lists.errors.empty() && report.lists.unchanged.empty() &&
+                report.lists.appended.empty() && report.lists.created.empty());
+    EXPECT_EQ(ReadBytes(FileOf(3)), before);
+}
+
+TEST_F(ExportFilesTest, EmptyReadingsBlockWithTheSameBlocksIsUnchanged) {
+    CVantrelArchive archive = MakeArchive({});
+    archive.AddProfile("03", std::string(200, '0'), test::ConfigHex(TestProfile{}));
+    EXPECT_EQ(Export(archive).lists.created, std::vector<int>{3});
+    EXPECT_EQ(Export(archive).lists.unchanged, std::vector<int>{3});
+}
+
+TEST_F(ExportFilesTest, FileWrittenWithoutReadingsTakesTheWholeReadingsBlockLater) {
+    TestProfile empty = Profile("03", 0, 0);
+    empty.readings.clear();
+    // A profile whose data holds no whole reading yet, exported before any reading existed.
+    CVantrelArchive early = MakeArchive({});
+    early.AddProfile("03", test::DataHex(Profile("03", 0, 1)).substr(0, 250),
+                     test::ConfigHex(empty));
+    ASSERT_EQ(Export(early).lists.created, std::vector<int>{3});
+
+    const ExportReport later = Export(MakeArchive({Profile("03", 0, 4)}));
+    EXPECT_EQ(later.lists.appended, std::vector<int>{3});
+    const std::string grown = ReadBytes(FileOf(3));
+    fs::remove(FileOf(3));
+    Export(MakeArchive({Profile("03", 0, 4)}));
+    EXPECT_EQ(grown, ReadBytes(FileOf(3)));
+}
+
+TEST_F(ExportFilesTest, ExistingFilesWithLfOrCrLfAreBothAccepted) {
+    const CVantrelArchive full = MakeArchive({Profile("03", 0, 6)});
+    Export(full);
+    const std::string expected = ReadBytes(FileOf(3));
+    const std::string shortText = NormaliseLineEnds(ReadBytes(FileOf(3)));
+    // The file cut after its fourth reading, once with LF, once with CR LF and no last end.
+    const size_t cut = shortText.find("05 Mar 2009 18:30:00");
+    ASSERT_NE(cut, std::string::npos);
+    for (const std::string& onDisk :
+         {shortText.substr(0, cut), ToCrLf(shortText.substr(0, cut - 1))}) {
+        WriteBytes(FileOf(3), onDisk);
+        const ExportReport report = Export(full);
+        EXPECT_EQ(report.lists.appended, std::vector<int>{3});
+        EXPECT_EQ(ReadBytes(FileOf(3)), expected);
+    }
+}
+
+TEST_F(ExportFilesTest, SiteAndCalibrationCompareWithoutLetterCase) {
+    const CVantrelArchive archive = MakeArchive({Profile("03", 0, 3)});
+    Export(archive);
+    std::string text = ReadBytes(FileOf(3));
+    for (size_t i = 0; i < text.find("Calibrated"); ++i) {
+        text[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+    }
+    WriteBytes(FileOf(3), text);
+    EXPECT_EQ(Export(archive).lists.unchanged, std::vector<int>{3});
+}
+
+TEST_F(ExportFilesTest, MissingFolderEndsTheExportWithTheWriteError) {
+    exportFile = folder / "missing/North.csv";
+    const ExportReport report = Export(MakeArchive({Profile("03", 0, 2), Profile("04", 0, 2)}));
+    EXPECT_EQ(report.fatalError, "Error opening file for writing");
+    ASSERT_EQ(report.profiles.size(), 1u);  // profile 04 was never tried
+    EXPECT_EQ(report.profiles[0].outcome, ProfileOutcome::WriteFailed);
+    EXPECT_FALSE(report.Succeeded());
+}
+
+TEST_F(ExportFilesTest, UnreadableExistingFileEndsTheExportWithTheReadError) {
+    fs::create_directory(FileOf(3));  // a folder where the profile file should be
+    const ExportReport report = Export(MakeArchive({Profile("03", 0, 2), Profile("04", 0, 2)}));
+    EXPECT_EQ(report.fatalError, "Error opening file for reading");
+    EXPECT_EQ(report.profiles.size(), 1u);
+    EXPECT_FALSE(fs::exists(FileOf(4)));
+}
+
+// Limits the size of files this process may write, so that the next write fails halfway.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &previous_);
+        rlimit limited = previous_;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &previous_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit previous_{};
+    void (*previousHandler_)(int) = nullptr;
+};
+
+TEST_F(ExportFilesTest, FailedRewriteLeavesTheOldFileIntactAndEndsTheExport) {
+    Export(MakeArchive({Profile("03", 0, 5)}));
+    const std::string before = ReadBytes(FileOf(3));
+    ExportReport report;
+    {
+        FileSizeLimit limit(before.size() + 20);  // the appended file is larger
+        report = Export(MakeArchive({Profile("03", 0, 9), Profile("04", 0, 1)}));
+    }
+    EXPECT_EQ(report.fatalError, "Error opening file for writing");
+    ASSERT_EQ(report.profiles.size(), 1u);
+    EXPECT_EQ(report.profiles[0].outcome, ProfileOutcome::WriteFailed);
+    EXPECT_EQ(ReadBytes(FileOf(3)), before);
+    EXPECT_FALSE(fs::exists(FileOf(4)));
+    EXPECT_TRUE(NoTemporaryFilesLeft());
+}
+
+TEST_F(ExportFilesTest, FailedFirstWriteLeavesNoFileBehind) {
+    {
+        FileSizeLimit limit(100);
+        EXPECT_EQ(Export(MakeArchive({Profile("03", 0, 5)})).fatalError,
+                  "Error opening file for writing");
+    }
+    EXPECT_FALSE(fs::exists(FileOf(3)));
+    EXPECT_TRUE(NoTemporaryFilesLeft());
+}
+
+TEST(ProfileIndexesInRowOrder, SortsByNumberKeepingArchiveOrderForEqualNumbers) {
+    const CVantrelArchive archive = MakeArchive(
+        {Profile("10", 0, 1), Profile("02", 0, 1), Profile("2x", 0, 1), Profile("01", 0, 1)});
+    EXPECT_EQ(ProfileIndexesInRowOrder(archive), (std::vector<int>{3, 1, 2, 0}));
+}
+
+}  // namespace
+}  // namespace vantrel

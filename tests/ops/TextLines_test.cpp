@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "TextLines.h"
+
+namespace vantrel {
+namespace {
+
+TEST(NormaliseLineEnds, AcceptsCrLfLfAndAMissingLastLineEnd) {
+    const struct {
+        const char* bytes;
+        const char* text;
+    } cases[] = {
+        {"a\r\nb\r\n", "a\nb\n"},
+        {"a\nb\n", "a\nb\n"},
+        {"a\r\nb", "a\nb\n"},
+        {"a\nb", "a\nb\n"},
+        {"", ""},
+        {"\r\n\r\n", "\n\n"},
+        {"a\rb\r\n", "a\rb\n"},  // a lone CR is text, not a line end
+    };
+    for (const auto& c : cases) EXPECT_EQ(NormaliseLineEnds(c.bytes), c.text) << c.bytes;
+}
+
+TEST(ToCrLf, TurnsEveryLineEndIntoCrLfAndRoundTrips) {
+    EXPECT_EQ(ToCrLf("a\n\nb\n"), "a\r\n\r\nb\r\n");
+    EXPECT_EQ(ToCrLf("no end"), "no end");
+    EXPECT_EQ(NormaliseLineEnds(ToCrLf("x, 1\ny, 2\n")), "x, 1\ny, 2\n");
+}
+
+TEST(EqualsIgnoreCase, ComparesAsciiLettersOnlyWithoutCase) {
+    EXPECT_TRUE(EqualsIgnoreCase("Site#:, 3 CM", "site#:, 3 cm"));
+    EXPECT_FALSE(EqualsIgnoreCase("abc", "abd"));
+    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
+    EXPECT_FALSE(EqualsIgnoreCase("[", "{"));  // 0x5B and 0x7B differ by the case bit only
+}
+
+}  // namespace
+}  // namespace vantrel
