@@ -81,6 +81,8 @@ public:
     std::string m_strOrtvelSoil;
     std::vector<std::string> m_astrOtherNames;
     std::vector<std::string> m_astrOtherFiles;
+
+    friend bool operator==(const CVantrelArchive&, const CVantrelArchive&) = default;
 };
 
 }  // namespace vantrel
