@@ -138,10 +138,10 @@ std::string CommandProcessor::CloseHandle(std::string_view args) {
 
 std::string CommandProcessor::ReadBlock(std::string_view args) {
     if (args.size() != 6) return Nak(LoggerError::InvalidArgument);
-    const HandleLookup handle = LookUpHandle(args);
-    if (handle.error) return Nak(*handle.error);
     const auto asked = ParseHexNumber(args.substr(2, 4));
     if (!asked || *asked > kMaxBlockBytes) return Nak(LoggerError::InvalidArgument);
+    const HandleLookup handle = LookUpHandle(args);
+    if (handle.error) return Nak(*handle.error);
     if (handle.file->writing) return Nak(LoggerError::InvalidHandle);
     const LoggerFile* file = files_.Find(handle.file->name);
     if (!file) return Nak(LoggerError::FileError);
@@ -167,13 +167,13 @@ std::string CommandProcessor::Create(std::string_view args) {
 
 std::string CommandProcessor::WriteBlock(std::string_view args) {
     if (args.size() < 6) return Nak(LoggerError::InvalidArgument);
-    const HandleLookup handle = LookUpHandle(args);
-    if (handle.error) return Nak(*handle.error);
     const auto count = ParseHexNumber(args.substr(2, 4));
     const auto data = HexToBytes(args.substr(6));
     if (!count || !data || data->size() != *count || *count > kMaxBlockBytes) {
         return Nak(LoggerError::InvalidArgument);
     }
+    const HandleLookup handle = LookUpHandle(args);
+    if (handle.error) return Nak(*handle.error);
     if (!handle.file->writing) return Nak(LoggerError::InvalidHandle);
     if (handle.file->written.size() + data->size() > 0xFFFFFFFFULL) {
         return Nak(LoggerError::FileError);
