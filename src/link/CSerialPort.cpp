@@ -151,7 +151,9 @@ void CSerialPort::Configure(int baudRate, char parity, int dataBits, int stopBit
     if (parity == 'E' || parity == 'e') settings.c_cflag |= PARENB;
     if (parity == 'O' || parity == 'o') settings.c_cflag |= PARENB | PARODD;
     if (stopBits == 2) settings.c_cflag |= CSTOPB;
-    settings.c_cc[VMIN] = 0;
+    // With VMIN 0 an empty read would return 0, which we take for a hang-up; with VMIN 1
+    // and O_NONBLOCK it fails with EAGAIN instead.
+    settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
     if (::tcsetattr(fd_, TCSANOW, &settings) != 0) {
         ReportPortError("tcsetattr()", errno);
