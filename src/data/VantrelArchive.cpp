@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <memory>
 #include <system_error>
 
 #include "AtomicFile.h"
@@ -16,8 +18,14 @@ namespace {
     throw std::system_error(error, std::generic_category(), "cannot read " + path.string());
 }
 
-// The whole file in one buffer, read with as few calls as the system allows.
-std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
+// The whole file in one buffer. The buffer is not zero-filled first: the read fills it,
+// and loading a backup should cost little more than reading it.
+struct FileBytes {
+    std::unique_ptr<std::uint8_t[]> data;
+    std::size_t size = 0;
+};
+
+FileBytes ReadWholeFile(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) ThrowFileError(errno, path);
     struct stat info {};
@@ -26,11 +34,17 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
         ::close(fd);
         ThrowFileError(error, path);
     }
-    std::vector<std::uint8_t> bytes(info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0);
-    std::size_t filled = 0;
+    // One byte more than the size announced, to see the end of the file in the same loop.
+    std::size_t capacity = (info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0) + 1;
+    FileBytes file{std::unique_ptr<std::uint8_t[]>(new std::uint8_t[capacity]), 0};
     for (;;) {
-        if (filled == bytes.size()) bytes.resize(bytes.size() + 65536);  // file grew, or /proc
-        const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+        if (file.size == capacity) {  // the file grew, or reports no size
+            capacity *= 2;
+            auto larger = std::unique_ptr<std::uint8_t[]>(new std::uint8_t[capacity]);
+            std::memcpy(larger.get(), file.data.get(), file.size);
+            file.data = std::move(larger);
+        }
+        const ssize_t n = ::read(fd, file.data.get() + file.size, capacity - file.size);
         if (n < 0) {
             if (errno == EINTR) continue;
             const int error = errno;
@@ -38,11 +52,10 @@ std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
             ThrowFileError(error, path);
         }
         if (n == 0) break;
-        filled += static_cast<std::size_t>(n);
+        file.size += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    bytes.resize(filled);
-    return bytes;
+    return file;
 }
 
 }  // namespace
@@ -113,8 +126,8 @@ int CVantrelArchive::GetLastDepth(int i) const {
 }
 
 CVantrelArchive CVantrelArchive::LoadFromFile(const std::filesystem::path& path) {
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(path);
-    return Load(bytes);
+    const FileBytes file = ReadWholeFile(path);
+    return Load(std::span<const std::uint8_t>(file.data.get(), file.size));
 }
 
 void CVantrelArchive::SaveToFile(const std::filesystem::path& path) const {
