@@ -2,6 +2,7 @@
 // One comma-separated file per profile, named "FILE (ProNN).csv"; a file exported before
 // takes only the readings it does not hold yet.
 
+#include <cstdio>
 #include <filesystem>
 
 #include "BackupArgument.h"
