@@ -41,17 +41,15 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 IniSection::IniSection(std::string_view text, std::string_view section) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 byte order mark
     bool inSection = false;
-    bool sectionSeen = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = Trim(text.substr(0, end));
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
-            if (sectionSeen && inSection) break;  // only the first section of that name counts
+            if (inSection) break;  // only the first section of that name counts
             const std::size_t close = line.find(']');
             inSection = EqualsIgnoringCase(Trim(line.substr(1, close - 1)), section);
-            sectionSeen = sectionSeen || inSection;
             continue;
         }
         if (!inSection) continue;

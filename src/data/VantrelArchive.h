@@ -56,11 +56,17 @@ public:
     std::string GetDepthHeader(int i) const;
     void GetCalibration(int i, int sensor, std::string& a, std::string& b, std::string& c) const;
     // One reading line ending in "\n"; scaled frequencies when `scaled`, else calibrated values.
+    // A reading outside 0 .. GetReadingCount(i)-1 throws std::out_of_range; a reading the
+    // data text does not hold (a stored count larger than the text) reads as zero fields.
     std::string FormatReading(int i, int reading, bool scaled) const;
-    // Appends the reading lines of every reading of profile i (the export's readings block).
+    // Appends the reading lines of every reading of profile i (the export's readings block):
+    // the stored reading count, bounded by the whole records the data text holds.
     void AppendReadingLines(int i, bool scaled, std::string& out) const;
 
-    // The exact byte stream of a backup file, and its reverse. Load throws ArchiveError.
+    // The exact byte stream of a backup file, and its reverse. Load throws ArchiveError; it
+    // reads the current and the old layout, and gives an empty archive for an unknown
+    // layout marker. Where a profile record is expected, a null tag or a reference to an
+    // earlier record is a BadIndex error.
     std::vector<std::uint8_t> Store() const;
     static CVantrelArchive Load(std::span<const std::uint8_t> bytes);
 

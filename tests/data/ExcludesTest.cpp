@@ -54,6 +54,8 @@ TEST_F(Excludes, Rules) {
         {"first duplicate wins", "[Excludes]\nExclude#1=B.GR\nExclude#1=C.GR\n", "C.GR", false},
         {"quotes dropped", "[Excludes]\nExclude#1=\"B.GR\"\n", "B.GR", true},
         {"other section", "[Other]\nExclude#1=B.GR\n[Excludes]\nExclude#2=B.GR\n", "B.GR", false},
+        {"only the first section of a name",
+         "[Excludes]\nExclude#1=A.GR\n[Other]\n[Excludes]\nExclude#2=B.GR\n", "B.GR", false},
         {"no section", "Exclude#1=B.GR\n", "B.GR", false},
         {"line without value", "[Excludes]\nExclude#1\nExclude#2=B.GR\n", "B.GR", true},
     };
