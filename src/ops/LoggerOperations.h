@@ -4,20 +4,55 @@
 // them through the engine's notifications; what they ask or tell the user goes through
 // the prompt seam.
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
-#include "LinkEngine.h"
+#include "BackupSorting.h"
 #include "VantrelArchive.h"
+#include "link/LinkEngine.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 
 namespace vantrel {
 
+// Texts the operations post or show.
+namespace texts {
+inline constexpr const char* kRetrievingFileInfo = "Retrieving File Info";
+inline constexpr const char* kNoFirstFileInfo = "Unable to retrieve first file info";
+inline constexpr const char* kZeroByteFile = "Zero byte file detected";
+inline constexpr const char* kNoFileInfo = "Unable to retrieve info from file";
+inline constexpr const char* kRetrieveAborted = "ABORTED..Unable to retrieve file";
+inline constexpr const char* kCommsClosedProcessing = "Comms Closed. Processing Data...";
+inline constexpr const char* kCouldNotSave = "Could not open data file for saving";
+inline constexpr const char* kBackupCompleted = "Backup completed (%d files).  Elapsed Time: %s";
+inline constexpr const char* kErasing = "Erasing Vantrel File System";
+inline constexpr const char* kEraseFailed = "Unable to erase vantrel file system";
+inline constexpr const char* kRestored = "Restored %d files OK.  Elapsed Time: %s";
+}  // namespace texts
+
+// Periods of the transfer-rate timer.
+inline constexpr std::chrono::milliseconds kBackupRatePeriod{2000};
+inline constexpr std::chrono::milliseconds kRestoreRatePeriod{6000};
+
+// The logger's own configuration: kept on the logger by the erase, never restored.
+inline constexpr const char* kDeviceConfigFileName = "QUILON.CFG00";
+
 class CLoggerOperations {
 public:
-    // `linkSettings`: the port and baud rate to open (from the settings store, or the
-    // front end's one-run overrides).
+    // Where each operation opens the port; read when the operation starts, so a changed
+    // "Port" or "Baud Rate" setting takes effect at the next operation.
+    using LinkSettingsSource = std::function<LinkSettings()>;
+    // The local date and time stored as the backup's date.
+    using LocalTimeSource = std::function<DateTimeValue()>;
+
+    // `linkSettings`: the port and baud rate to open (the front end's one-run overrides).
     CLoggerOperations(CLinkEngine& engine, IPrompt& prompt, LinkSettings linkSettings);
+    CLoggerOperations(CLinkEngine& engine, IPrompt& prompt, LinkSettingsSource linkSettings);
 
     // Copies the whole file system of the logger into the backup file at `path`.
     // Returns 1 when the backup file was written, 0 otherwise. The file is written to a
@@ -26,17 +61,48 @@ public:
     int BackupLogger(INotificationTarget* page, const std::filesystem::path& path);
 
     // Erases the logger (but "QUILON.CFG00") and writes the files of `archive` to it.
-    // Returns 1 when every upload succeeded.
+    // Returns 1 when every upload succeeded. The cancel flag is left as it is at the start:
+    // the caller clears it once the restore has ended.
     int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive);
 
     // Deletes every file of the logger except "QUILON.CFG00"; the link must be open.
     int EraseFileSystem();
 
-    // The backup document built by the last BackupLogger (for tests and tools).
+    // The backup document built by the last successful BackupLogger (for tests and tools).
     const CVantrelArchive* LastBackup() const;
 
+    // Seams for tests: the Excludes list used by the backup (default: "Vantrel.ini" in the
+    // current directory) and the clock of the backup date (default: the local time).
+    void SetExcludes(ExcludePredicate isExcluded) { isExcluded_ = std::move(isExcluded); }
+    void SetLocalTimeSource(LocalTimeSource now) { localNow_ = std::move(now); }
+
 private:
-    // (members chosen by the implementer)
+    struct Listing {
+        std::vector<std::string> names;
+        std::vector<std::uint32_t> sizes;
+    };
+
+    // Step 1 of both operations: rate timer, counters, start time.
+    void BeginTransfer(INotificationTarget* page, std::chrono::milliseconds ratePeriod);
+    // Stops the rate timer and gives the result.
+    int Finish(int result);
+    // The completion text with the file count and the elapsed time, posted with progress 0.
+    void PostCompletion(const char* format, int fileCount);
+
+    bool ListLoggerFiles(Listing& listing);
+    bool DownloadFiles(const Listing& listing, std::vector<std::string>& contents);
+    bool BuildBackup(const Listing& listing, const std::vector<std::string>& contents,
+                     CVantrelArchive& archive);
+    bool SaveBackup(const CVantrelArchive& archive, const std::filesystem::path& path);
+    bool UploadArchive(const CVantrelArchive& archive, int& filesWritten);
+
+    CLinkEngine& engine_;
+    IPrompt& prompt_;
+    LinkSettingsSource linkSettings_;
+    ExcludePredicate isExcluded_;
+    LocalTimeSource localNow_;
+    std::int64_t startWallMs_ = 0;
+    std::optional<CVantrelArchive> lastBackup_;
 };
 
 }  // namespace vantrel

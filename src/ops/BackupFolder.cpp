@@ -1,0 +1,141 @@
+#include "BackupFolder.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "BackupLoading.h"
+#include "RenameNoReplace.h"
+#include "link/StringPrintf.h"
+#include "platform/Prompt.h"
+
+namespace vantrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kExtension = ".vbk";
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+fs::path SearchFolder(const fs::path& folder) {
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// Regular files of `folder` that are backups, in name order; none when it cannot be read.
+std::vector<fs::path> BackupFilesIn(const fs::path& folder) {
+    std::vector<fs::path> files;
+    std::error_code error;
+    fs::directory_iterator it(SearchFolder(folder), error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError)) continue;
+        const fs::path& file = it->path();
+        if (IsBackupFileName(file.filename().string())) files.push_back(file);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Names a title must not have: it would leave the folder or vanish from the list.
+bool IsUsableTitle(std::string_view title) {
+    return !title.empty() && title != "." && title != ".." &&
+           title.find('/') == std::string_view::npos && title.find('\0') == std::string_view::npos;
+}
+
+}  // namespace
+
+bool IsBackupFileName(std::string_view fileName) {
+    return fileName.size() > kExtension.size() && EndsWithIgnoringCase(fileName, kExtension);
+}
+
+std::string BackupTitleOf(std::string_view fileName) {
+    const std::size_t dot = fileName.rfind('.');
+    return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+}
+
+std::vector<BackupRow> ListBackups(const fs::path& folder,
+                                   const UnreadableBackupHandler& onUnreadable) {
+    std::vector<BackupRow> rows;
+    for (const fs::path& file : BackupFilesIn(folder)) {
+        const std::string title = BackupTitleOf(file.filename().string());
+        const LoadedBackup loaded = LoadBackup(file);
+        if (!loaded.archive) {
+            if (!onUnreadable) continue;
+            if (loaded.error == kCouldNotOpenBackupText) {
+                onUnreadable(
+                    {title, file, UnreadableBackup::Reason::CannotOpen,
+                     StringPrintf("Could not open %s backup file for loading", title.c_str())});
+            } else {
+                onUnreadable({title, file, UnreadableBackup::Reason::BadData, {}});
+            }
+            continue;
+        }
+        const CVantrelArchive& archive = *loaded.archive;
+        rows.push_back({title, archive.m_dtFrom, archive.m_dtTo, archive.GetProfileCount(),
+                        archive.m_dtBackup, file});
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const BackupRow& a, const BackupRow& b) { return a.title < b.title; });
+    return rows;
+}
+
+std::optional<fs::path> BackupFileOf(const fs::path& folder, std::string_view title) {
+    if (!IsUsableTitle(title)) return std::nullopt;
+    const fs::path base = SearchFolder(folder);
+    for (const char* extension : {".vbk", ".VBK"}) {
+        const fs::path candidate = base / (std::string(title) + extension);
+        std::error_code error;
+        if (fs::is_regular_file(candidate, error)) return candidate;
+    }
+    for (const fs::path& file : BackupFilesIn(folder)) {
+        if (BackupTitleOf(file.filename().string()) == title) return file;
+    }
+    return std::nullopt;
+}
+
+bool BackupPathTaken(const std::string& path) {
+    std::error_code error;
+    if (fs::exists(fs::path(path), error)) return true;
+    const fs::path file(path);
+    const std::string name = file.filename().string();
+    if (!IsBackupFileName(name)) return false;
+    return BackupFileOf(file.parent_path(), BackupTitleOf(name)).has_value();
+}
+
+bool RenameBackup(const fs::path& folder, std::string_view oldTitle, std::string_view newTitle,
+                  IPrompt& prompt) {
+    const auto refuse = [&prompt] {
+        prompt.Show(kCouldNotRenameText);
+        return false;
+    };
+    const auto from = BackupFileOf(folder, oldTitle);
+    if (!from || !IsUsableTitle(newTitle)) return refuse();
+    if (newTitle == oldTitle) return true;
+    // Another backup of that title under any case of the extension would share its row.
+    if (BackupFileOf(folder, newTitle)) return refuse();
+    const fs::path to = from->parent_path() / (std::string(newTitle) + from->extension().string());
+    if (RenameNoReplace(*from, to)) return refuse();
+    return true;
+}
+
+bool DeleteBackup(const fs::path& folder, std::string_view title, IPrompt& prompt) {
+    if (prompt.Show(kDeleteBackupQuestion, kDeleteBackupCaption, PromptButtons::YesNo,
+                    PromptIcon::Question) != PromptAnswer::Yes) {
+        return false;
+    }
+    if (const auto file = BackupFileOf(folder, title)) {
+        std::error_code ignored;  // the list is read again and shows what is left
+        fs::remove(*file, ignored);
+    }
+    return true;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,103 @@
+#include "BackupNaming.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <limits>
+#include <optional>
+
+namespace vantrel {
+
+namespace {
+
+constexpr std::string_view kExtension = ".vbk";
+constexpr char kSeparator = '/';
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The number k of a "(k)" suffix: digits only, no leading zero, above 0, within int.
+std::optional<int> SuffixNumber(std::string_view digits) {
+    if (digits.empty() || digits.front() == '0') return std::nullopt;
+    if (!std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; })) {
+        return std::nullopt;
+    }
+    int value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    return value;
+}
+
+std::string UpToLastDot(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos ? path : path.substr(0, dot);
+}
+
+}  // namespace
+
+std::string DefaultBackupName(const DateTimeValue& today) {
+    return "Vantrel Backup " + FormatDayMonthYear(today) + std::string(kExtension);
+}
+
+std::string WithBackupExtension(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    const std::string_view extension = dot == std::string_view::npos ? name : name.substr(dot);
+    std::string result(name);
+    if (!EqualsIgnoringCase(extension, kExtension)) result += kExtension;
+    return result;
+}
+
+std::string BackupPathIn(std::string_view folder, std::string_view fileName) {
+    std::string path(folder);
+    if (!path.empty() && path.back() != kSeparator) path += kSeparator;
+    path += fileName;
+    return path;
+}
+
+std::string UniqueBackupPath(const std::string& path, const FileExistsPredicate& exists) {
+    if (!exists(path)) return path;
+    int n = 1;
+    std::string base = path;
+    const std::string stem = UpToLastDot(path);
+    if (!stem.empty() && stem.back() == ')') {
+        const std::size_t open = stem.rfind('(');
+        // Only a "(" inside the file name counts, never one in a folder's name.
+        const std::size_t nameStart = stem.rfind(kSeparator);
+        const bool inFileName = nameStart == std::string::npos || open > nameStart;
+        if (open != std::string::npos && open > 0 && inFileName) {
+            const auto k =
+                SuffixNumber(std::string_view(stem).substr(open + 1, stem.size() - open - 2));
+            if (k) {
+                n = *k;
+                base = stem.substr(0, open) + std::string(kExtension);
+            }
+        }
+    }
+    const std::string prefix = UpToLastDot(base);
+    std::string candidate;
+    for (;;) {
+        candidate = prefix + "(" + std::to_string(n) + ")" + std::string(kExtension);
+        if (!exists(candidate) || n == std::numeric_limits<int>::max()) break;
+        ++n;
+    }
+    return candidate;
+}
+
+std::string FileNamePart(std::string_view path) {
+    const std::size_t separator = path.rfind(kSeparator);
+    return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+BackupTarget ResolveBackupTarget(std::string_view folder, std::string_view typedName,
+                                 const FileExistsPredicate& exists) {
+    const std::string name = WithBackupExtension(typedName);
+    const std::string path = UniqueBackupPath(BackupPathIn(folder, name), exists);
+    return {path, FileNamePart(path)};
+}
+
+}  // namespace vantrel

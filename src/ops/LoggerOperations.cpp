@@ -1,0 +1,156 @@
+// The pieces the backup and the restore share, and the backup itself.
+#include "LoggerOperations.h"
+
+#include <exception>
+#include <system_error>
+
+#include "DateTime.h"
+#include "link/StringPrintf.h"
+
+namespace vantrel {
+
+namespace {
+constexpr double kMillisecondsPerDay = 86400000.0;
+}  // namespace
+
+CLoggerOperations::CLoggerOperations(CLinkEngine& engine, IPrompt& prompt,
+                                     LinkSettings linkSettings)
+    : CLoggerOperations(engine, prompt,
+                        LinkSettingsSource([linkSettings] { return linkSettings; })) {}
+
+CLoggerOperations::CLoggerOperations(CLinkEngine& engine, IPrompt& prompt,
+                                     LinkSettingsSource linkSettings)
+    : engine_(engine),
+      prompt_(prompt),
+      linkSettings_(std::move(linkSettings)),
+      isExcluded_(DefaultExcludes()),
+      localNow_(CurrentLocalTime) {}
+
+const CVantrelArchive* CLoggerOperations::LastBackup() const {
+    return lastBackup_ ? &*lastBackup_ : nullptr;
+}
+
+void CLoggerOperations::BeginTransfer(INotificationTarget* page,
+                                      std::chrono::milliseconds ratePeriod) {
+    engine_.StartRateTimer(ratePeriod);
+    engine_.SetTransferErrorCount(0);
+    engine_.SetTransferByteCount(0);
+    // The page is not the link's target yet: post the reset count to it directly.
+    if (page != nullptr) engine_.services().queue.Post(page, Notification::Errors(0));
+    startWallMs_ = engine_.services().clock.WallMilliseconds();
+}
+
+int CLoggerOperations::Finish(int result) {
+    engine_.StopRateTimer();
+    return result;
+}
+
+void CLoggerOperations::PostCompletion(const char* format, int fileCount) {
+    const auto elapsedMs = engine_.services().clock.WallMilliseconds() - startWallMs_;
+    const std::string elapsed = FormatElapsed(static_cast<double>(elapsedMs) / kMillisecondsPerDay);
+    engine_.SetStatusText(StringPrintf(format, fileCount, elapsed.c_str()));
+    engine_.PostStatus(0, engine_.StatusText());
+}
+
+// Steps 4 to 7: the listing, which must end with the logger's "no more files" answer.
+bool CLoggerOperations::ListLoggerFiles(Listing& listing) {
+    const auto fail = [this](const char* status) {
+        engine_.CloseLink();
+        engine_.PostStatus(0, std::string(status));
+        return false;
+    };
+    engine_.PostStatus(0, std::string(texts::kRetrievingFileInfo));
+    std::string name;
+    std::uint32_t size = 0;
+    if (!engine_.GetFirstFileInfo(name, size)) return fail(texts::kNoFirstFileInfo);
+    // Only the first file is tested: an empty first file means the logger's file system is
+    // not in a state worth backing up.
+    if (size == 0) {
+        engine_.CloseLink();
+        prompt_.Show(texts::kZeroByteFile);
+        return false;
+    }
+    do {
+        listing.names.push_back(name);
+        listing.sizes.push_back(size);
+    } while (engine_.GetNextFileInfo(name, size));
+    if (engine_.LastReplyStatus() != ReplyStatus::EndOfList) return fail(texts::kNoFileInfo);
+    return true;
+}
+
+// Step 8: every listed file, in listing order.
+bool CLoggerOperations::DownloadFiles(const Listing& listing, std::vector<std::string>& contents) {
+    contents.reserve(listing.names.size());
+    for (std::size_t i = 0; i < listing.names.size(); ++i) {
+        std::string content;
+        if (!engine_.RetrieveFile(listing.names[i], listing.sizes[i], content)) {
+            engine_.CloseLink();
+            engine_.PostStatus(0, std::string(texts::kRetrieveAborted));
+            return false;
+        }
+        contents.push_back(std::move(content));
+    }
+    return true;
+}
+
+// Steps 10 to 14: sorting, both soil checks, the profile records and the dates.
+bool CLoggerOperations::BuildBackup(const Listing& listing,
+                                    const std::vector<std::string>& contents,
+                                    CVantrelArchive& archive) {
+    const BackupSortResult sorted = SortBackupFiles(listing.names, contents, archive, isExcluded_);
+    if (sorted != BackupSortResult::Ok) {
+        prompt_.Show(BackupSortMessage(sorted));
+        return false;
+    }
+    archive.m_dtBackup = localNow_();
+    archive.ScanProfiles();
+    return true;
+}
+
+// Step 15: written through a temporary file, so a failure leaves nothing under `path` and
+// an existing backup there stays whole until the new one replaces it.
+bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
+                                   const std::filesystem::path& path) {
+    std::string reason;
+    try {
+        archive.SaveToFile(path);
+        return true;
+    } catch (const std::system_error& error) {
+        reason = error.code().message();
+    } catch (const std::exception& error) {
+        reason = error.what();
+    }
+    prompt_.Show(std::string(texts::kCouldNotSave) + "\n" + reason + ": " + path.string());
+    return false;
+}
+
+int CLoggerOperations::BackupLogger(INotificationTarget* page, const std::filesystem::path& path) {
+    lastBackup_.reset();
+    BeginTransfer(page, kBackupRatePeriod);
+    // The prologue clears the cancel flag, opens the port and connects, with its own boxes.
+    if (!engine_.OperationPrologue(page, linkSettings_(), /*clearCancel=*/true)) return Finish(0);
+
+    Listing listing;
+    if (!ListLoggerFiles(listing)) return Finish(0);
+    std::vector<std::string> contents;
+    if (!DownloadFiles(listing, contents)) return Finish(0);
+    engine_.CloseLink();
+    engine_.PostStatus(0, std::string(texts::kCommsClosedProcessing));
+
+    CVantrelArchive archive;
+    try {
+        if (!BuildBackup(listing, contents, archive)) return Finish(0);
+    } catch (const std::exception& error) {
+        // Nothing in the downloaded data should make sorting fail; if it does, say so
+        // rather than end the program.
+        prompt_.Show(std::string(texts::kCouldNotSave) + "\n" + error.what());
+        return Finish(0);
+    }
+    if (!SaveBackup(archive, path)) return Finish(0);
+
+    PostCompletion(texts::kBackupCompleted, static_cast<int>(listing.names.size()));
+    lastBackup_ = std::move(archive);
+    return Finish(1);
+}
+
+}  // namespace vantrel
