@@ -7,6 +7,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "AtomicFile.h"
+
 namespace vantrel::sim {
 namespace fs = std::filesystem;
 
@@ -59,28 +61,6 @@ std::string ReadWholeFile(const fs::path& path) {
     return std::move(contents).str();
 }
 
-void WriteThroughTemporary(const fs::path& target, std::string_view bytes) {
-    const fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".tmp");
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw fs::filesystem_error("cannot write dump file", temporary,
-                                       std::make_error_code(std::errc::io_error));
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw fs::filesystem_error("cannot rename dump file", temporary, target, error);
-    }
-}
-
 }  // namespace
 
 LoggerFileSystem LoggerFileSystem::LoadFromDirectory(const fs::path& dir,
@@ -100,7 +80,7 @@ LoggerFileSystem LoggerFileSystem::LoadFromDirectory(const fs::path& dir,
 
 void LoggerFileSystem::DumpToDirectory(const fs::path& dir) const {
     fs::create_directories(dir);
-    for (const auto& [name, file] : files_) WriteThroughTemporary(dir / name, file.bytes);
+    for (const auto& [name, file] : files_) WriteFileAtomically(dir / name, file.bytes);
 }
 
 const LoggerFile* LoggerFileSystem::Find(std::string_view name) const {

@@ -43,8 +43,8 @@ public:
     static LoggerFileSystem LoadFromDirectory(const std::filesystem::path& dir,
                                               std::vector<std::string>* skipped = nullptr);
 
-    // Writes every file into `dir` (created when missing), each through a temporary name
-    // and a rename, so no file is ever half-written under its final name. Files already
+    // Writes every file into `dir` (created when missing), each atomically, so no file is
+    // ever half-written under its final name. Files already
     // in `dir` that the logger does not hold are left alone. Throws on failure.
     void DumpToDirectory(const std::filesystem::path& dir) const;
 
