@@ -22,6 +22,8 @@ namespace vantrel {
 
 namespace {
 
+constexpr std::chrono::microseconds kCoalesce{1000};
+
 speed_t SpeedOf(int baudRate) {
     switch (baudRate) {
         case 9600:
@@ -255,6 +257,11 @@ bool CSerialPort::ReceiveAvailable() {
             for (ssize_t i = 0; i < got; ++i) {
                 queue_.Post(owner_, Notification::RxChar(buffer[i], portNumber_));
             }
+            if (shutdown_) return true;
+            // At the logger's baud rates bytes trickle in one by one; waking both threads for
+            // each byte costs more CPU than the transfer itself. Letting a few arrive first
+            // delays a frame's end by at most this pause.
+            if (got < static_cast<ssize_t>(sizeof buffer)) std::this_thread::sleep_for(kCoalesce);
             continue;
         }
         if (got < 0 && errno == EINTR) continue;
