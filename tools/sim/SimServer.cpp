@@ -14,6 +14,7 @@ namespace {
 // While no program has the port open the line reports a hang-up at once; wait this long
 // before looking again instead of spinning.
 constexpr auto kHangUpBackOff = std::chrono::milliseconds{10};
+constexpr auto kPacingGranularity = std::chrono::milliseconds{1};
 
 timespec ToTimespec(std::chrono::nanoseconds span) {
     span = std::max(span, std::chrono::nanoseconds{0});
@@ -43,21 +44,23 @@ void SimServer::Run(std::chrono::seconds idleLimit) {
         });
 
         // Wake for the next paced byte, the end of a hang-up back-off, or the idle limit.
-        // (When the line is full, POLLOUT wakes us instead.)
-        std::optional<Clock::time_point> wake =
-            line_.WaitingForRoom() ? std::nullopt : line_.NextDue();
-        if (hungUp) wake = std::min(wake.value_or(Clock::time_point::max()), now + kHangUpBackOff);
-        if (idleLimit.count() > 0) {
-            wake = std::min(wake.value_or(Clock::time_point::max()), lastActivity_ + idleLimit);
+        // (When the line is full, POLLOUT wakes us instead.) On a paced line, let a few bytes
+        // gather rather than waking for every one, as a UART's FIFO delivers small bursts.
+        auto wake = Clock::time_point::max();
+        if (const auto due = line_.NextDue(); due && !line_.WaitingForRoom()) {
+            wake = byteTime_.count() > 0 ? std::max(*due, now + kPacingGranularity) : *due;
         }
+        if (hungUp) wake = std::min(wake, now + kHangUpBackOff);
+        if (idleLimit.count() > 0) wake = std::min(wake, lastActivity_ + idleLimit);
 
         std::array<pollfd, 2> fds{pollfd{stopFd_, POLLIN, 0}, pollfd{lineFd_, 0, 0}};
         if (!hungUp) fds[1].events = POLLIN;
         if (line_.WaitingForRoom()) fds[1].events |= POLLOUT;
-        nfds_t count = fds[1].events != 0 ? 2 : 1;
+        const nfds_t count = fds[1].events != 0 ? 2 : 1;
         timespec timeout{};
-        const int ready = ppoll(fds.data(), count,
-                                wake ? &(timeout = ToTimespec(*wake - now)) : nullptr, nullptr);
+        const bool bounded = wake != Clock::time_point::max();
+        if (bounded) timeout = ToTimespec(wake - now);
+        const int ready = ppoll(fds.data(), count, bounded ? &timeout : nullptr, nullptr);
         if (ready < 0 && errno != EINTR) return;
         if (fds[0].revents != 0) return;
         now = Clock::now();

@@ -7,10 +7,12 @@
 #include <csignal>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 
 #include "LoggerEngine.h"
 #include "PseudoTerminal.h"
@@ -40,7 +42,13 @@ int OpenStopSignals() {
 LoggerFileSystem LoadImage(const std::string& dir) {
     if (dir.empty()) return {};
     std::vector<std::string> skipped;
-    LoggerFileSystem files = LoggerFileSystem::LoadFromDirectory(dir, &skipped);
+    LoggerFileSystem files;
+    try {
+        files = LoggerFileSystem::LoadFromDirectory(dir, &skipped);
+    } catch (const std::filesystem::filesystem_error& error) {
+        throw std::runtime_error("cannot load the image folder " + dir + ": " +
+                                 error.code().message());
+    }
     for (const std::string& name : skipped) {
         std::cerr << "vantrel-logger-sim: skipping \"" << name
                   << "\" in the image: not a name the logger can hold\n";
