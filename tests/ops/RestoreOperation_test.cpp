@@ -1,0 +1,184 @@
+// The restore and erase operations, and the backup-restore-backup round trip, through the
+// real link engine against the simulated logger.
+
+#include <gtest/gtest.h>
+
+#include "LoggerFixture.h"
+#include "TestArchives.h"
+
+namespace vantrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Both soil tables, complete profiles 03 and 07, one other file: 7 files to write.
+CVantrelArchive TwoProfileArchive() {
+    std::vector<TestProfile> profiles(2);
+    profiles[0].key = "03";
+    profiles[0].readings = HourlyReadings(0, 4);
+    profiles[1].key = "07";
+    profiles[1].readings = HourlyReadings(5, 3);
+    CVantrelArchive archive = MakeArchive(profiles);
+    archive.m_strDeviceConfig = Hex("config from the backup");
+    archive.m_astrOtherNames = {"NOTES.TXT"};
+    archive.m_astrOtherFiles = {Hex("field notes")};
+    return archive;
+}
+
+std::vector<std::string> UploadOrder(const RecordingPage& page) {
+    std::vector<std::string> names;
+    for (const std::string& status : page.StatusTexts()) {
+        if (status.rfind("Uploading ", 0) == 0) {
+            const std::string name = status.substr(10);
+            if (names.empty() || names.back() != name) names.push_back(name);
+        }
+    }
+    return names;
+}
+
+// The progress the erase posts after each deletion (progress only, no text).
+std::vector<std::uint32_t> ErasureProgress(const RecordingPage& page) {
+    std::vector<std::uint32_t> progress;
+    bool erasing = false;
+    for (const Notification& n : page.received) {
+        if (n.kind != NotificationKind::WM_LINK_STATUS) continue;
+        if (n.text == "Erasing Vantrel File System") erasing = true;
+        if (n.text && n.text->rfind("Uploading ", 0) == 0) break;
+        if (erasing && !n.text) progress.push_back(n.value);
+    }
+    return progress;
+}
+
+TEST(RestoreOperation, ErasesAllButTheDeviceConfigurationAndUploadsInOrder) {
+    const CVantrelArchive archive = TwoProfileArchive();
+    LoggerFixture f({{"QUILON.CFG00", "the logger's own"},
+                     {"OLD.TXT", "stale"},
+                     {"PRO09.DAT00", "old readings"},
+                     {"USERSOIL.CFG01", "old soil"}});
+
+    ASSERT_EQ(f.ops.RestoreLogger(&f.page, archive), 1);
+    f.Drain();
+
+    EXPECT_EQ(UploadOrder(f.page),
+              (std::vector<std::string>{"ORTVELSOIL.CFG01", "USERSOIL.CFG01", "PRO03.CFG00",
+                                        "PRO03.DAT00", "PRO07.CFG00", "PRO07.DAT00", "NOTES.TXT"}));
+    std::string data3, config3, data7, config7;
+    archive.GetProfileFiles(0, data3, config3);
+    archive.GetProfileFiles(1, data7, config7);
+    const LoggerImage expected = {
+        {"QUILON.CFG00", "the logger's own"},
+        {"ORTVELSOIL.CFG01", Bytes(archive.m_strOrtvelSoil)},
+        {"USERSOIL.CFG01", Bytes(archive.m_strUserSoil)},
+        {"PRO03.CFG00", Bytes(config3)},
+        {"PRO03.DAT00", Bytes(data3)},
+        {"PRO07.CFG00", Bytes(config7)},
+        {"PRO07.DAT00", Bytes(data7)},
+        {"NOTES.TXT", "field notes"},
+    };
+    EXPECT_EQ(f.Files(), expected);
+    EXPECT_TRUE(f.page.SawStatus("Erasing Vantrel File System"));
+    EXPECT_EQ(ErasureProgress(f.page), (std::vector<std::uint32_t>{33, 66, 100}));
+    EXPECT_EQ(f.page.LastStatus(), "Restored 7 files OK.  Elapsed Time: 00:00:00");
+    EXPECT_TRUE(f.prompt.shown().empty());
+    EXPECT_TRUE(f.RateTimerRanFor(kRestoreRatePeriod));
+}
+
+TEST(RestoreOperation, LoggerWithNothingToEraseTakesTheUploadsDirectly) {
+    const LoggerImage loggers[] = {{}, {{"QUILON.CFG00", "kept"}}};
+    for (const LoggerImage& before : loggers) {
+        SCOPED_TRACE(before.size());
+        LoggerFixture f(before);
+
+        ASSERT_EQ(f.ops.RestoreLogger(&f.page, TwoProfileArchive()), 1);
+        f.Drain();
+
+        EXPECT_TRUE(ErasureProgress(f.page).empty());
+        EXPECT_EQ(f.Files().size(), 7u + before.size());
+        EXPECT_EQ(f.Files().count("QUILON.CFG00"), before.size()) << "never written by a restore";
+        EXPECT_EQ(f.page.LastStatus(), "Restored 7 files OK.  Elapsed Time: 00:00:00");
+    }
+}
+
+TEST(RestoreOperation, EmptyTextsAreNotWritten) {
+    TestProfile configOnly;
+    configOnly.key = "04";
+    CVantrelArchive archive = MakeArchive({});
+    archive.AddProfile("04", "", ConfigHex(configOnly));  // configuration only
+    archive.AddProfile("06", Hex("readings"), "");        // data only
+    archive.m_strUserSoil.clear();
+    LoggerFixture f({});
+
+    ASSERT_EQ(f.ops.RestoreLogger(&f.page, archive), 1);
+    f.Drain();
+
+    EXPECT_EQ(UploadOrder(f.page),
+              (std::vector<std::string>{"ORTVELSOIL.CFG01", "PRO04.CFG00", "PRO06.DAT00"}));
+    EXPECT_EQ(f.page.LastStatus(), "Restored 3 files OK.  Elapsed Time: 00:00:00");
+}
+
+TEST(RestoreOperation, FailedThirdUploadLeavesTheFirstTwoAndNoCompletion) {
+    CVantrelArchive archive = MakeArchive({});
+    archive.m_astrOtherNames = {"BAD NAME", "LATER.TXT"};  // the logger refuses a blank
+    archive.m_astrOtherFiles = {Hex("x"), Hex("y")};
+    LoggerFixture f({{"QUILON.CFG00", "kept"}, {"OLD.TXT", "stale"}});
+
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, archive), 0);
+    f.Drain();
+
+    EXPECT_EQ(f.Files(), (LoggerImage{{"QUILON.CFG00", "kept"},
+                                      {"ORTVELSOIL.CFG01", Bytes(archive.m_strOrtvelSoil)},
+                                      {"USERSOIL.CFG01", Bytes(archive.m_strUserSoil)}}));
+    for (const std::string& status : f.page.StatusTexts()) {
+        EXPECT_EQ(status.find("Restored"), std::string::npos) << status;
+    }
+    EXPECT_TRUE(f.page.SawStatus("Fatal error uploading BAD NAME - Vantrel may now be unstable"));
+    EXPECT_TRUE(f.RateTimerRanFor(kRestoreRatePeriod));
+}
+
+TEST(RestoreOperation, CancelPressedBeforeTheStartIsHonouredNotCleared) {
+    const LoggerImage before = {{"QUILON.CFG00", "kept"}, {"OLD.TXT", "stale"}};
+    LoggerFixture f(before);
+    f.link.SetCancel(true);
+
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, TwoProfileArchive()), 0);
+    f.Drain();
+
+    EXPECT_TRUE(f.page.SawStatus("Communications Closed"));
+    EXPECT_EQ(f.page.LastStatus(), "Unable to erase vantrel file system");
+    EXPECT_EQ(f.Files(), before);
+    EXPECT_TRUE(f.RateTimerRanFor(kRestoreRatePeriod));
+}
+
+TEST(RestoreOperation, RoundTripKeepsEveryFileAndNormalisesProfileNames) {
+    TempFolder folder;
+    LoggerImage image = FullImage();
+    // Profile 7 as a later generation of files: restored under the generation-0 names.
+    image["PRO07.CFG01"] = image["PRO01.CFG00"];
+    image["PRO07.DAT01"] = image["PRO01.DAT00"];
+    LoggerFixture first(image);
+    first.ops.SetExcludes([](std::string_view) { return false; });
+    ASSERT_EQ(first.ops.BackupLogger(&first.page, folder.path() / "one.vbk"), 1);
+    const CVantrelArchive one = CVantrelArchive::LoadFromFile(folder.path() / "one.vbk");
+
+    LoggerFixture empty({});
+    ASSERT_EQ(empty.ops.RestoreLogger(&empty.page, one), 1);
+    LoggerImage expected = image;
+    expected.erase("QUILON.CFG00");  // never restored
+    expected.erase("PRO05.DAT00");   // data without configuration: not in the backup
+    expected.erase("PRO07.CFG01");
+    expected.erase("PRO07.DAT01");
+    expected["PRO07.CFG00"] = image["PRO01.CFG00"];
+    expected["PRO07.DAT00"] = image["PRO01.DAT00"];
+    EXPECT_EQ(empty.Files(), expected);
+
+    LoggerFixture again(empty.Files());
+    again.ops.SetExcludes([](std::string_view) { return false; });
+    ASSERT_EQ(again.ops.BackupLogger(&again.page, folder.path() / "two.vbk"), 1);
+    CVantrelArchive two = CVantrelArchive::LoadFromFile(folder.path() / "two.vbk");
+    EXPECT_TRUE(two.m_strDeviceConfig.empty());
+    two.m_strDeviceConfig = one.m_strDeviceConfig;
+    EXPECT_EQ(two, one);
+}
+
+}  // namespace
+}  // namespace vantrel::test
