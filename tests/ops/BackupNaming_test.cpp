@@ -1,0 +1,91 @@
+// Naming a new backup: extension, unique "(n)" names, default name, path building.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "BackupFolder.h"
+#include "BackupNaming.h"
+#include "TestArchives.h"
+
+namespace vantrel::test {
+namespace {
+
+TEST(BackupNaming, ExtensionIsAddedUnlessTheNameEndsInVbkInAnyCase) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Field trip", "Field trip.vbk"},
+        {"A.VBK", "A.VBK"},
+        {"A.Vbk", "A.Vbk"},
+        {"A.vbk.txt", "A.vbk.txt.vbk"},
+        {"North.site", "North.site.vbk"},
+        {"vbk", "vbk.vbk"},
+    };
+    for (const auto& [typed, expected] : cases) EXPECT_EQ(WithBackupExtension(typed), expected);
+}
+
+struct UniqueCase {
+    std::set<std::string> existing;
+    const char* requested;
+    const char* expected;
+};
+
+TEST(BackupNaming, TakenNamesGetTheNextFreeNumber) {
+    const UniqueCase cases[] = {
+        {{}, "/b/A.vbk", "/b/A.vbk"},
+        {{"/b/A.vbk"}, "/b/A.vbk", "/b/A(1).vbk"},
+        {{"/b/A.vbk", "/b/A(1).vbk"}, "/b/A.vbk", "/b/A(2).vbk"},
+        {{"/b/A(3).vbk"}, "/b/A(3).vbk", "/b/A(4).vbk"},
+        {{"/b/A(3).vbk", "/b/A(4).vbk"}, "/b/A(3).vbk", "/b/A(5).vbk"},
+        {{"/b/A(03).vbk"}, "/b/A(03).vbk", "/b/A(03)(1).vbk"},
+        {{"/b/A(0).vbk"}, "/b/A(0).vbk", "/b/A(0)(1).vbk"},
+        {{"/b/A(x).vbk"}, "/b/A(x).vbk", "/b/A(x)(1).vbk"},
+        {{"/b/A(99999999999).vbk"}, "/b/A(99999999999).vbk", "/b/A(99999999999)(1).vbk"},
+        {{"/b/A(2).VBK", "/b/A(2).vbk"}, "/b/A(2).VBK", "/b/A(3).vbk"},
+        // A "(n)" in a folder's name is not a number of the file.
+        {{"/b(7)/C).vbk"}, "/b(7)/C).vbk", "/b(7)/C)(1).vbk"},
+    };
+    for (const UniqueCase& c : cases) {
+        const auto exists = [&c](const std::string& path) { return c.existing.count(path) != 0; };
+        EXPECT_EQ(UniqueBackupPath(c.requested, exists), c.expected) << c.requested;
+    }
+}
+
+TEST(BackupNaming, FolderAndNameJoinWithOneSeparator) {
+    EXPECT_EQ(BackupPathIn("/data", "A.vbk"), "/data/A.vbk");
+    EXPECT_EQ(BackupPathIn("/data/", "A.vbk"), "/data/A.vbk");
+    EXPECT_EQ(BackupPathIn("", "A.vbk"), "A.vbk");
+    EXPECT_EQ(FileNamePart("/data/A(1).vbk"), "A(1).vbk");
+    EXPECT_EQ(FileNamePart("A(1).vbk"), "A(1).vbk");
+}
+
+TEST(BackupNaming, DefaultNameCarriesTodaysDate) {
+    EXPECT_EQ(DefaultBackupName(FromCivil(CivilTime{2026, 12, 6, 17, 45, 0})),
+              "Vantrel Backup 06 Dec 2026.vbk");
+}
+
+TEST(BackupNaming, PressingBackupThreeTimesNumbersTheFilesInTheFolder) {
+    TempFolder folder;
+    std::vector<std::string> shown;
+    std::string typed = "A";
+    for (int press = 0; press < 3; ++press) {
+        const BackupTarget target =
+            ResolveBackupTarget(folder.path().string(), typed, BackupPathTaken);
+        WriteBytes(target.path, "backup");
+        typed = target.name;  // the page writes the name back into its box
+        shown.push_back(target.name);
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"A.vbk", "A(1).vbk", "A(2).vbk"}));
+}
+
+TEST(BackupNaming, AnExtensionInAnotherCaseTakesTheTitle) {
+    TempFolder folder;
+    WriteBytes(folder.path() / "Site.VBK", "backup");
+    // Both would be listed as "Site": the new backup gets its own title instead.
+    EXPECT_TRUE(BackupPathTaken(folder / "Site.vbk"));
+    EXPECT_EQ(ResolveBackupTarget(folder.path().string(), "Site", BackupPathTaken).name,
+              "Site(1).vbk");
+    EXPECT_FALSE(BackupPathTaken(folder / "Other.vbk"));
+}
+
+}  // namespace
+}  // namespace vantrel::test
