@@ -45,6 +45,12 @@ int CLoggerOperations::Finish(int result) {
     return result;
 }
 
+int CLoggerOperations::Complete() {
+    engine_.StopRateTimer();
+    if (completionSignal_) completionSignal_();
+    return 1;
+}
+
 void CLoggerOperations::PostCompletion(const char* format, int fileCount) {
     const auto elapsedMs = engine_.services().clock.WallMilliseconds() - startWallMs_;
     const std::string elapsed = FormatElapsed(static_cast<double>(elapsedMs) / kMillisecondsPerDay);
@@ -150,7 +156,7 @@ int CLoggerOperations::BackupLogger(INotificationTarget* page, const std::filesy
 
     PostCompletion(texts::kBackupCompleted, static_cast<int>(listing.names.size()));
     lastBackup_ = std::move(archive);
-    return Finish(1);
+    return Complete();
 }
 
 }  // namespace vantrel

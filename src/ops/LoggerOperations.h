@@ -75,6 +75,10 @@ public:
     // current directory) and the clock of the backup date (default: the local time).
     void SetExcludes(ExcludePredicate isExcluded) { isExcluded_ = std::move(isExcluded); }
     void SetLocalTimeSource(LocalTimeSource now) { localNow_ = std::move(now); }
+    // The signal sounded when a backup or restore completes (the GUI beeps; default none).
+    void SetCompletionSignal(std::function<void()> signal) {
+        completionSignal_ = std::move(signal);
+    }
 
 private:
     struct Listing {
@@ -86,6 +90,8 @@ private:
     void BeginTransfer(INotificationTarget* page, std::chrono::milliseconds ratePeriod);
     // Stops the rate timer and gives the result.
     int Finish(int result);
+    // The successful end: rate timer stopped, completion signal, result 1.
+    int Complete();
     // The completion text with the file count and the elapsed time, posted with progress 0.
     void PostCompletion(const char* format, int fileCount);
 
@@ -101,6 +107,7 @@ private:
     LinkSettingsSource linkSettings_;
     ExcludePredicate isExcluded_;
     LocalTimeSource localNow_;
+    std::function<void()> completionSignal_;
     std::int64_t startWallMs_ = 0;
     std::optional<CVantrelArchive> lastBackup_;
 };

@@ -84,7 +84,7 @@ int CLoggerOperations::RestoreLogger(INotificationTarget* page, const CVantrelAr
     }
     engine_.CloseLink();
     PostCompletion(texts::kRestored, filesWritten);
-    return Finish(1);
+    return Complete();
 }
 
 }  // namespace vantrel

@@ -76,6 +76,7 @@ TEST_F(BackupOperation, StoresExactlyWhatTheSortingBuildsFromTheLoggersFiles) {
     EXPECT_TRUE(f.page.SawStatus("Retrieving ZZEMPTY.TXT"));
     EXPECT_TRUE(f.prompt.shown().empty());
     EXPECT_TRUE(f.RateTimerRanFor(kBackupRatePeriod));
+    EXPECT_EQ(f.completionSignals, 1);
     EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"Field trip.vbk"});
 }
 
@@ -175,6 +176,7 @@ TEST_F(BackupOperation, MissingSoilTablesAbortAfterTheDownloadWithOneBox) {
         EXPECT_FALSE(fs::exists(path));
         EXPECT_EQ(f.ops.LastBackup(), nullptr);
         EXPECT_TRUE(f.RateTimerRanFor(kBackupRatePeriod));
+        EXPECT_EQ(f.completionSignals, 0);
     }
 }
 

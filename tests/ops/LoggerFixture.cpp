@@ -68,6 +68,7 @@ LoggerFixture::LoggerFixture(const LoggerImage& image, sim::FaultOptions faults)
     queue.link = &link;
     // A fixed backup date, so a stored backup can be compared byte for byte.
     ops.SetLocalTimeSource([] { return FromCivil(CivilTime{2026, 12, 6, 9, 15, 0}); });
+    ops.SetCompletionSignal([this] { ++completionSignals; });
 }
 
 LoggerImage LoggerFixture::Files() const {

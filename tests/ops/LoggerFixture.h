@@ -76,6 +76,7 @@ public:
     // True when the rate timer was started with `period` and killed again at the end.
     bool RateTimerRanFor(std::chrono::milliseconds period) const;
 
+    int completionSignals = 0;  // beeps of the front end
     FakeClock clock;
     TimerRecordingQueue queue{clock};
     RecordingPrompt prompt;

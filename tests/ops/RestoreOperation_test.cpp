@@ -81,6 +81,7 @@ TEST(RestoreOperation, ErasesAllButTheDeviceConfigurationAndUploadsInOrder) {
     EXPECT_EQ(f.page.LastStatus(), "Restored 7 files OK.  Elapsed Time: 00:00:00");
     EXPECT_TRUE(f.prompt.shown().empty());
     EXPECT_TRUE(f.RateTimerRanFor(kRestoreRatePeriod));
+    EXPECT_EQ(f.completionSignals, 1);
 }
 
 TEST(RestoreOperation, LoggerWithNothingToEraseTakesTheUploadsDirectly) {
@@ -133,6 +134,7 @@ TEST(RestoreOperation, FailedThirdUploadLeavesTheFirstTwoAndNoCompletion) {
     }
     EXPECT_TRUE(f.page.SawStatus("Fatal error uploading BAD NAME - Vantrel may now be unstable"));
     EXPECT_TRUE(f.RateTimerRanFor(kRestoreRatePeriod));
+    EXPECT_EQ(f.completionSignals, 0);
 }
 
 TEST(RestoreOperation, CancelPressedBeforeTheStartIsHonouredNotCleared) {
