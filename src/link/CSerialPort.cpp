@@ -259,9 +259,13 @@ bool CSerialPort::ReceiveAvailable() {
             }
             if (shutdown_) return true;
             // At the logger's baud rates bytes trickle in one by one; waking both threads for
-            // each byte costs more CPU than the transfer itself. Letting a few arrive first
-            // delays a frame's end by at most this pause.
-            if (got < static_cast<ssize_t>(sizeof buffer)) std::this_thread::sleep_for(kCoalesce);
+            // each byte costs more CPU than the transfer itself, so let a few more arrive
+            // first. A NUL ends every frame, and nothing follows it until the next request,
+            // so a read that ends in one is not held back.
+            const bool frameEnded = buffer[got - 1] == 0;
+            if (got < static_cast<ssize_t>(sizeof buffer) && !frameEnded) {
+                std::this_thread::sleep_for(kCoalesce);
+            }
             continue;
         }
         if (got < 0 && errno == EINTR) continue;
