@@ -6,6 +6,7 @@
 #include <span>
 
 #include "Command.h"
+#include "SharedOptions.h"
 #include "VersionText.h"
 
 namespace vantrel::cli {
@@ -76,10 +77,27 @@ int RunCommand(const Command& command, std::span<const std::string> args, Comman
     }
 }
 
+// Options given before the command name ("vantrel --port P logger ls") belong to the
+// command: they are moved behind it. Gives the arguments unchanged when there is no
+// command name after the options.
+std::vector<std::string> MoveLeadingOptions(const std::vector<std::string>& args) {
+    size_t i = 0;
+    while (i < args.size() && args[i].starts_with("-") && args[i] != "--") {
+        const bool valueFollows =
+            args[i].find('=') == std::string::npos && options::TakesValue(args[i]);
+        i += valueFollows ? 2 : 1;
+    }
+    if (i == 0 || i >= args.size()) return args;
+    std::vector<std::string> moved(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+    moved.insert(moved.end(), args.begin(), args.begin() + static_cast<std::ptrdiff_t>(i));
+    return moved;
+}
+
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunCli(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
     CommandIo io{out, err};
+    const std::vector<std::string> args = MoveLeadingOptions(given);
     if (args.empty()) return UsageFailure(io, "", "no command given");
     if (args[0] == "--help") {
         out << TopLevelHelp();

@@ -1,0 +1,61 @@
+// vantrel delete NAME [--yes]: deletes a backup of the backup folder.
+
+#include <filesystem>
+#include <iostream>
+
+#include "BackupChoice.h"
+#include "BackupFolder.h"
+#include "Command.h"
+#include "ConsolePrompt.h"
+#include "SharedOptions.h"
+#include "ToolSettings.h"
+
+namespace vantrel::cli {
+namespace {
+
+int RunDelete(const ParsedArgs& args, CommandIo& io) {
+    ToolSettings settings;
+    const std::string folder = settings.BackupFolder(args);
+    const std::optional<std::string> title = FindBackupTitle(folder, args.positionals[0]);
+    if (!title) {
+        io.err << kProgram << " delete: there is no backup '" << args.positionals[0] << "' in "
+               << (folder.empty() ? "the current directory" : folder) << "\n";
+        return kExitUsage;
+    }
+    const std::filesystem::path file = *BackupFileOf(folder, *title);
+    ConsolePrompt prompt(
+        std::cin, io.out, io.err,
+        {.assumeYes = args.Has(options::kYes.name), .interactive = StdinIsTerminal()});
+    if (!DeleteBackup(folder, *title, prompt)) {
+        if (prompt.RefusedQuestion()) {
+            io.err << kProgram << " delete: not deleting without confirmation: there is no "
+                   << "terminal to ask on; give --yes to delete " << *title << "\n";
+            return kExitUsage;
+        }
+        io.err << "Nothing was deleted.\n";
+        return kExitFailed;
+    }
+    // The deletion's own outcome is not reported by it: look whether the file is gone.
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+        io.err << kProgram << " delete: could not delete " << file.string() << "\n";
+        return kExitFailed;
+    }
+    io.out << "Deleted " << *title << "\n";
+    return kExitOk;
+}
+
+const CommandRegistration kDelete{Command{
+    CommandSpec{
+        .name = "delete",
+        .summary = "Delete a backup of the backup folder",
+        .arguments = "NAME [--yes] [--folder DIR]",
+        .minPositionals = 1,
+        .maxPositionals = 1,
+        .options = {options::kYes, options::kFolder},
+        .details = "Asks first on a terminal; without one it refuses unless --yes is given.",
+    },
+    &RunDelete}};
+
+}  // namespace
+}  // namespace vantrel::cli

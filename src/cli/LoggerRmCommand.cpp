@@ -1,0 +1,63 @@
+// vantrel logger rm NAME...: deletes files on the logger.
+
+#include "Command.h"
+#include "LoggerSession.h"
+#include "SharedOptions.h"
+
+namespace vantrel::cli {
+namespace {
+
+// The logger's deletion as the ID Tags page runs it (prologue, "Erasing files" with its
+// progress, stop at the first refusal, Close Link), but keeping which names were deleted:
+// a refused name must not be reported as deleted.
+// `connected` tells whether the deletions started at all.
+bool DeleteLoggerFiles(LoggerSession& session, const std::vector<std::string>& names,
+                       bool& connected, std::size_t& deleted) {
+    CLinkEngine& engine = session.engine();
+    connected = engine.OperationPrologue(&session.printer(), session.link());
+    if (!connected) return false;
+    const std::string erasing = "Erasing files";
+    engine.PostStatus(0, erasing);
+    for (deleted = 0; deleted < names.size(); ++deleted) {
+        engine.PostStatus(static_cast<std::uint32_t>(100 * deleted / names.size()), erasing);
+        if (!engine.DeleteLoggerFile(names[deleted])) break;
+    }
+    engine.CloseLink();
+    engine.PostStatus(0, std::nullopt);
+    return deleted == names.size();
+}
+
+int RunLoggerRm(const ParsedArgs& args, CommandIo& io) {
+    for (const std::string& name : args.positionals) {
+        if (name.empty()) throw UsageError("a file name is empty");
+    }
+    ToolSettings settings;
+    LoggerSession session(args, io, settings);
+    std::size_t deleted = 0;
+    bool connected = false;
+    const int status = session.Run(
+        [&] { return DeleteLoggerFiles(session, args.positionals, connected, deleted); });
+    for (std::size_t i = 0; i < deleted; ++i) io.out << "Deleted " << args.positionals[i] << "\n";
+    if (status == kExitFailed && connected && deleted < args.positionals.size()) {
+        io.err << kProgram << " logger rm: could not delete " << args.positionals[deleted];
+        if (deleted + 1 < args.positionals.size()) io.err << "; the names after it were left alone";
+        io.err << "\n";
+    }
+    return status;
+}
+
+const CommandRegistration kLoggerRm{
+    Command{CommandSpec{
+                .name = "logger rm",
+                .summary = "Delete files on the logger",
+                .arguments = "NAME... [--port P] [--baud B]",
+                .minPositionals = 1,
+                .maxPositionals = 1000,
+                .options = options::LinkOptions(),
+                .details = "Deletes the named files in order and stops at the first one the logger "
+                           "refuses\n(exit status 1).",
+            },
+            &RunLoggerRm}};
+
+}  // namespace
+}  // namespace vantrel::cli

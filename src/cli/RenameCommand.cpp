@@ -1,0 +1,45 @@
+// vantrel rename OLD NEW: renames a backup of the backup folder.
+
+#include <iostream>
+
+#include "BackupChoice.h"
+#include "BackupFolder.h"
+#include "Command.h"
+#include "ConsolePrompt.h"
+#include "SharedOptions.h"
+#include "ToolSettings.h"
+
+namespace vantrel::cli {
+namespace {
+
+int RunRename(const ParsedArgs& args, CommandIo& io) {
+    ToolSettings settings;
+    const std::string folder = settings.BackupFolder(args);
+    const std::optional<std::string> oldTitle = FindBackupTitle(folder, args.positionals[0]);
+    if (!oldTitle) {
+        io.err << kProgram << " rename: there is no backup '" << args.positionals[0] << "' in "
+               << (folder.empty() ? "the current directory" : folder) << "\n";
+        return kExitUsage;
+    }
+    const std::string newTitle = TitleFromTyped(args.positionals[1]);
+    ConsolePrompt prompt(std::cin, io.out, io.err, {});
+    if (!RenameBackup(folder, *oldTitle, newTitle, prompt)) return kExitFailed;
+    io.out << "Renamed " << *oldTitle << " to " << newTitle << "\n";
+    return kExitOk;
+}
+
+const CommandRegistration kRename{Command{
+    CommandSpec{
+        .name = "rename",
+        .summary = "Rename a backup of the backup folder",
+        .arguments = "OLD NEW [--folder DIR]",
+        .minPositionals = 2,
+        .maxPositionals = 2,
+        .options = {options::kFolder},
+        .details = "OLD and NEW are titles (the file name without \".vbk\"); the backup keeps "
+                   "its extension.\nAn existing backup is never replaced.",
+    },
+    &RunRename}};
+
+}  // namespace
+}  // namespace vantrel::cli

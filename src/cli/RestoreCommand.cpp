@@ -1,0 +1,63 @@
+// vantrel restore BACKUP [--yes]: erases the logger and writes a backup back to it.
+
+#include "BackupArgument.h"
+#include "BackupChoice.h"
+#include "Command.h"
+#include "LoggerOperations.h"
+#include "LoggerSession.h"
+#include "SharedOptions.h"
+
+namespace vantrel::cli {
+namespace {
+
+constexpr std::string_view kRestoreWarning =
+    "Restoring this backup will overwrite all your current vantrel settings and data\nAre you "
+    "certain you wish to restore this backup to the vantrel ?";
+constexpr std::string_view kRestoreWarningCaption = "Restore Warning";
+
+int RunRestore(const ParsedArgs& args, CommandIo& io) {
+    ToolSettings settings;
+    const std::filesystem::path file =
+        ChooseBackupFile(settings.BackupFolder(args), args.positionals[0]);
+    // Loaded before asking: a backup that cannot be restored is not worth the question.
+    const std::optional<CVantrelArchive> archive = LoadBackupArgument(file.string(), io);
+    if (!archive) return kExitUsage;
+
+    LoggerSession session(args, io, settings);
+    const PromptAnswer answer = session.prompt().Show(
+        kRestoreWarning, kRestoreWarningCaption, PromptButtons::OKCancel, PromptIcon::Exclamation);
+    if (session.prompt().RefusedQuestion()) {
+        io.err << kProgram << " restore: not restoring without confirmation: there is no "
+               << "terminal to ask on; give --yes to restore " << file.string() << "\n";
+        return kExitUsage;
+    }
+    if (answer != PromptAnswer::OK) {
+        io.err << "Restore cancelled; the logger was not touched.\n";
+        return kExitFailed;
+    }
+    CLoggerOperations operations(session.engine(), session.prompt(), session.link());
+    // The restore leaves the cancel flag to its caller, who clears it before and after.
+    session.engine().SetCancel(false);
+    const int status =
+        session.Run([&] { return operations.RestoreLogger(&session.printer(), *archive) == 1; });
+    session.engine().SetCancel(false);
+    return status;
+}
+
+const CommandRegistration kRestore{Command{
+    CommandSpec{
+        .name = "restore",
+        .summary = "Erase the logger and write a backup back to it",
+        .arguments = "BACKUP [--yes] [options]",
+        .minPositionals = 1,
+        .maxPositionals = 1,
+        .options = options::With(options::LinkOptions(), {options::kFolder, options::kYes}),
+        .details = "BACKUP is a backup's title in the backup folder, or the path of a .vbk "
+                   "file. Every file\non the logger but its own configuration (QUILON.CFG00) "
+                   "is replaced. Asks first on a\nterminal; without one it refuses unless "
+                   "--yes is given.",
+    },
+    &RunRestore}};
+
+}  // namespace
+}  // namespace vantrel::cli

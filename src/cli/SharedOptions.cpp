@@ -1,0 +1,34 @@
+#include "SharedOptions.h"
+
+#include <array>
+
+#include "Command.h"
+
+namespace vantrel::cli::options {
+
+std::vector<OptionSpec> LinkOptions() {
+    return {kPort, kBaud, kVerbose, kTrace};
+}
+
+std::vector<OptionSpec> With(std::vector<OptionSpec> base, const std::vector<OptionSpec>& extra) {
+    base.insert(base.end(), extra.begin(), extra.end());
+    return base;
+}
+
+int ParseBaudRate(const std::string& text) {
+    for (const int rate : {9600, 19200, 38400}) {
+        if (text == std::to_string(rate)) return rate;
+    }
+    throw UsageError("--baud is 9600, 19200 or 38400, not '" + text + "'");
+}
+
+bool TakesValue(const std::string& option) {
+    static const std::array<const OptionSpec*, 3> kValued = {&kPort, &kBaud, &kTrace};
+    if (option == kFolder.name) return true;
+    for (const OptionSpec* spec : kValued) {
+        if (spec->name == option) return true;
+    }
+    return false;
+}
+
+}  // namespace vantrel::cli::options

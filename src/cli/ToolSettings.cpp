@@ -1,0 +1,41 @@
+#include "ToolSettings.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "AppSettings.h"
+#include "Command.h"
+#include "SharedOptions.h"
+
+namespace vantrel::cli {
+namespace {
+
+std::filesystem::path ProgramFile() {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path("vantrel") : self;
+}
+
+}  // namespace
+
+ToolSettings::ToolSettings() {
+    RecordStartUp(store_, ProgramFile());
+}
+
+std::string ToolSettings::BackupFolder(const ParsedArgs& args) const {
+    if (const auto folder = args.Value(options::kFolder.name)) return *folder;
+    return ReadBackupFolder(store_, folders_);
+}
+
+LinkSettings ToolSettings::Link(const ParsedArgs& args) const {
+    LinkSettings link = ReadLinkSettings(store_);
+    if (const auto port = args.Value(options::kPort.name)) {
+        if (port->empty()) throw UsageError("--port needs a port name or path");
+        link.port = *port;
+    }
+    if (const auto baud = args.Value(options::kBaud.name))
+        link.baudRate = options::ParseBaudRate(*baud);
+    return link;
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,39 @@
+#pragma once
+// The user's settings store as the tool uses it: QSettings("Ortvel", "VantrelUtilities"),
+// the start-up writes, and the one-run overrides given on the command line.
+
+#include <string>
+
+#include "ArgParser.h"
+#include "QtSettings.h"
+#include "QtSpecialFolders.h"
+#include "link/LinkEngine.h"
+
+namespace vantrel::cli {
+
+class ToolSettings {
+public:
+    // Opens the store and does the start-up writes ("Home Directory", "CommsTimeOut",
+    // "CommsAttempts").
+    ToolSettings();
+
+    ISettings& store() { return store_; }
+    const ISettings& store() const { return store_; }
+    const ISpecialFolders& folders() const { return folders_; }
+
+    // --folder, else the stored backup folder (its default: documents, else the current
+    // directory).
+    std::string BackupFolder(const ParsedArgs& args) const;
+    // The stored "Port" and "Baud Rate" with --port and --baud applied; throws UsageError
+    // for a bad --baud.
+    LinkSettings Link(const ParsedArgs& args) const;
+
+    // Writes what is pending to disk; false when the store could not be written.
+    bool Sync() { return store_.Sync(); }
+
+private:
+    QtSettings store_;
+    QtSpecialFolders folders_;
+};
+
+}  // namespace vantrel::cli
