@@ -27,13 +27,13 @@ void CheckBackupName(const std::string& name) {
 }
 
 // A backup is only worth downloading when it can be stored: check the folder first.
-bool CheckFolder(const std::string& folder, CommandIo& io) {
+void CheckFolder(const std::string& folder) {
     std::error_code error;
     const std::filesystem::path dir =
         folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
-    if (std::filesystem::is_directory(dir, error)) return true;
-    io.err << kProgram << " backup: the backup folder does not exist: " << folder << "\n";
-    return false;
+    if (!std::filesystem::is_directory(dir, error)) {
+        throw UsageError("the backup folder does not exist: " + folder);
+    }
 }
 
 int RunBackup(const ParsedArgs& args, CommandIo& io) {
@@ -41,11 +41,11 @@ int RunBackup(const ParsedArgs& args, CommandIo& io) {
     const std::string name =
         args.positionals.empty() ? DefaultBackupName(CurrentLocalTime()) : args.positionals[0];
     CheckBackupName(name);
+    LoggerSession session(args, io, settings);
     const std::string folder = settings.BackupFolder(args);
-    if (!CheckFolder(folder, io)) return kExitUsage;
+    CheckFolder(folder);
     const BackupTarget target = ResolveBackupTarget(folder, name, BackupPathTaken);
 
-    LoggerSession session(args, io, settings);
     CLoggerOperations operations(session.engine(), session.prompt(), session.link());
     const int status =
         session.Run([&] { return operations.BackupLogger(&session.printer(), target.path) == 1; });

@@ -1,0 +1,274 @@
+// The backup-folder, settings and housekeeping commands of the tool, run as a user would,
+// with settings of their own (XDG_CONFIG_HOME in a temporary folder).
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <filesystem>
+#include <fstream>
+
+#include "CliProcess.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ProcessOptions;
+using test::ProcessResult;
+using test::RunProcess;
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CliCommandsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        root_ = fs::temp_directory_path() / ("vantrel-clicmd-" + std::to_string(::getpid()));
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "home");
+        const std::string image = (root_ / "image").string();
+        ASSERT_EQ(RunProcess(VANTREL_MAKE_SAMPLE, {image, "--profiles", "2", "--readings", "4",
+                                                   "--sensors", "2", "--seed", "5"})
+                      .exitCode,
+                  0);
+        ASSERT_EQ(RunProcess(VANTREL_PACK_IMAGE, {image, (root_ / "sample.vbk").string()}).exitCode,
+                  0);
+    }
+    static void TearDownTestSuite() { fs::remove_all(root_); }
+
+    void SetUp() override {
+        // Every test starts with no settings and a backup folder of its own.
+        fs::remove_all(Config());
+        fs::remove_all(Backups());
+        fs::create_directories(Backups());
+    }
+
+    static fs::path Config() { return root_ / "config"; }
+    static fs::path Backups() { return root_ / "backups"; }
+    static fs::path SettingsFile() { return Config() / "Ortvel" / "VantrelUtilities.conf"; }
+
+    static void AddBackup(const std::string& fileName) {
+        fs::copy_file(root_ / "sample.vbk", Backups() / fileName);
+    }
+    static void AddCorrupt(const std::string& fileName) {
+        std::ofstream(Backups() / fileName, std::ios::binary) << std::string("\x01\x80\x02", 3);
+    }
+
+    static ProcessResult Vantrel(const std::vector<std::string>& args) {
+        ProcessOptions options;
+        options.env = {"XDG_CONFIG_HOME=" + Config().string(), "HOME=" + (root_ / "home").string(),
+                       "LANG=C", "LC_ALL=C"};
+        options.cwd = root_.string();
+        return RunProcess(VANTREL_CLI, args, options);
+    }
+    static ProcessResult InFolder(std::vector<std::string> args) {
+        args.push_back("--folder");
+        args.push_back(Backups().string());
+        return Vantrel(args);
+    }
+
+    static fs::path root_;
+};
+fs::path CliCommandsTest::root_;
+
+TEST_F(CliCommandsTest, UsageAndInputErrorsExitWithTwo) {
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"backup", "a/b"}, "file name in the backup folder"},
+        {{"backup", ""}, "Please enter a filename to backup the vantrel to"},
+        {{"backup", "--baud", "1200"}, "--baud is 9600, 19200 or 38400"},
+        {{"backup", "--folder", "/nonexistent/folder"}, "the backup folder does not exist"},
+        {{"logger", "rm"}, "missing argument"},
+        {{"logger"}, "needs a subcommand"},
+        {{"logger", "ls", "--port"}, "--port needs a value"},
+        {{"logger", "ls", "--port", ""}, "--port needs a port name"},
+        {{"restore"}, "missing argument"},
+        {{"rename", "only-one"}, "missing argument"},
+        {{"delete", "a", "b"}, "unexpected argument"},
+        {{"settings", "Port"}, "give a KEY and a VALUE"},
+        {{"settings", "CommsTimeOut", "5"}, "the settings that can be changed are"},
+        {{"settings", "Baud Rate", "1200"}, "\"Baud Rate\" is an index 0, 1, 2"},
+        {{"settings", "Baud Rate", "3"}, "\"Baud Rate\" is an index 0, 1, 2"},
+        {{"settings", "Default Path", "/nonexistent/folder"}, "must be an existing folder"},
+        {{"settings", "Port", " "}, "\"Port\" needs a port name"},
+        {{"list", "--trace", "x"}, "unknown option '--trace'"},
+        {{"ports", "extra"}, "unexpected argument"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult run = Vantrel(c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.args[0] << " " << run.err;
+        EXPECT_TRUE(Contains(run.err, c.message)) << c.message << "\n" << run.err;
+        EXPECT_TRUE(Contains(run.err, "--help")) << run.err;
+    }
+    // Nothing was stored by the refused settings.
+    EXPECT_FALSE(Contains(Slurp(SettingsFile()), "Baud%20Rate"));
+}
+
+TEST_F(CliCommandsTest, EveryCommandHasHelp) {
+    for (const std::vector<std::string>& command : {std::vector<std::string>{"backup"},
+                                                    {"restore"},
+                                                    {"list"},
+                                                    {"rename"},
+                                                    {"delete"},
+                                                    {"settings"},
+                                                    {"ports"},
+                                                    {"logger", "ls"},
+                                                    {"logger", "rm"}}) {
+        std::vector<std::string> args = command;
+        args.push_back("--help");
+        const ProcessResult run = Vantrel(args);
+        std::string name = command[0] + (command.size() > 1 ? " " + command[1] : "");
+        EXPECT_EQ(run.exitCode, 0) << name;
+        EXPECT_TRUE(Contains(run.out, "Usage: vantrel " + name)) << run.out;
+    }
+    const ProcessResult top = Vantrel({"--help"});
+    for (const char* name : {"  backup", "  restore", "  list", "  logger ls", "  logger rm",
+                             "  settings", "  ports", "  rename", "  delete"}) {
+        EXPECT_TRUE(Contains(top.out, name)) << name;
+    }
+    EXPECT_TRUE(Contains(Vantrel({"backup", "--help"}).out, "--port PATH_OR_NAME"));
+    EXPECT_TRUE(Contains(Vantrel({"restore", "--help"}).out, "--yes"));
+}
+
+TEST_F(CliCommandsTest, RestoreRefusesBadBackupsAndAQuestionWithoutATerminal) {
+    AddBackup("Site A.vbk");
+    AddCorrupt("Broken.vbk");
+    const struct {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"restore", "No Such Backup"}, "Could not open backup for loading"},
+        {{"restore", (root_ / "missing.vbk").string()}, "Could not open backup for loading"},
+        {{"restore", "Broken"}, "Could not open backup. Exception thrown in stored data"},
+        // A readable backup with no terminal and no --yes: refused before the port is opened.
+        {{"restore", "Site A", "--port", "/nonexistent/port"}, "give --yes"},
+        {{"restore", "Site A.VBK", "--port", "/nonexistent/port"}, "give --yes"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult run = InFolder(c.args);
+        EXPECT_EQ(run.exitCode, 2) << c.args[1] << "\n" << run.err;
+        EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+        EXPECT_FALSE(Contains(run.err, "Error opening port")) << run.err;
+    }
+}
+
+TEST_F(CliCommandsTest, DeleteAsksAndRefusesWithoutATerminal) {
+    AddBackup("Keep.vbk");
+    const ProcessResult refused = InFolder({"delete", "Keep"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(Contains(refused.err, "give --yes")) << refused.err;
+    EXPECT_TRUE(fs::exists(Backups() / "Keep.vbk"));
+
+    const ProcessResult missing = InFolder({"delete", "Nothing", "--yes"});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(Contains(missing.err, "there is no backup 'Nothing'")) << missing.err;
+
+    const ProcessResult deleted = InFolder({"delete", "Keep.vbk", "--yes"});
+    EXPECT_EQ(deleted.exitCode, 0) << deleted.err;
+    EXPECT_FALSE(fs::exists(Backups() / "Keep.vbk"));
+}
+
+TEST_F(CliCommandsTest, RenameNeverReplacesAnotherBackup) {
+    AddBackup("Old.VBK");
+    AddBackup("Taken.vbk");
+    const ProcessResult onto = InFolder({"rename", "Old", "Taken"});
+    EXPECT_EQ(onto.exitCode, 1);
+    EXPECT_TRUE(Contains(onto.err, "Could not rename file")) << onto.err;
+    EXPECT_TRUE(fs::exists(Backups() / "Old.VBK"));
+    EXPECT_EQ(Slurp(Backups() / "Taken.vbk"), Slurp(root_ / "sample.vbk"));
+
+    const ProcessResult missing = InFolder({"rename", "Gone", "New"});
+    EXPECT_EQ(missing.exitCode, 2);
+
+    // The typed ".vbk" is not doubled and the backup keeps its own extension.
+    const ProcessResult renamed = InFolder({"rename", "Old", "New Name.vbk"});
+    EXPECT_EQ(renamed.exitCode, 0) << renamed.err;
+    EXPECT_TRUE(fs::exists(Backups() / "New Name.VBK"));
+    EXPECT_FALSE(fs::exists(Backups() / "Old.VBK"));
+}
+
+TEST_F(CliCommandsTest, ListShowsReadableBackupsSortedAndNamesTheOthersWhenVerbose) {
+    AddBackup("b second.vbk");
+    AddBackup("A first.VBK");
+    AddCorrupt("Broken.vbk");
+    std::ofstream(Backups() / ".hidden.vbk.tmp") << "partial";
+
+    const ProcessResult table = InFolder({"list"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_TRUE(Contains(table.out, "File Name")) << table.out;
+    EXPECT_LT(table.out.find("A first"), table.out.find("b second")) << table.out;
+    EXPECT_FALSE(Contains(table.out, "Broken") || Contains(table.out, "hidden")) << table.out;
+    EXPECT_TRUE(table.err.empty()) << table.err;
+
+    const ProcessResult verbose = InFolder({"list", "--verbose"});
+    EXPECT_TRUE(Contains(verbose.err, "Broken.vbk")) << verbose.err;
+
+    const ProcessResult json = InFolder({"list", "--json"});
+    ASSERT_EQ(json.exitCode, 0);
+    const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array();
+    ASSERT_EQ(rows.size(), 2) << json.out;
+    const QJsonObject first = rows[0].toObject();
+    QStringList keys = first.keys();
+    keys.sort();
+    EXPECT_EQ(keys, QStringList({"backupDate", "dateFrom", "dateTo", "file", "profiles", "title"}));
+    EXPECT_EQ(first["title"].toString(), "A first");
+    EXPECT_EQ(first["profiles"].toInt(), 2);
+    EXPECT_TRUE(first["file"].toString().endsWith("A first.VBK"));
+    EXPECT_TRUE(first["dateFrom"].toString().contains('T')) << json.out;
+
+    // The folder may also come from the settings, and options may precede the command.
+    ASSERT_EQ(Vantrel({"settings", "Default Path", Backups().string()}).exitCode, 0);
+    EXPECT_TRUE(Contains(Vantrel({"list"}).out, "b second"));
+    EXPECT_TRUE(
+        Contains(Vantrel({"--folder", (root_ / "home").string(), "list"}).out, "No backups"));
+}
+
+TEST_F(CliCommandsTest, SettingsShowDefaultsThenStoredValues) {
+    const ProcessResult fresh = Vantrel({"settings"});
+    ASSERT_EQ(fresh.exitCode, 0);
+    for (const char* line : {"Port = COM1 (default)\n", "Baud Rate = 0 (9600 baud) (default)\n",
+                             "CommPort Sel = 0 (default)\n", "StartOnTaskBar = 1 (default)\n",
+                             "StartOnTaskBarAllowed = 0 (default)\n"}) {
+        EXPECT_TRUE(Contains(fresh.out, line)) << line << "\n" << fresh.out;
+    }
+    // The start-up writes happened: these three are stored, so not marked as defaults.
+    EXPECT_TRUE(Contains(fresh.out, "CommsTimeOut = 2\n")) << fresh.out;
+    EXPECT_TRUE(Contains(fresh.out, "CommsAttempts = 3\n"));
+    EXPECT_TRUE(Contains(Slurp(SettingsFile()), "Home%20Directory=")) << Slurp(SettingsFile());
+
+    const struct {
+        std::vector<std::string> args;
+        std::string shown;
+    } writes[] = {
+        {{"settings", "port", "ttyUSB3"}, "Port = ttyUSB3\n"},
+        {{"settings", "Baud Rate", "38400"}, "Baud Rate = 2 (38400 baud)\n"},
+        {{"settings", "Export Path", (root_ / "home" / ".").string()},
+         "Export Path = " + (root_ / "home").string() + "\n"},
+    };
+    for (const auto& w : writes) {
+        const ProcessResult run = Vantrel(w.args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+    }
+    const ProcessResult after = Vantrel({"settings"});
+    for (const auto& w : writes) EXPECT_TRUE(Contains(after.out, w.shown)) << after.out;
+
+    // A value edited by hand into something that is no number is shown, with what is used.
+    std::ofstream(SettingsFile(), std::ios::app) << "\n[StartUp]\nStartOnTaskBar=abc\n";
+    EXPECT_TRUE(
+        Contains(Vantrel({"settings"}).out, "StartOnTaskBar = abc (not a number: 1 is used)\n"));
+}
+
+}  // namespace
+}  // namespace vantrel
