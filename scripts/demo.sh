@@ -1,40 +1,96 @@
 #!/usr/bin/env bash
-# make demo: a sample logger image, packed into a backup, shown with `vantrel info` and
-# exported with `vantrel export`. Everything goes to ./demo/ under the repository.
+# make demo: backs up a simulated logger, lists the backups, exports one to CSV files,
+# restores it to a second, empty simulated logger and checks what that logger received.
+# Everything goes to ./demo/ under the repository, with settings of its own (never yours).
 set -euo pipefail
 
 BIN_DIR=$(cd "${1:?usage: scripts/demo.sh BIN_DIR}" && pwd)
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 DEMO="$ROOT/demo"
 
-for tool in vantrel vantrel-make-sample-image vantrel-pack-image; do
+for tool in vantrel vantrel-logger-sim vantrel-make-sample-image; do
   [ -x "$BIN_DIR/$tool" ] || { echo "demo: $BIN_DIR/$tool is missing; run 'make build' first" >&2; exit 1; }
 done
 
-rm -rf "$DEMO/image" "$DEMO/export"
-mkdir -p "$DEMO/backups" "$DEMO/export"
-BACKUP="$DEMO/backups/Sample Site.vbk"
+# The demo's own settings, backups and exports; a fresh start every run.
+export XDG_CONFIG_HOME="$DEMO/config"
+rm -rf "$DEMO/config" "$DEMO/image" "$DEMO/backups" "$DEMO/export" "$DEMO/restored" "$DEMO"/sim-*.out
+mkdir -p "$DEMO/config" "$DEMO/backups" "$DEMO/export"
+# Run where no Vantrel.ini of the user can leave files out of the backup.
+cd "$DEMO"
+
+VANTREL="$BIN_DIR/vantrel"
+SIM_PIDS=()
+stop_simulators() {
+  for pid in "${SIM_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${SIM_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap stop_simulators EXIT
 
 step() { printf '\n== %s\n' "$*"; }
 
-step "Sample logger image"
-"$BIN_DIR/vantrel-make-sample-image" "$DEMO/image" --profiles 4 --readings 72 --sensors 6 --seed 2026
+# start_simulator NAME ARGS...: starts vantrel-logger-sim with its link at demo/NAME and
+# waits for its "ready" line; the pid goes to SIM_PIDS, the link path to $LINK.
+start_simulator() {
+  local name=$1
+  shift
+  LINK="$DEMO/$name"
+  "$BIN_DIR/vantrel-logger-sim" --link "$LINK" --exit-after-idle 300 "$@" >"$DEMO/sim-$name.out" 2>&1 &
+  SIM_PIDS+=($!)
+  for _ in $(seq 100); do
+    grep -q '^ready ' "$DEMO/sim-$name.out" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "demo: the simulator did not start:" >&2
+  cat "$DEMO/sim-$name.out" >&2
+  exit 1
+}
 
-step "Backup made from the image"
-# Run where no Vantrel.ini of the user can leave files out.
-(cd "$DEMO" && "$BIN_DIR/vantrel-pack-image" "$DEMO/image" "$BACKUP")
+step "A sample logger: 4 profiles of readings at 6 depths, both soil tables, ID files"
+"$BIN_DIR/vantrel-make-sample-image" "$DEMO/image" --profiles 4 --readings 48 --sensors 6 --seed 2026
+start_simulator logger --image "$DEMO/image" --baud 38400
+echo "Simulated logger on $LINK (38400 baud)"
 
-step "vantrel info"
-"$BIN_DIR/vantrel" info "$BACKUP"
+step "vantrel logger ls"
+"$VANTREL" logger ls --port "$LINK" --baud 38400
+
+step "vantrel backup \"Sample Site\""
+"$VANTREL" backup "Sample Site" --port "$LINK" --baud 38400 --folder "$DEMO/backups"
+BACKUP="$DEMO/backups/Sample Site.vbk"
+
+step "vantrel list"
+"$VANTREL" list --folder "$DEMO/backups"
 
 step "vantrel export (calibrated moisture readings)"
-"$BIN_DIR/vantrel" export "$BACKUP" --out "$DEMO/export/Sample Site"
+"$VANTREL" export "$BACKUP" --out "$DEMO/export/Sample Site.csv"
 
-step "vantrel export again (nothing new to add)"
-"$BIN_DIR/vantrel" export "$BACKUP" --out "$DEMO/export/Sample Site.csv"
+step "vantrel restore to a second, empty logger"
+start_simulator empty-logger --dump "$DEMO/restored"
+"$VANTREL" restore "Sample Site" --yes --port "$LINK" --folder "$DEMO/backups"
+kill "${SIM_PIDS[1]}" && wait "${SIM_PIDS[1]}" 2>/dev/null || true
+
+step "What the empty logger received"
+same=0
+for file in "$DEMO/image"/*; do
+  name=$(basename "$file")
+  if [ "$name" = QUILON.CFG00 ]; then
+    [ -e "$DEMO/restored/$name" ] && { echo "  $name should not have been written" >&2; exit 1; }
+    echo "  $name: not restored (the logger keeps its own device configuration)"
+  elif cmp -s "$file" "$DEMO/restored/$name"; then
+    same=$((same + 1))
+  else
+    echo "  $name differs from the original" >&2
+    exit 1
+  fi
+done
+extra=$(comm -13 <(ls "$DEMO/image") <(ls "$DEMO/restored") | wc -l)
+[ "$extra" -eq 0 ] || { echo "  the restored logger holds files the original did not" >&2; exit 1; }
+echo "  $same files identical to the original logger's"
 
 step "Where everything went"
-echo "  logger image: $DEMO/image"
-echo "  backup:       $BACKUP"
-echo "  CSV files:    $DEMO/export"
-ls -1 "$DEMO/export" | sed 's/^/                  /'
+echo "  logger image:      $DEMO/image"
+echo "  backup:            $BACKUP"
+echo "  CSV files:         $DEMO/export"
+ls -1 "$DEMO/export" | sed 's/^/                     /'
+echo "  restored logger:   $DEMO/restored"
+echo "  demo settings:     $XDG_CONFIG_HOME/Ortvel/VantrelUtilities.conf"
