@@ -30,6 +30,12 @@ bool DeleteLoggerFiles(LoggerSession& session, const std::vector<std::string>& n
 int RunLoggerRm(const ParsedArgs& args, CommandIo& io) {
     for (const std::string& name : args.positionals) {
         if (name.empty()) throw UsageError("a file name is empty");
+        // The request quotes the name: a quote or a control character would break the frame.
+        for (const char c : name) {
+            if (c == '"' || static_cast<unsigned char>(c) < 0x20) {
+                throw UsageError("not a logger file name: '" + name + "'");
+            }
+        }
     }
     ToolSettings settings;
     LoggerSession session(args, io, settings);

@@ -91,6 +91,7 @@ TEST_F(CliCommandsTest, UsageAndInputErrorsExitWithTwo) {
         {{"backup", "--baud", "1200"}, "--baud is 9600, 19200 or 38400"},
         {{"backup", "--folder", "/nonexistent/folder"}, "the backup folder does not exist"},
         {{"logger", "rm"}, "missing argument"},
+        {{"logger", "rm", "A\"B"}, "not a logger file name"},
         {{"logger"}, "needs a subcommand"},
         {{"logger", "ls", "--port"}, "--port needs a value"},
         {{"logger", "ls", "--port", ""}, "--port needs a port name"},
