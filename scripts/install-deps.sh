@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-serialport-dev libgl-dev
   clang libclang-rt-14-dev
-  python3 xvfb xauth
+  python3 xvfb xauth time
 )
 
 missing=()
