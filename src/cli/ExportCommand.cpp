@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "AppSettings.h"
 #include "BackupArgument.h"
 #include "Command.h"
 #include "ExportFileName.h"
 #include "ExportFiles.h"
 #include "ExportSummary.h"
 #include "ProfileSelection.h"
+#include "ToolSettings.h"
 
 namespace vantrel::cli {
 namespace {
@@ -54,6 +56,15 @@ void PrintFiles(const ExportReport& report, std::ostream& out) {
     out << "Export folder: " << folder << "\n";
 }
 
+// The export is confirmed: keep its folder as "Export Path" before any file is written, as
+// an absolute path so that it still means the same folder from elsewhere.
+void RememberExportFolder(const std::string& exportFile) {
+    ToolSettings settings;
+    WriteExportFolder(settings.store(),
+                      ExportFolderOf(std::filesystem::absolute(exportFile).string()));
+    settings.Sync();
+}
+
 int RunExport(const ParsedArgs& args, CommandIo& io) {
     const std::optional<std::string> out = args.Value("--out");
     if (!out) throw UsageError("--out FILE is required");
@@ -66,6 +77,7 @@ int RunExport(const ParsedArgs& args, CommandIo& io) {
     const std::optional<CVantrelArchive> archive = LoadBackupArgument(args.positionals[0], io);
     if (!archive) return kExitUsage;
     const std::vector<int> indexes = SelectProfiles(*archive, args.Value("--profiles"));
+    RememberExportFolder(*exportFile);
 
     const ExportReport report = ExportProfiles(*archive, indexes, format, *exportFile);
     if (!report.fatalError.empty()) {

@@ -271,5 +271,25 @@ TEST_F(CliCommandsTest, SettingsShowDefaultsThenStoredValues) {
         Contains(Vantrel({"settings"}).out, "StartOnTaskBar = abc (not a number: 1 is used)\n"));
 }
 
+TEST_F(CliCommandsTest, ExportRemembersItsFolderOnlyOnceTheExportIsAccepted) {
+    AddBackup("site.vbk");
+    const fs::path out = root_ / "exports";
+    fs::create_directories(out);
+
+    // A refused export stores nothing.
+    EXPECT_EQ(Vantrel({"export", (Backups() / "site.vbk").string(), "--out", (out / "x").string(),
+                       "--profiles", "99"})
+                  .exitCode,
+              2);
+    EXPECT_FALSE(Contains(Slurp(SettingsFile()), "Export%20Path"));
+
+    const ProcessResult run =
+        Vantrel({"export", (Backups() / "site.vbk").string(), "--out", (out / "North").string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::exists(out / "North (Pro01).csv"));
+    EXPECT_TRUE(Contains(Slurp(SettingsFile()), "Export%20Path=" + out.string()))
+        << Slurp(SettingsFile());
+}
+
 }  // namespace
 }  // namespace vantrel
