@@ -257,7 +257,10 @@ bool CSerialPort::ReceiveAvailable() {
             for (ssize_t i = 0; i < got; ++i) {
                 queue_.Post(owner_, Notification::RxChar(buffer[i], portNumber_));
             }
-            if (shutdown_) return true;
+            // A request waiting to go out ends the read loop: a line that never falls silent
+            // would otherwise hold every write back, and the write's purge discards what is
+            // still unread anyway.
+            if (shutdown_ || WriteWaiting()) return true;
             // At the logger's baud rates bytes trickle in one by one; waking both threads for
             // each byte costs more CPU than the transfer itself, so let a few more arrive
             // first. A NUL ends every frame, and nothing follows it until the next request,
@@ -274,6 +277,11 @@ bool CSerialPort::ReceiveAvailable() {
         ReportPortError("read()", got == 0 ? EIO : errno);
         return false;
     }
+}
+
+bool CSerialPort::WriteWaiting() const {
+    std::lock_guard lock(portLock_);
+    return writePending_;
 }
 
 void CSerialPort::WritePending() {

@@ -55,6 +55,7 @@ private:
     void Configure(int baudRate, char parity, int dataBits, int stopBits);
     void MonitorThread();
     bool ReceiveAvailable();
+    bool WriteWaiting() const;
     void WritePending();
     void Wake();
 

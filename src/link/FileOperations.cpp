@@ -1,6 +1,5 @@
 // Whole operations of the ID Tags page: listing and deleting the logger's files, from
 // opening the port to Close Link.
-#include <algorithm>
 
 #include "link/LinkEngine.h"
 #include "link/LinkTexts.h"
@@ -44,15 +43,13 @@ bool CLinkEngine::ListFiles(INotificationTarget* target, const LinkSettings& set
     std::string name;
     std::uint32_t size = 0;
     if (!GetFirstFileInfo(name, size)) return fail("Unable to retrieve first file info");
+    // Progress counts the files of this listing against the logger's own count, as it is.
+    std::uint32_t listed = 0;
     const auto append = [&] {
         names.push_back(name);
         sizes.push_back(size);
-        if (count > 0) {
-            const auto listed = static_cast<std::uint32_t>(names.size());
-            PostStatus(
-                std::min<std::uint32_t>(100, 100 * listed / static_cast<std::uint32_t>(count)),
-                retrieving);
-        }
+        ++listed;
+        if (count > 0) PostStatus(100 * listed / static_cast<std::uint32_t>(count), retrieving);
     };
     append();
     while (GetNextFileInfo(name, size)) append();

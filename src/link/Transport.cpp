@@ -1,4 +1,6 @@
 // The transport: one request, up to three attempts, each waiting for its own reply.
+#include <algorithm>
+
 #include "link/LinkEngine.h"
 #include "link/Requests.h"
 #include "link/StringPrintf.h"
@@ -31,16 +33,20 @@ CLinkEngine::WaitOutcome CLinkEngine::WaitForReply(std::int64_t& firstHoldOffSec
     for (;;) {
         services_.queue.PumpMessage(ToNextSecond(clock));
         const std::int64_t now = clock.WallSeconds();
+        // A wall clock set back would otherwise stretch the wait by the whole step.
+        start = std::min(start, now);
+        if (firstHoldOffSecond > now) firstHoldOffSecond = now;
         if (assembler_.ReplyReady() && IsHoldOffReply()) {
             // The logger is busy: no time-out runs until its next frame.
             services_.log.Line("Its a holdoff response, recalculate the timeout");
             assembler_.ClearReplyReady();
             heldOff = true;
-            start = now;
             if (firstHoldOffSecond < 0) firstHoldOffSecond = now;
             continue;
         }
-        if (assembler_.ReplyReady()) return {true, now - start > kTimeOutSeconds};
+        // While a hold-off stands the time-out restarts at every turn, so the frame that
+        // follows it is never late, however long the logger took.
+        if (assembler_.ReplyReady()) return {true, !heldOff && now - start > kTimeOutSeconds};
         if (!heldOff && now - start > kTimeOutSeconds) return {false, true};
         if (heldOff && now - firstHoldOffSecond > kHoldOffLimitSeconds) {
             services_.log.Line("No answer after the hold-off, giving up the wait");

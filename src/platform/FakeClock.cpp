@@ -51,6 +51,11 @@ void FakeClock::Advance(std::chrono::milliseconds span) {
     AdvanceTo(target, false);
 }
 
+void FakeClock::StepWallClock(std::chrono::milliseconds step) {
+    std::lock_guard guard(mutex_);
+    startWallMs_ += step.count();
+}
+
 void FakeClock::Schedule(std::chrono::milliseconds delay, std::function<void()> action) {
     std::lock_guard guard(mutex_);
     scheduled_.emplace(elapsedMs_ + delay.count(), std::move(action));

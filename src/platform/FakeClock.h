@@ -25,6 +25,10 @@ public:
     // Moves time forward by `span`, running the actions that fall due on the way.
     void Advance(std::chrono::milliseconds span);
 
+    // Sets the wall clock forward or back by `step` without moving the monotonic time, as a
+    // user or a time service changing the date does.
+    void StepWallClock(std::chrono::milliseconds step);
+
     // Runs `action` once time has moved `delay` past now. Actions run on the thread that
     // advances time, without any lock of the clock held.
     void Schedule(std::chrono::milliseconds delay, std::function<void()> action);

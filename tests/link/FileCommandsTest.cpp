@@ -59,6 +59,42 @@ TEST_F(FileCommands, ListingOfThreeFiles) {
     EXPECT_TRUE(f.prompt.shown().empty());
 }
 
+TEST_F(FileCommands, ListingProgressIsHundredTimesFilesListedByThisCallOverTheCount) {
+    struct Case {
+        const char* name;
+        std::optional<unsigned> reportedCount;
+        std::vector<std::string> namesBefore;
+        std::vector<std::uint32_t> expected;
+    };
+    const std::vector<Case> cases = {
+        // The caller's lists are appended to; only this listing's files count.
+        {"lists already holding a name", std::nullopt, {"OLD"}, {0, 33, 66, 100}},
+        // The logger's count is taken as it is, even when it falls short of its listing.
+        {"count short of the listing", 2u, {}, {0, 50, 100, 150}},
+        {"count of zero", 0u, {}, {0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EngineFixture fixture;
+        ScriptedLogger scripted;
+        scripted.files = {{"A.DAT", "1"}, {"B.CFG", "22"}, {"C.ID", ""}};
+        scripted.reportedCount = c.reportedCount;
+        fixture.responder = [&](FakePort& port, const std::string& frame) {
+            scripted.Answer(port, frame);
+        };
+        std::vector<std::string> names = c.namesBefore;
+        std::vector<std::uint32_t> sizes(c.namesBefore.size(), 0);
+        EXPECT_TRUE(fixture.engine.ListFiles(&fixture.target, settings, names, sizes));
+        EXPECT_EQ(names.size(), c.namesBefore.size() + 3);
+        fixture.Drain();
+        std::vector<std::uint32_t> progress;
+        for (const auto& n : fixture.target.received) {
+            if (n.text == "Retrieving File Info") progress.push_back(n.value);
+        }
+        EXPECT_EQ(progress, c.expected);
+    }
+}
+
 TEST_F(FileCommands, ListingOfAnEmptyLoggerFailsAtTheFirstFile) {
     std::vector<std::string> names;
     std::vector<std::uint32_t> sizes;

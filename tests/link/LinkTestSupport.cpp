@@ -97,7 +97,10 @@ std::string ScriptedLogger::Respond(const std::string& body) {
     };
     const std::string command = body.substr(0, 3);
     if (body == "e" || body == "c") return AckBody();
-    if (command == "f01") return StringPrintf("%02X0000", static_cast<unsigned>(files.size()));
+    if (command == "f01") {
+        return StringPrintf("%02X0000",
+                            reportedCount.value_or(static_cast<unsigned>(files.size())));
+    }
     if (command == "f02") {
         listing_ = files.begin();
         return fileInfo();

@@ -72,6 +72,7 @@ public:
     std::uint32_t maxReadBytes = 128;          // the most a Read File Block returns
     std::uint32_t maxWriteBytes = 128;         // the most a Write File Block accepts
     std::optional<long> forcedBlockCount;      // answer every block with this count
+    std::optional<unsigned> reportedCount;     // Get File Count answer other than the truth
     std::set<std::string> refuseDelete;        // Delete File answered with NAK 05
     bool refuseCreate = false;
     bool refuseClose = false;

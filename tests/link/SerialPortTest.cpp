@@ -132,6 +132,33 @@ TEST_F(SerialPort, UnreadInputIsPurgedBeforeAWrite) {
     EXPECT_EQ(Received(2), "ok");
 }
 
+TEST_F(SerialPort, RequestGoesOutPromptlyWhileBytesKeepArriving) {
+    CSerialPort port(queue, prompt);
+    ASSERT_TRUE(Open(port));
+    ASSERT_TRUE(port.StartMonitor());
+    port.SendText("sync");
+    ASSERT_EQ(pty.Read(5), std::string("sync\0", 5));
+    // A chattering line: a few bytes every 50 us, faster than the monitor's pause after a
+    // read, so its receive loop never finds the input empty.
+    std::atomic<bool> stop{false};
+    std::thread noise([&] {
+        while (!stop) {
+            if (::write(pty.master(), "xxxx", 4) < 0) break;
+            std::this_thread::sleep_for(50us);
+        }
+    });
+    std::this_thread::sleep_for(50ms);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) {
+        port.SendText("req");
+        EXPECT_EQ(pty.Read(4), std::string("req\0", 4));
+    }
+    const auto took = std::chrono::steady_clock::now() - start;
+    stop = true;
+    noise.join();
+    EXPECT_LT(took, 500ms);
+}
+
 TEST_F(SerialPort, MissingDeviceFailsAfterTenTriesAboutTwoSeconds) {
     CSerialPort port(queue, prompt);
     const auto start = std::chrono::steady_clock::now();

@@ -65,6 +65,13 @@ TEST_F(Transport, TimeOutIsMoreThanTwoWholeSeconds) {
     EXPECT_EQ(f.clock.WallSeconds() - start, 3);
 }
 
+TEST_F(Transport, WallClockSteppedBackDoesNotStretchTheTimeOut) {
+    f.clock.Schedule(1s, [this] { f.clock.StepWallClock(-1h); });
+    const std::int64_t startTick = f.clock.TickMilliseconds();
+    EXPECT_FALSE(f.engine.CloseLink());  // one attempt
+    EXPECT_LE(f.clock.TickMilliseconds() - startTick, 5000);
+}
+
 TEST_F(Transport, BadLrcEveryTimeShowsOneBoxOnTheLastAttempt) {
     f.responder = [](FakePort& port, const std::string& frame) {
         std::string reply = SlaveFrame(ParseRequest(frame)->id, AckBody());
@@ -92,6 +99,23 @@ TEST_F(Transport, HoldOffThenAnswerFiveSecondsLaterSucceedsWithoutRetry) {
     EXPECT_EQ(f.port->sent.size(), 1u);
     EXPECT_EQ(f.engine.TransferErrorCount(), 0u);
     EXPECT_TRUE(Contains(f.log.Lines(), "Its a holdoff response, recalculate the timeout"));
+}
+
+TEST_F(Transport, NakLongAfterAHoldOffIsAPossibleNakNotATimeOut) {
+    // The hold-off restarts the time-out for as long as it stands, so the NAK that follows
+    // it 5 s later is no late reply.
+    int calls = 0;
+    f.responder = [&calls](FakePort& port, const std::string& frame) {
+        const auto id = ParseRequest(frame)->id;
+        if (++calls > 1) return port.Deliver(SlaveFrame(id, AckBody()));
+        port.Deliver(SlaveFrame(id, "!"));
+        port.DeliverLater(5s, SlaveFrame(id, NakBody(4)));
+    };
+    EXPECT_TRUE(f.engine.Transact("f05"));
+    f.Drain();
+    EXPECT_EQ(f.port->sent.size(), 2u);
+    EXPECT_EQ(f.engine.TransferErrorCount(), 1u);
+    EXPECT_EQ(f.target.StatusTexts(), std::vector<std::string>{kNak + " 1"});
 }
 
 TEST_F(Transport, EndlessHoldOffIsBoundedAndCountsAsTimeOut) {
