@@ -17,7 +17,11 @@ constexpr std::string_view kEndValue = "Empty";
 // Values are read into a buffer of 260 characters: longer ones are cut.
 constexpr std::size_t kMaxValueLength = 259;
 
+// A missing file reads as empty; so does anything but a regular file, as a pipe of that
+// name would block the backup until some writer came.
 std::string ReadTextFile(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return {};
     std::ifstream file(path, std::ios::binary);
     if (!file) return {};
     std::ostringstream text;
@@ -31,10 +35,12 @@ std::filesystem::path FindIniFile() {
     std::error_code error;
     const std::filesystem::path exact = std::filesystem::current_path(error) / kIniName;
     if (error || std::filesystem::exists(exact, error)) return exact;
-    for (const auto& entry : std::filesystem::directory_iterator(exact.parent_path(), error)) {
-        if (EqualsIgnoringCase(entry.path().filename().string(), kIniName) &&
-            entry.is_regular_file(error))
-            return entry.path();
+    // Stepping with an error code: a folder that fails half-way is no reason to fail a backup.
+    std::filesystem::directory_iterator entry(exact.parent_path(), error);
+    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+        if (EqualsIgnoringCase(entry->path().filename().string(), kIniName) &&
+            entry->is_regular_file(error))
+            return entry->path();
     }
     return exact;
 }

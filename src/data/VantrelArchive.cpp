@@ -25,14 +25,23 @@ struct FileBytes {
     std::size_t size = 0;
 };
 
+// Only a regular file is read: a pipe named like a backup would block the open and the
+// reads until some writer came, and a device such as /dev/zero would never end. The open
+// does not wait (O_NONBLOCK, which changes nothing for a regular file).
 FileBytes ReadWholeFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) ThrowFileError(errno, path);
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int error = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
         ::close(fd);
         ThrowFileError(error, path);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (S_ISDIR(info.st_mode)) ThrowFileError(EISDIR, path);
+        throw std::system_error(EINVAL, std::generic_category(),
+                                "cannot read " + path.string() + ": not a regular file");
     }
     // One byte more than the size announced, to see the end of the file in the same loop.
     std::size_t capacity = (info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0) + 1;

@@ -31,7 +31,8 @@ std::string ProfileFileName(std::string_view exportFile, int profileNo) {
     const std::string_view base = exportFile.substr(0, dot);
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view{} : exportFile.substr(dot);
-    char number[16];
+    // Room for any int: a loaded backup may hold a number such as -2147483648.
+    char number[32];
     std::snprintf(number, sizeof number, " (Pro%02d)", profileNo);
     return std::string(base) + number + std::string(extension);
 }

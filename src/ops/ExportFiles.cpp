@@ -27,9 +27,11 @@ bool WriteExportFile(const fs::path& path, std::string_view text) {
     }
 }
 
+// Only a regular file is read: a folder cannot be, and a pipe of that name would block
+// the export until some writer came.
 std::optional<std::string> ReadExportFile(const fs::path& path) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) return std::nullopt;
+    if (!fs::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream bytes;

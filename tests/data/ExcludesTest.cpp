@@ -1,6 +1,7 @@
 // The Excludes list of "Vantrel.ini".
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -70,9 +71,14 @@ TEST_F(Excludes, ValuesAreCutTo259Characters) {
     EXPECT_TRUE(IsExcluded(name.substr(0, 259), Ini("[Excludes]\nExclude#1=" + name + "\n")));
 }
 
-TEST_F(Excludes, MissingFileExcludesOnlyEmpty) {
-    EXPECT_FALSE(IsExcluded("PRODUCTS.GR", folder_ / "none.ini"));
-    EXPECT_TRUE(IsExcluded("Empty", folder_ / "none.ini"));
+TEST_F(Excludes, MissingOrUnreadableFileExcludesOnlyEmpty) {
+    // A pipe of that name is not read: reading it would wait for a writer.
+    const std::filesystem::path pipe = folder_ / "pipe.ini";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::filesystem::path& ini : {folder_ / "none.ini", pipe, folder_}) {
+        EXPECT_FALSE(IsExcluded("PRODUCTS.GR", ini)) << ini;
+        EXPECT_TRUE(IsExcluded("Empty", ini)) << ini;
+    }
 }
 
 TEST_F(Excludes, ReadsTheFileInTheCurrentDirectoryAfreshEachCall) {

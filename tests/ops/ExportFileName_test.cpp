@@ -35,7 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"/x/North.csv", 123, "/x/North (Pro123).csv", "/x"},
                       // A "." in a folder name starts no extension: the file stays in it.
                       NameCase{"/my.data/North", 2, "/my.data/North (Pro02)", "/my.data"},
-                      NameCase{"/North.csv", 4, "/North (Pro04).csv", ""}));
+                      NameCase{"/North.csv", 4, "/North (Pro04).csv", ""},
+                      // Numbers of every width are kept whole, never cut.
+                      NameCase{"North.csv", -2147483647 - 1, "North (Pro-2147483648).csv", ""},
+                      NameCase{"North.csv", -3, "North (Pro-3).csv", ""}));
 
 struct TypedCase {
     const char* typed;

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 
 #include "ExportFileName.h"
 #include "ExportFiles.h"
@@ -220,11 +221,20 @@ TEST_F(ExportFilesTest, MissingFolderEndsTheExportWithTheWriteError) {
 }
 
 TEST_F(ExportFilesTest, UnreadableExistingFileEndsTheExportWithTheReadError) {
-    fs::create_directory(FileOf(3));  // a folder where the profile file should be
-    const ExportReport report = Export(MakeArchive({Profile("03", 0, 2), Profile("04", 0, 2)}));
-    EXPECT_EQ(report.fatalError, "Error opening file for reading");
-    EXPECT_EQ(report.profiles.size(), 1u);
-    EXPECT_FALSE(fs::exists(FileOf(4)));
+    // A folder, then a pipe (which must not block the export), where the profile file
+    // should be.
+    const std::function<void(const std::string&)> makers[] = {
+        [](const std::string& path) { fs::create_directory(path); },
+        [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+    };
+    for (const auto& make : makers) {
+        make(FileOf(3));
+        const ExportReport report = Export(MakeArchive({Profile("03", 0, 2), Profile("04", 0, 2)}));
+        EXPECT_EQ(report.fatalError, "Error opening file for reading");
+        EXPECT_EQ(report.profiles.size(), 1u);
+        EXPECT_FALSE(fs::exists(FileOf(4)));
+        fs::remove(FileOf(3));
+    }
 }
 
 // Limits the size of files this process may write, so that the next write fails halfway.
