@@ -40,6 +40,41 @@ void SyncFolder(const std::filesystem::path& folder) {
     }
 }
 
+// The file a write lands in: the target of a symbolic link, so that the link stays a link
+// and the file it names gets the text, as opening the name for writing would do.
+std::filesystem::path WriteTarget(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(path, error)) {
+        std::filesystem::path target = std::filesystem::canonical(path, error);
+        if (!error) return target;
+    }
+    return path;
+}
+
+// The permission bits the new file gets: those of the file it replaces, so that a shared or
+// private file stays so; else the usual ones for a new file. A file that could not be
+// opened for writing is not replaced either (EACCES).
+mode_t ModeFor(const std::filesystem::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        if (::access(path.c_str(), W_OK) != 0) ThrowErrno(errno, "cannot write " + path.string());
+        return info.st_mode & 07777;
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The hidden temporary name beside `path`. A long file name is shortened in it, so that
+// the temporary name stays within the file system's limit whenever `path` itself does.
+std::string TempPattern(const std::filesystem::path& path) {
+    constexpr std::size_t kLongestNamePart = 200;
+    const std::string name = path.filename().string().substr(0, kLongestNamePart);
+    // mkstemps keeps the suffix after the six random characters.
+    return (path.parent_path() / (std::string(kTempPrefix) + name + "-XXXXXX")).string() +
+           std::string(kTempSuffix);
+}
+
 }  // namespace
 
 bool IsAtomicTempName(std::string_view fileName) {
@@ -47,18 +82,15 @@ bool IsAtomicTempName(std::string_view fileName) {
            fileName.starts_with(kTempPrefix) && fileName.ends_with(kTempSuffix);
 }
 
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+void WriteFileAtomically(const std::filesystem::path& name, std::string_view bytes) {
+    const std::filesystem::path path = WriteTarget(name);
     const std::filesystem::path folder = path.parent_path();
-    std::string pattern =
-        (folder / (std::string(kTempPrefix) + path.filename().string() + "-XXXXXX")).string();
-    // mkstemps keeps the suffix after the six random characters.
-    pattern += kTempSuffix;
+    const mode_t mode = ModeFor(path);
+    std::string pattern = TempPattern(path);
     int fd = ::mkstemps(pattern.data(), static_cast<int>(kTempSuffix.size()));
     if (fd < 0) ThrowErrno(errno, "cannot create a file in " + folder.string());
-    // mkstemps creates the file for its owner only; give it the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    // mkstemps creates the file for its owner only.
+    ::fchmod(fd, mode);
 
     int error = WriteAll(fd, bytes);
     if (error == 0 && ::fsync(fd) != 0) error = errno;
