@@ -35,10 +35,12 @@ std::string ReadFolder(const ISettings& store, std::string_view name, SpecialFol
 }  // namespace
 
 CommsValues RecordStartUp(ISettings& store, const fs::path& programFile) {
-    fs::path home = programFile.parent_path();
-    // "/opt/vantrel/" and "/opt/vantrel" are the same folder; store it without the slash.
-    if (home.has_relative_path() && !home.has_filename()) home = home.parent_path();
-    store.WriteString(kSettings, kHomeDirectory, home.string());
+    // The program file's path cut at its last separator: the folder, without a trailing
+    // separator (empty for a bare name or a program in the root folder).
+    const std::string file = programFile.string();
+    const std::size_t separator = file.rfind('/');
+    store.WriteString(kSettings, kHomeDirectory,
+                      separator == std::string::npos ? std::string() : file.substr(0, separator));
 
     CommsValues values;
     values.timeOut = store.GetInt(kSettings, kCommsTimeOut, kDefaultCommsTimeOut);

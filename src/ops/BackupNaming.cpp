@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <limits>
 #include <optional>
 
@@ -61,7 +62,8 @@ std::string BackupPathIn(std::string_view folder, std::string_view fileName) {
 
 std::string UniqueBackupPath(const std::string& path, const FileExistsPredicate& exists) {
     if (!exists(path)) return path;
-    int n = 1;
+    // 64 bits: a name already numbered up to the largest int still gets a free number.
+    std::int64_t n = 1;
     std::string base = path;
     const std::string stem = UpToLastDot(path);
     if (!stem.empty() && stem.back() == ')') {
@@ -82,7 +84,7 @@ std::string UniqueBackupPath(const std::string& path, const FileExistsPredicate&
     std::string candidate;
     for (;;) {
         candidate = prefix + "(" + std::to_string(n) + ")" + std::string(kExtension);
-        if (!exists(candidate) || n == std::numeric_limits<int>::max()) break;
+        if (!exists(candidate) || n == std::numeric_limits<std::int64_t>::max()) break;
         ++n;
     }
     return candidate;
@@ -90,7 +92,9 @@ std::string UniqueBackupPath(const std::string& path, const FileExistsPredicate&
 
 std::string FileNamePart(std::string_view path) {
     const std::size_t separator = path.rfind(kSeparator);
-    return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+    // A separator in first place (a backup in the root folder) leaves the whole path.
+    if (separator == std::string_view::npos || separator == 0) return std::string(path);
+    return std::string(path.substr(separator + 1));
 }
 
 BackupTarget ResolveBackupTarget(std::string_view folder, std::string_view typedName,

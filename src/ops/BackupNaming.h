@@ -28,7 +28,8 @@ using FileExistsPredicate = std::function<bool(const std::string& path)>;
 // "A(3).vbk" -> "A(4).vbk", while "A(03).vbk" -> "A(03)(1).vbk".
 std::string UniqueBackupPath(const std::string& path, const FileExistsPredicate& exists);
 
-// The file-name part of a path (what the page writes back into its name box).
+// The file-name part of a path (what the page writes back into its name box): the text
+// after the last separator, or the whole path when it has none or only a leading one.
 std::string FileNamePart(std::string_view path);
 
 struct BackupTarget {

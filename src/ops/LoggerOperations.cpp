@@ -10,7 +10,7 @@
 namespace vantrel {
 
 namespace {
-constexpr double kMillisecondsPerDay = 86400000.0;
+constexpr double kSecondsPerDay = 86400.0;
 }  // namespace
 
 CLoggerOperations::CLoggerOperations(CLinkEngine& engine, IPrompt& prompt,
@@ -30,30 +30,36 @@ const CVantrelArchive* CLoggerOperations::LastBackup() const {
     return lastBackup_ ? &*lastBackup_ : nullptr;
 }
 
-void CLoggerOperations::BeginTransfer(INotificationTarget* page,
-                                      std::chrono::milliseconds ratePeriod) {
+int CLoggerOperations::RunWithRateTimer(INotificationTarget* page,
+                                        std::chrono::milliseconds ratePeriod,
+                                        const std::function<int()>& steps) {
     engine_.StartRateTimer(ratePeriod);
+    int result = 0;
+    try {
+        BeginTransfer(page);
+        result = steps();
+    } catch (...) {
+        engine_.StopRateTimer();
+        throw;
+    }
+    engine_.StopRateTimer();
+    if (result == 1 && completionSignal_) completionSignal_();
+    return result;
+}
+
+void CLoggerOperations::BeginTransfer(INotificationTarget* page) {
     engine_.SetTransferErrorCount(0);
     engine_.SetTransferByteCount(0);
     // The page is not the link's target yet: post the reset count to it directly.
     if (page != nullptr) engine_.services().queue.Post(page, Notification::Errors(0));
-    startWallMs_ = engine_.services().clock.WallMilliseconds();
-}
-
-int CLoggerOperations::Finish(int result) {
-    engine_.StopRateTimer();
-    return result;
-}
-
-int CLoggerOperations::Complete() {
-    engine_.StopRateTimer();
-    if (completionSignal_) completionSignal_();
-    return 1;
+    startWallSeconds_ = engine_.services().clock.WallSeconds();
 }
 
 void CLoggerOperations::PostCompletion(const char* format, int fileCount) {
-    const auto elapsedMs = engine_.services().clock.WallMilliseconds() - startWallMs_;
-    const std::string elapsed = FormatElapsed(static_cast<double>(elapsedMs) / kMillisecondsPerDay);
+    // Start and end are whole seconds of the clock, as the local times the elapsed time is
+    // taken from are; the span is then a whole number of seconds.
+    const auto elapsedSeconds = engine_.services().clock.WallSeconds() - startWallSeconds_;
+    const std::string elapsed = FormatElapsed(static_cast<double>(elapsedSeconds) / kSecondsPerDay);
     engine_.SetStatusText(StringPrintf(format, fileCount, elapsed.c_str()));
     engine_.PostStatus(0, engine_.StatusText());
 }
@@ -132,31 +138,34 @@ bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
 
 int CLoggerOperations::BackupLogger(INotificationTarget* page, const std::filesystem::path& path) {
     lastBackup_.reset();
-    BeginTransfer(page, kBackupRatePeriod);
+    return RunWithRateTimer(page, kBackupRatePeriod, [&] { return RunBackup(page, path); });
+}
+
+int CLoggerOperations::RunBackup(INotificationTarget* page, const std::filesystem::path& path) {
     // The prologue clears the cancel flag, opens the port and connects, with its own boxes.
-    if (!engine_.OperationPrologue(page, linkSettings_(), /*clearCancel=*/true)) return Finish(0);
+    if (!engine_.OperationPrologue(page, linkSettings_(), /*clearCancel=*/true)) return 0;
 
     Listing listing;
-    if (!ListLoggerFiles(listing)) return Finish(0);
+    if (!ListLoggerFiles(listing)) return 0;
     std::vector<std::string> contents;
-    if (!DownloadFiles(listing, contents)) return Finish(0);
+    if (!DownloadFiles(listing, contents)) return 0;
     engine_.CloseLink();
     engine_.PostStatus(0, std::string(texts::kCommsClosedProcessing));
 
     CVantrelArchive archive;
     try {
-        if (!BuildBackup(listing, contents, archive)) return Finish(0);
+        if (!BuildBackup(listing, contents, archive)) return 0;
     } catch (const std::exception& error) {
         // Nothing in the downloaded data should make sorting fail; if it does, say so
         // rather than end the program.
         prompt_.Show(std::string(texts::kCouldNotSave) + "\n" + error.what());
-        return Finish(0);
+        return 0;
     }
-    if (!SaveBackup(archive, path)) return Finish(0);
+    if (!SaveBackup(archive, path)) return 0;
 
     PostCompletion(texts::kBackupCompleted, static_cast<int>(listing.names.size()));
     lastBackup_ = std::move(archive);
-    return Complete();
+    return 1;
 }
 
 }  // namespace vantrel

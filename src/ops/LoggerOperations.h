@@ -86,12 +86,15 @@ private:
         std::vector<std::uint32_t> sizes;
     };
 
-    // Step 1 of both operations: rate timer, counters, start time.
-    void BeginTransfer(INotificationTarget* page, std::chrono::milliseconds ratePeriod);
-    // Stops the rate timer and gives the result.
-    int Finish(int result);
-    // The successful end: rate timer stopped, completion signal, result 1.
-    int Complete();
+    // Runs `steps` (the backup or restore after its step 1) with the rate timer running:
+    // the timer is started first and stopped on every way out, an escaping exception
+    // included; a result of 1 then sounds the completion signal.
+    int RunWithRateTimer(INotificationTarget* page, std::chrono::milliseconds ratePeriod,
+                         const std::function<int()>& steps);
+    // Step 1 of both operations after the timer: counters reset and posted, start time.
+    void BeginTransfer(INotificationTarget* page);
+    int RunBackup(INotificationTarget* page, const std::filesystem::path& path);
+    int RunRestore(INotificationTarget* page, const CVantrelArchive& archive);
     // The completion text with the file count and the elapsed time, posted with progress 0.
     void PostCompletion(const char* format, int fileCount);
 
@@ -108,7 +111,7 @@ private:
     ExcludePredicate isExcluded_;
     LocalTimeSource localNow_;
     std::function<void()> completionSignal_;
-    std::int64_t startWallMs_ = 0;
+    std::int64_t startWallSeconds_ = 0;
     std::optional<CVantrelArchive> lastBackup_;
 };
 

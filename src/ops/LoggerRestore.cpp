@@ -68,23 +68,24 @@ bool CLoggerOperations::UploadArchive(const CVantrelArchive& archive, int& files
 }
 
 int CLoggerOperations::RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive) {
-    BeginTransfer(page, kRestoreRatePeriod);
-    if (!engine_.OperationPrologue(page, linkSettings_(), /*clearCancel=*/false)) {
-        return Finish(0);
-    }
+    return RunWithRateTimer(page, kRestoreRatePeriod, [&] { return RunRestore(page, archive); });
+}
+
+int CLoggerOperations::RunRestore(INotificationTarget* page, const CVantrelArchive& archive) {
+    if (!engine_.OperationPrologue(page, linkSettings_(), /*clearCancel=*/false)) return 0;
     if (!EraseFileSystem()) {
         engine_.PostStatus(0, std::string(texts::kEraseFailed));
         engine_.CloseLink();
-        return Finish(0);
+        return 0;
     }
     int filesWritten = 0;
     if (!UploadArchive(archive, filesWritten)) {
         engine_.CloseLink();  // UploadFile has already said what failed
-        return Finish(0);
+        return 0;
     }
     engine_.CloseLink();
     PostCompletion(texts::kRestored, filesWritten);
-    return Complete();
+    return 1;
 }
 
 }  // namespace vantrel

@@ -35,6 +35,19 @@ TEST(AppSettings, FirstStartWritesHomeAndCommsValuesOnly) {
     }
 }
 
+TEST(AppSettings, HomeDirectoryIsTheProgramPathCutAtItsLastSeparator) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/opt/vantrel/bin/vantrel-gui", "/opt/vantrel/bin"},
+        {"/vantrel", ""},
+        {"vantrel", ""},
+    };
+    for (const auto& [program, home] : cases) {
+        MemorySettings store;
+        RecordStartUp(store, program);
+        EXPECT_EQ(store.GetString(kSettings, kHomeDirectory, "unset"), home) << program;
+    }
+}
+
 TEST(AppSettings, StartUpKeepsCommsValuesSetByHand) {
     MemorySettings store;
     store.WriteInt(kSettings, kCommsTimeOut, 10);

@@ -40,6 +40,10 @@ TEST(BackupNaming, TakenNamesGetTheNextFreeNumber) {
         {{"/b/A(0).vbk"}, "/b/A(0).vbk", "/b/A(0)(1).vbk"},
         {{"/b/A(x).vbk"}, "/b/A(x).vbk", "/b/A(x)(1).vbk"},
         {{"/b/A(99999999999).vbk"}, "/b/A(99999999999).vbk", "/b/A(99999999999)(1).vbk"},
+        // The largest number still continues, to a number that is free.
+        {{"/b/A(2147483647).vbk"}, "/b/A(2147483647).vbk", "/b/A(2147483648).vbk"},
+        // With no folder the "(" is in first place: not a number to continue from.
+        {{"(3).vbk"}, "(3).vbk", "(3)(1).vbk"},
         {{"/b/A(2).VBK", "/b/A(2).vbk"}, "/b/A(2).VBK", "/b/A(3).vbk"},
         // A "(n)" in a folder's name is not a number of the file.
         {{"/b(7)/C).vbk"}, "/b(7)/C).vbk", "/b(7)/C)(1).vbk"},
@@ -56,6 +60,7 @@ TEST(BackupNaming, FolderAndNameJoinWithOneSeparator) {
     EXPECT_EQ(BackupPathIn("", "A.vbk"), "A.vbk");
     EXPECT_EQ(FileNamePart("/data/A(1).vbk"), "A(1).vbk");
     EXPECT_EQ(FileNamePart("A(1).vbk"), "A(1).vbk");
+    EXPECT_EQ(FileNamePart("/A(1).vbk"), "/A(1).vbk") << "a leading separator keeps the path";
 }
 
 TEST(BackupNaming, DefaultNameCarriesTodaysDate) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <stdexcept>
 
 #include "BackupSorting.h"
 #include "LoggerFixture.h"
@@ -114,10 +115,30 @@ TEST_F(BackupOperation, ElapsedTimeAndRateFollowTheClockOfASlowLogger) {
 
     const std::int64_t elapsedMs = f.clock.WallMilliseconds() - start;
     ASSERT_GT(elapsedMs, 10000);
-    EXPECT_EQ(f.page.LastStatus(), "Backup completed (9 files).  Elapsed Time: " +
-                                       FormatElapsed(static_cast<double>(elapsedMs) / 86400000.0));
+    const std::int64_t elapsedSeconds = f.clock.WallSeconds() - start / 1000;
+    EXPECT_EQ(f.page.LastStatus(),
+              "Backup completed (9 files).  Elapsed Time: " +
+                  FormatElapsed(static_cast<double>(elapsedSeconds) / 86400.0));
     EXPECT_GT(f.page.RateCount(), 0u) << "the rate timer ticked during the transfer";
     EXPECT_TRUE(f.RateTimerRanFor(kBackupRatePeriod));
+}
+
+TEST_F(BackupOperation, ElapsedTimeIsTheDifferenceOfTheWholeSecondsAtStartAndEnd) {
+    LoggerFixture f(FullImage());
+    f.clock.StepWallClock(std::chrono::milliseconds(900));  // start at hh:mm:ss.900
+    bool stepped = false;
+    f.page.onNotification = [&](const Notification& n) {
+        if (!stepped && n.text == "Retrieving PRO01.DAT00") {
+            stepped = true;
+            f.clock.StepWallClock(std::chrono::milliseconds(300));  // into the next second
+        }
+    };
+
+    ASSERT_EQ(f.ops.BackupLogger(&f.page, path), 1);
+    f.Drain();
+
+    ASSERT_TRUE(stepped);
+    EXPECT_EQ(f.page.LastStatus(), "Backup completed (9 files).  Elapsed Time: 00:00:01");
 }
 
 TEST_F(BackupOperation, ZeroSizeFirstFileStopsBeforeAnyDownload) {
@@ -235,6 +256,22 @@ TEST_F(BackupOperation, PortThatCannotBeOpenedShowsTheBoxAndStopsTheTimer) {
     EXPECT_EQ(f.prompt.shown()[0].caption, "Error opening port");
     EXPECT_EQ(f.page.LastStatus(), "Failed to open port");
     EXPECT_TRUE(f.RateTimerRanFor(kBackupRatePeriod));
+}
+
+TEST_F(BackupOperation, RateTimerStopsWhenAnErrorEscapesTheOperation) {
+    LoggerFixture f(FullImage());
+    CLoggerOperations ops(f.link, f.prompt, []() -> LinkSettings {
+        throw std::runtime_error("settings store unreadable");
+    });
+
+    EXPECT_THROW(ops.BackupLogger(&f.page, path), std::runtime_error);
+    EXPECT_THROW(ops.RestoreLogger(&f.page, CVantrelArchive{}), std::runtime_error);
+
+    const auto& calls = f.queue.rateTimerCalls;
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_TRUE(calls[0].set && !calls[1].set && calls[2].set && !calls[3].set);
+    EXPECT_EQ(calls[2].period, kRestoreRatePeriod);
+    EXPECT_EQ(f.completionSignals, 0);
 }
 
 }  // namespace
