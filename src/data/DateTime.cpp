@@ -1,5 +1,7 @@
 #include "DateTime.h"
 
+#include "AsciiText.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -93,7 +95,7 @@ public:
         const std::string_view word = text_.substr(pos_, end - pos_);
         for (int m = 0; m < 12; ++m) {
             const std::string_view full = kMonthNames[m];
-            if (EqualsNoCase(word, full) || EqualsNoCase(word, full.substr(0, 3))) {
+            if (EqualsIgnoringCase(word, full) || EqualsIgnoringCase(word, full.substr(0, 3))) {
                 month = m + 1;
                 pos_ = end;
                 return true;
@@ -103,16 +105,6 @@ public:
     }
 
 private:
-    static bool EqualsNoCase(std::string_view a, std::string_view b) {
-        if (a.size() != b.size()) return false;
-        for (std::size_t k = 0; k < a.size(); ++k) {
-            if (std::tolower(static_cast<unsigned char>(a[k])) !=
-                std::tolower(static_cast<unsigned char>(b[k])))
-                return false;
-        }
-        return true;
-    }
-
     std::string_view text_;
     std::size_t pos_ = 0;
 };

@@ -28,16 +28,6 @@ std::string_view DropQuotes(std::string_view value) {
 
 }  // namespace
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (std::tolower(static_cast<unsigned char>(a[k])) !=
-            std::tolower(static_cast<unsigned char>(b[k])))
-            return false;
-    }
-    return true;
-}
-
 IniSection::IniSection(std::string_view text, std::string_view section) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 byte order mark
     bool inSection = false;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "AsciiText.h"
+
 namespace vantrel {
 
 class IniSection {
@@ -22,8 +24,5 @@ public:
 private:
     std::unordered_map<std::string, std::string> values_;  // by lower-case key
 };
-
-// ASCII comparison without regard to letter case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace vantrel

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "AsciiText.h"
 #include "BackupLoading.h"
 #include "RenameNoReplace.h"
 #include "link/StringPrintf.h"
@@ -16,14 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kExtension = ".vbk";
-
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) return false;
-    return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
-}
 
 fs::path SearchFolder(const fs::path& folder) {
     return folder.empty() ? fs::path(".") : folder;

@@ -1,5 +1,7 @@
 #include "BackupNaming.h"
 
+#include "AsciiText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -13,13 +15,6 @@ namespace {
 
 constexpr std::string_view kExtension = ".vbk";
 constexpr char kSeparator = '/';
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The number k of a "(k)" suffix: digits only, no leading zero, above 0, within int.
 std::optional<int> SuffixNumber(std::string_view digits) {

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "AsciiText.h"
 #include "AtomicFile.h"
 #include "ExportFileName.h"
 #include "TextLines.h"
@@ -41,12 +42,12 @@ std::optional<std::string> ReadExportFile(const fs::path& path) {
 }
 
 bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view block) {
-    return at <= text.size() && EqualsIgnoreCase(text.substr(at, block.size()), block);
+    return at <= text.size() && EqualsIgnoringCase(text.substr(at, block.size()), block);
 }
 
 bool EndsWithIgnoreCase(std::string_view text, std::string_view block) {
     return text.size() >= block.size() &&
-           EqualsIgnoreCase(text.substr(text.size() - block.size()), block);
+           EqualsIgnoringCase(text.substr(text.size() - block.size()), block);
 }
 
 // Decides what an existing file E gets; appends to E when it takes new readings.
@@ -67,7 +68,7 @@ ProfileOutcome MergeIntoExisting(std::string& existing, const ExportBlocks& bloc
     }
     // A file exported while the profile had no readings holds no time stamp to continue
     // from; it takes the whole readings block instead of never growing again.
-    if (EqualsIgnoreCase(existing, blocks.Header())) {
+    if (EqualsIgnoringCase(existing, blocks.Header())) {
         existing += blocks.readings;
         return ProfileOutcome::Appended;
     }

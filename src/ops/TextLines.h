@@ -13,9 +13,6 @@ std::string NormaliseLineEnds(std::string_view fileBytes);
 // The bytes written to disk: every "\n" becomes CR LF.
 std::string ToCrLf(std::string_view text);
 
-// ASCII comparison without regard to letter case.
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
-
 // The text without leading and trailing white space.
 std::string_view TrimWhiteSpace(std::string_view text);
 

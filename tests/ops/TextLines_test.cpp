@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "AsciiText.h"
 #include "TextLines.h"
 
 namespace vantrel {
@@ -27,11 +28,13 @@ TEST(ToCrLf, TurnsEveryLineEndIntoCrLfAndRoundTrips) {
     EXPECT_EQ(NormaliseLineEnds(ToCrLf("x, 1\ny, 2\n")), "x, 1\ny, 2\n");
 }
 
-TEST(EqualsIgnoreCase, ComparesAsciiLettersOnlyWithoutCase) {
-    EXPECT_TRUE(EqualsIgnoreCase("Site#:, 3 CM", "site#:, 3 cm"));
-    EXPECT_FALSE(EqualsIgnoreCase("abc", "abd"));
-    EXPECT_FALSE(EqualsIgnoreCase("abc", "abcd"));
-    EXPECT_FALSE(EqualsIgnoreCase("[", "{"));  // 0x5B and 0x7B differ by the case bit only
+TEST(EqualsIgnoringCase, ComparesAsciiLettersOnlyWithoutCase) {
+    EXPECT_TRUE(EqualsIgnoringCase("Site#:, 3 CM", "site#:, 3 cm"));
+    EXPECT_FALSE(EqualsIgnoringCase("abc", "abd"));
+    EXPECT_FALSE(EqualsIgnoringCase("abc", "abcd"));
+    EXPECT_FALSE(EqualsIgnoringCase("[", "{"));  // 0x5B and 0x7B differ by the case bit only
+    EXPECT_TRUE(EndsWithIgnoringCase("Site 3.VbK", ".vbk"));
+    EXPECT_FALSE(EndsWithIgnoringCase("vbk", ".vbk"));
 }
 
 }  // namespace
