@@ -1,5 +1,6 @@
-# vantrel_add_gtest(NAME name SOURCES ... LIBS ... [LABELS ...] [TIMEOUT s])
-# One GoogleTest executable, its tests discovered into CTest.
+# vantrel_add_gtest(NAME name SOURCES ... LIBS ... [LABELS label] [TIMEOUT s])
+# One GoogleTest executable, its tests discovered into CTest. Give one label: `ctest -L`
+# takes a regular expression, so "link-serial" is selected by both -L link and -L serial.
 include(GoogleTest)
 find_package(GTest REQUIRED)
 function(vantrel_add_gtest)
