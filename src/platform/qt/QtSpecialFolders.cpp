@@ -5,10 +5,15 @@
 namespace vantrel {
 
 namespace {
+// A folder that is not there (a server without ~/Documents) cannot be had either: the
+// caller then falls back to the current directory instead of a path nobody can write to.
 std::optional<std::filesystem::path> Location(QStandardPaths::StandardLocation location) {
     const QString folder = QStandardPaths::writableLocation(location);
     if (folder.isEmpty()) return std::nullopt;
-    return std::filesystem::path(folder.toStdString());
+    const std::filesystem::path path(folder.toStdString());
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error)) return std::nullopt;
+    return path;
 }
 }  // namespace
 
