@@ -32,7 +32,7 @@ std::string_view OutcomeText(ProfileOutcome outcome) {
         case ProfileOutcome::Unchanged:
             return "unchanged";
         case ProfileOutcome::NothingNew:
-            return "left as it was (holds no earlier readings)";
+            return "left as it was (the backup holds no reading later than the file's last)";
         case ProfileOutcome::Error:
             return "not exported";
         case ProfileOutcome::WriteFailed:

@@ -36,7 +36,10 @@ std::string BackupSummaryJson(const BackupSummary& summary) {
     QJsonArray others;
     for (const OtherFileSummary& file : summary.otherFiles) {
         QJsonObject json;
-        json["name"] = QString::fromStdString(file.name);
+        // Logger file names are 8-bit texts, not UTF-8: read each byte as one character so
+        // that different names never print alike.
+        json["name"] =
+            QString::fromLatin1(file.name.data(), static_cast<qsizetype>(file.name.size()));
         json["bytes"] = static_cast<qint64>(file.bytes);
         others.append(json);
     }

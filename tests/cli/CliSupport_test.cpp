@@ -7,6 +7,7 @@
 
 #include "Command.h"
 #include "ConsolePrompt.h"
+#include "InfoJson.h"
 #include "ProgressPrinter.h"
 #include "SettingsTable.h"
 #include "SpecialFolders.h"
@@ -175,6 +176,16 @@ TEST(SettingsTableTest, WritesOnlyCheckedValuesInTheirStoredForm) {
     MemorySettings store;
     EXPECT_NE(WriteSetting(store, "Port", "ttyNOSUCH9").warning.find("/dev/ttyNOSUCH9"),
               std::string::npos);
+}
+
+TEST(InfoJsonTest, LoggerFileNamesAreEightBitTextsNeverMerged) {
+    BackupSummary summary;
+    summary.otherFiles = {{"CAF\xC9.ID", 2}, {"CAF\xE9.ID", 3}, {"PRODUCTS.GR", 30}};
+    const std::string json = BackupSummaryJson(summary);
+    // Each byte is one character: 0xC9 is "\u00C9" and 0xE9 is "\u00E9", written as UTF-8.
+    EXPECT_NE(json.find("\"CAF\xC3\x89.ID\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"CAF\xC3\xA9.ID\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"PRODUCTS.GR\""), std::string::npos) << json;
 }
 
 }  // namespace
