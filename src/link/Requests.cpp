@@ -99,7 +99,11 @@ std::optional<int> FileHandle(std::string_view reply) {
     const std::string_view body = Body(reply);
     const char tens = ReplyChar(body, 7);
     const char units = ReplyChar(body, 8);
-    if (tens < '0' || tens > '9' || units < '0' || units > '9') return std::nullopt;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (!isDigit(units)) return std::nullopt;
+    // A logger may right-align a one-digit handle in its two characters (" 7").
+    if (tens == ' ') return units - '0';
+    if (!isDigit(tens)) return std::nullopt;
     return (tens - '0') * 10 + (units - '0');
 }
 

@@ -34,7 +34,8 @@ namespace reply {
 std::optional<int> FileCount(std::string_view reply);
 // Get First / Next File Info: the name between the quotes, size and time stamp after them.
 std::optional<LoggerFileEntry> FileInfo(std::string_view reply);
-// Open File for Reading / Create File: offsets 7 and 8 read as a decimal number.
+// Open File for Reading / Create File: offsets 7 and 8 read as a decimal number, whose
+// tens place may be a blank.
 std::optional<int> FileHandle(std::string_view reply);
 // Read / Write File Block: the count at offsets 7 to 10.
 std::optional<std::uint32_t> BlockCount(std::string_view reply);

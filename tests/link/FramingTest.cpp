@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "LinkTestSupport.h"
 #include "link/Frame.h"
@@ -199,8 +202,15 @@ TEST(Requests, RepliesAreRead) {
     EXPECT_FALSE(reply::FileInfo(SlaveReply(3, "\"NOQUOTE")));
     EXPECT_FALSE(reply::FileInfo(SlaveReply(3, "\"A\"12")));
 
-    EXPECT_EQ(reply::FileHandle(SlaveReply(3, "12")), 12);  // decimal, as the logger sends it
-    EXPECT_FALSE(reply::FileHandle(SlaveReply(3, "0A")));
+    // Decimal, as the logger sends it; a one-digit handle may come blank-padded.
+    const std::vector<std::pair<std::string, int>> handles = {
+        {"12", 12}, {"07", 7}, {"00", 0}, {"99", 99}, {" 7", 7}};
+    for (const auto& [data, handle] : handles) {
+        EXPECT_EQ(reply::FileHandle(SlaveReply(3, data)), handle) << '"' << data << '"';
+    }
+    for (const char* data : {"0A", "7 ", "  ", " A", "7", "-1"}) {
+        EXPECT_FALSE(reply::FileHandle(SlaveReply(3, data))) << '"' << data << '"';
+    }
     EXPECT_EQ(reply::FileCount(SlaveReply(3, "1F0000")), 31);
     EXPECT_EQ(reply::BlockCount(SlaveReply(3, "0002A1B2")), 2u);
     EXPECT_EQ(reply::BlockData(SlaveReply(3, "0002A1B2")), "A1B2");
