@@ -41,9 +41,14 @@ std::string CreateFile(std::string_view name) {
 }
 
 std::string WriteBlock(int handle, std::string_view hexBytes) {
-    return StringPrintf("%c%02X%02X%04X%.*s", 'f', 9, handle,
-                        static_cast<unsigned>(hexBytes.size() / 2),
-                        static_cast<int>(hexBytes.size()), hexBytes.data());
+    std::string body =
+        StringPrintf("%c%02X%02X%04X", 'f', 9, handle, static_cast<unsigned>(hexBytes.size() / 2));
+    // Requests carry upper-case digits; a backup taken from a logger that answers in lower
+    // case holds lower-case text, which is sent in the form requests use.
+    for (const char c : hexBytes) {
+        body += (c >= 'a' && c <= 'f') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return body;
 }
 
 std::string DeleteFile(std::string_view name) {

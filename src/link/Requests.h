@@ -24,7 +24,8 @@ std::string OpenForReading(std::string_view name);       // f04"NAME"r
 std::string CloseHandle(int handle);                     // "f0501"
 std::string ReadBlock(int handle, std::uint32_t count);  // "f06010080"
 std::string CreateFile(std::string_view name);           // f10"NAME"
-// `hexBytes` holds two hexadecimal digits per byte; the count is its length / 2.
+// `hexBytes` holds two hexadecimal digits per byte, in either case; the count is its
+// length / 2, and the digits go out in upper case.
 std::string WriteBlock(int handle, std::string_view hexBytes);  // "f09010002A1B2"
 std::string DeleteFile(std::string_view name);                  // f11"NAME"
 }  // namespace request

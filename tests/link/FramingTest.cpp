@@ -190,6 +190,7 @@ TEST(Requests, BodiesAreExact) {
     EXPECT_EQ(request::ReadBlock(1, 128), "f06010080");
     EXPECT_EQ(request::CreateFile("USERSOIL.CFG01"), "f10\"USERSOIL.CFG01\"");
     EXPECT_EQ(request::WriteBlock(1, "A1B2"), "f09010002A1B2");
+    EXPECT_EQ(request::WriteBlock(12, "a1b2cdef"), "f090C0004A1B2CDEF");  // kept in lower case
     EXPECT_EQ(request::DeleteFile("USERSOIL.CFG01"), "f11\"USERSOIL.CFG01\"");
 }
 
