@@ -44,7 +44,7 @@ class CLinkEngine final : public INotificationTarget {
 public:
     static constexpr int kAttempts = 3;
     static constexpr std::int64_t kTimeOutSeconds = 2;        // "more than 2 whole seconds"
-    static constexpr std::int64_t kHoldOffLimitSeconds = 60;  // longest wait after a hold-off
+    static constexpr std::int64_t kHoldOffLimitSeconds = 60;  // total wait after a hold-off
     static constexpr std::uint32_t kRateTimerId = 100;
 
     explicit CLinkEngine(LinkServices services,
@@ -144,7 +144,7 @@ private:
         bool replyReady = false;
         bool timedOut = false;
     };
-    WaitOutcome WaitForReply();
+    WaitOutcome WaitForReply(std::int64_t& firstHoldOffSecond);
     void SendFrame(const std::string& frame);
     void FailTransfer(const char* format, const std::string& name);
 

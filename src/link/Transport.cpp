@@ -26,32 +26,29 @@ void CLinkEngine::SendFrame(const std::string& frame) {
     port_->SendText(frame);
 }
 
-CLinkEngine::WaitOutcome CLinkEngine::WaitForReply() {
+CLinkEngine::WaitOutcome CLinkEngine::WaitForReply(std::int64_t& firstHoldOffSecond) {
     IClock& clock = services_.clock;
     std::int64_t start = clock.WallSeconds();
     bool heldOff = false;
-    std::int64_t lastHoldOffSecond = 0;
     for (;;) {
         services_.queue.PumpMessage(ToNextSecond(clock));
         const std::int64_t now = clock.WallSeconds();
         // A wall clock set back would otherwise stretch the wait by the whole step.
         start = std::min(start, now);
-        lastHoldOffSecond = std::min(lastHoldOffSecond, now);
+        if (firstHoldOffSecond > now) firstHoldOffSecond = now;
         if (assembler_.ReplyReady() && IsHoldOffReply()) {
             // The logger is busy: no time-out runs until its next frame.
             services_.log.Line("Its a holdoff response, recalculate the timeout");
             assembler_.ClearReplyReady();
             heldOff = true;
-            // The bound runs from the latest hold-off: a logger may hold off as often as
-            // it needs, and each hold-off renews its time to answer.
-            lastHoldOffSecond = now;
+            if (firstHoldOffSecond < 0) firstHoldOffSecond = now;
             continue;
         }
         // While a hold-off stands the time-out restarts at every turn, so the frame that
         // follows it is never late, however long the logger took.
         if (assembler_.ReplyReady()) return {true, !heldOff && now - start > kTimeOutSeconds};
         if (!heldOff && now - start > kTimeOutSeconds) return {false, true};
-        if (heldOff && now - lastHoldOffSecond > kHoldOffLimitSeconds) {
+        if (heldOff && now - firstHoldOffSecond > kHoldOffLimitSeconds) {
             services_.log.Line("No answer after the hold-off, giving up the wait");
             return {false, true};
         }
@@ -72,6 +69,7 @@ bool CLinkEngine::Transact(std::string_view body) {
     const std::string frame = BuildRequest(body);
     const int attempts = singleAttempt_ ? 1 : kAttempts;
     int attemptsLeft = attempts;
+    std::int64_t firstHoldOffSecond = -1;
     for (;;) {
         assembler_.ClearReplyReady();
         lastReplyStatus_.reset();
@@ -82,7 +80,7 @@ bool CLinkEngine::Transact(std::string_view body) {
                 transferBytes_ += static_cast<std::uint32_t>(frame.size() + 1);
             }
         }
-        const WaitOutcome outcome = WaitForReply();
+        const WaitOutcome outcome = WaitForReply(firstHoldOffSecond);
         if (outcome.replyReady) {
             ReplyStatus status = ReplyStatus::Malformed;
             const bool accepted = ParseReply(attemptsLeft == 1, status);

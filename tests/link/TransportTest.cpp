@@ -118,35 +118,18 @@ TEST_F(Transport, NakLongAfterAHoldOffIsAPossibleNakNotATimeOut) {
     EXPECT_EQ(f.target.StatusTexts(), std::vector<std::string>{kNak + " 1"});
 }
 
-TEST_F(Transport, SilenceAfterAHoldOffIsBoundedAndCountsAsTimeOut) {
+TEST_F(Transport, EndlessHoldOffIsBoundedAndCountsAsTimeOut) {
     f.responder = [](FakePort& port, const std::string& frame) {
         port.Deliver(SlaveFrame(ParseRequest(frame)->id, "!"));
     };
     const std::int64_t start = f.clock.WallSeconds();
     EXPECT_FALSE(f.engine.Transact("f05"));
     const std::int64_t waited = f.clock.WallSeconds() - start;
-    // Each of the three attempts waits out the bound after its own hold-off.
-    EXPECT_EQ(f.port->sent.size(), 3u);
-    EXPECT_GE(waited, 3 * CLinkEngine::kHoldOffLimitSeconds);
-    EXPECT_LE(waited, 3 * (CLinkEngine::kHoldOffLimitSeconds + 2));
+    EXPECT_GE(waited, CLinkEngine::kHoldOffLimitSeconds);
+    EXPECT_LE(waited, CLinkEngine::kHoldOffLimitSeconds + 5);
     f.Drain();
     EXPECT_EQ(f.target.StatusTexts().back(), kFatal);
     EXPECT_TRUE(Contains(f.target.StatusTexts(), kTimedOut + " 1"));
-}
-
-TEST_F(Transport, HoldOffsRenewedPastTheBoundAreWaitedFor) {
-    // A busy logger repeats its hold-off every 2 s for twice the bound, then answers
-    // within 2 s of the last one.
-    const int renewals = static_cast<int>(CLinkEngine::kHoldOffLimitSeconds);
-    f.responder = [renewals](FakePort& port, const std::string& frame) {
-        const auto id = ParseRequest(frame)->id;
-        port.Deliver(SlaveFrame(id, "!"));
-        for (int i = 1; i <= renewals; ++i) port.DeliverLater(2s * i, SlaveFrame(id, "!"));
-        port.DeliverLater(2s * renewals + 2s, SlaveFrame(id, AckBody()));
-    };
-    EXPECT_TRUE(f.engine.Transact("f05"));
-    EXPECT_EQ(f.port->sent.size(), 1u);
-    EXPECT_EQ(f.engine.TransferErrorCount(), 0u);
 }
 
 TEST_F(Transport, CancelIsHonouredWhileTheLoggerHoldsOff) {
