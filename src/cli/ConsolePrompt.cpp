@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "TerminalText.h"
+
 namespace vantrel::cli {
 namespace {
 
@@ -30,7 +32,7 @@ bool IsYes(std::string answer) {
 
 void PrintBox(std::ostream& stream, std::string_view caption, std::string_view text) {
     if (!caption.empty()) stream << caption << "\n";
-    stream << text;
+    stream << PrintableText(text, true);
     if (text.empty() || text.back() != '\n') stream << "\n";
     stream << std::flush;
 }
@@ -58,7 +60,7 @@ PromptAnswer ConsolePrompt::Ask(std::string_view text, std::string_view caption,
     }
     if (beforePrint_) beforePrint_();
     if (!caption.empty()) err_ << caption << "\n";
-    err_ << text << " [y/N] " << std::flush;
+    err_ << PrintableText(text, true) << " [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(in_, answer)) {
         err_ << "\n";

@@ -6,6 +6,7 @@
 #include "BackupSummary.h"
 #include "Command.h"
 #include "InfoJson.h"
+#include "TerminalText.h"
 
 namespace vantrel::cli {
 namespace {
@@ -44,7 +45,7 @@ void PrintSummary(const std::string& path, const BackupSummary& summary, std::os
         << "Device config:     " << (summary.hasDeviceConfig ? "yes" : "missing") << "\n"
         << "Other files:     " << summary.otherFiles.size() << "\n";
     for (const OtherFileSummary& file : summary.otherFiles) {
-        out << "  " << file.name << "  " << file.bytes << " bytes\n";
+        out << "  " << PrintableText(file.name) << "  " << file.bytes << " bytes\n";
     }
 }
 

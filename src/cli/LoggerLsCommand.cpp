@@ -6,6 +6,7 @@
 #include "Command.h"
 #include "LoggerSession.h"
 #include "SharedOptions.h"
+#include "TerminalText.h"
 
 namespace vantrel::cli {
 namespace {
@@ -15,14 +16,16 @@ void PrintListing(const std::vector<std::string>& names, const std::vector<std::
     std::size_t nameWidth = 0;
     std::size_t sizeWidth = 1;
     std::uint64_t total = 0;
+    std::vector<std::string> shown;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        nameWidth = std::max(nameWidth, names[i].size());
+        shown.push_back(PrintableText(names[i]));
+        nameWidth = std::max(nameWidth, shown[i].size());
         sizeWidth = std::max(sizeWidth, std::to_string(sizes[i]).size());
         total += sizes[i];
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         const std::string size = std::to_string(sizes[i]);
-        out << names[i] << std::string(nameWidth - names[i].size() + 2, ' ')
+        out << shown[i] << std::string(nameWidth - shown[i].size() + 2, ' ')
             << std::string(sizeWidth - size.size(), ' ') << size << "\n";
     }
     out << names.size() << (names.size() == 1 ? " file, " : " files, ") << total << " bytes\n";

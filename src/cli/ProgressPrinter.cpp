@@ -1,5 +1,7 @@
 #include "ProgressPrinter.h"
 
+#include "TerminalText.h"
+
 #include <sys/ioctl.h>
 
 namespace vantrel::cli {
@@ -33,8 +35,9 @@ void ProgressPrinter::OnNotification(const Notification& notification) {
 
 void ProgressPrinter::OnStatus(const Notification& notification) {
     bool textChanged = false;
-    if (notification.text && !notification.text->empty() && *notification.text != state_.status) {
-        state_.status = *notification.text;
+    const std::string text = notification.text ? PrintableText(*notification.text) : "";
+    if (!text.empty() && text != state_.status) {
+        state_.status = text;
         textChanged = true;
         if (!live_) out_ << state_.status << "\n" << std::flush;
     }

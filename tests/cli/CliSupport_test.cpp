@@ -11,6 +11,7 @@
 #include "ProgressPrinter.h"
 #include "SettingsTable.h"
 #include "SpecialFolders.h"
+#include "TerminalText.h"
 #include "platform/MemorySettings.h"
 
 namespace vantrel::cli {
@@ -186,6 +187,20 @@ TEST(InfoJsonTest, LoggerFileNamesAreEightBitTextsNeverMerged) {
     EXPECT_NE(json.find("\"CAF\xC3\x89.ID\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"CAF\xC3\xA9.ID\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"PRODUCTS.GR\""), std::string::npos) << json;
+}
+
+TEST(TerminalTextTest, ControlCharactersFromOutsideNeverReachTheTerminal) {
+    EXPECT_EQ(PrintableText("Retrieving \x1b[2JPRO01.DAT00\r"), "Retrieving ?[2JPRO01.DAT00?");
+    EXPECT_EQ(PrintableText("A\tB\x7f\n"), "A?B??");
+    EXPECT_EQ(PrintableText("line one\nline \x07two\n", true), "line one\nline ?two\n");
+    EXPECT_EQ(PrintableText("CAF\xC9.ID"), "CAF\xC9.ID") << "8-bit names stay as they are";
+
+    // The progress printer shows a status text with an escape sequence made harmless.
+    std::ostringstream out;
+    ProgressPrinter printer(out, /*live=*/false);
+    printer.OnNotification(Notification::Status(0, std::string("Retrieving \x1b]0;x\x07"
+                                                               "A")));
+    EXPECT_EQ(out.str(), "Retrieving ?]0;x?A\n");
 }
 
 }  // namespace
