@@ -10,17 +10,19 @@ namespace {
 const OptionSpec kHelpOption{"--help", "", "show this help and exit"};
 const OptionSpec kVersionOption{"--version", "", "show the program, Qt and platform versions"};
 
-const OptionSpec* FindOption(const CommandSpec& spec, std::string_view name) {
-    const auto it = std::find_if(spec.options.begin(), spec.options.end(),
+const OptionSpec* FindOption(const CommandSpec& definition, std::string_view name) {
+    const auto it = std::find_if(definition.options.begin(), definition.options.end(),
                                  [name](const OptionSpec& o) { return o.name == name; });
-    return it == spec.options.end() ? nullptr : &*it;
+    return it == definition.options.end() ? nullptr : &*it;
 }
 
-void CheckPositionalCount(const CommandSpec& spec, const ParsedArgs& parsed) {
+void CheckPositionalCount(const CommandSpec& definition, const ParsedArgs& parsed) {
     const auto count = static_cast<int>(parsed.positionals.size());
-    if (count < spec.minPositionals) throw UsageError("missing argument: " + spec.arguments);
-    if (count > spec.maxPositionals) {
-        throw UsageError("unexpected argument '" + parsed.positionals[spec.maxPositionals] + "'");
+    if (count < definition.minPositionals)
+        throw UsageError("missing argument: " + definition.arguments);
+    if (count > definition.maxPositionals) {
+        throw UsageError("unexpected argument '" + parsed.positionals[definition.maxPositionals] +
+                         "'");
     }
 }
 
@@ -32,7 +34,7 @@ std::optional<std::string> ParsedArgs::Value(std::string_view option) const {
     return it->second;
 }
 
-ParsedArgs ParseArguments(const CommandSpec& spec, std::span<const std::string> args) {
+ParsedArgs ParseArguments(const CommandSpec& definition, std::span<const std::string> args) {
     ParsedArgs parsed;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -55,7 +57,7 @@ ParsedArgs ParseArguments(const CommandSpec& spec, std::span<const std::string> 
         }
         const size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* option = FindOption(spec, name);
+        const OptionSpec* option = FindOption(definition, name);
         if (option == nullptr) throw UsageError("unknown option '" + name + "'");
         if (parsed.Has(name)) throw UsageError("option '" + name + "' given more than once");
         if (option->valueName.empty()) {
@@ -69,17 +71,17 @@ ParsedArgs ParseArguments(const CommandSpec& spec, std::span<const std::string> 
             throw UsageError(name + " needs a value (" + option->valueName + ")");
         }
     }
-    if (!parsed.help && !parsed.version) CheckPositionalCount(spec, parsed);
+    if (!parsed.help && !parsed.version) CheckPositionalCount(definition, parsed);
     return parsed;
 }
 
-std::string FormatCommandHelp(const CommandSpec& spec) {
-    std::string text = "Usage: " + std::string(kProgram) + " " + spec.name;
-    if (!spec.arguments.empty()) text += " " + spec.arguments;
-    text += "\n\n" + spec.summary + "\n";
-    if (!spec.details.empty()) text += "\n" + spec.details + "\n";
+std::string FormatCommandHelp(const CommandSpec& definition) {
+    std::string text = "Usage: " + std::string(kProgram) + " " + definition.name;
+    if (!definition.arguments.empty()) text += " " + definition.arguments;
+    text += "\n\n" + definition.summary + "\n";
+    if (!definition.details.empty()) text += "\n" + definition.details + "\n";
     text += "\nOptions:\n";
-    std::vector<OptionSpec> options = spec.options;
+    std::vector<OptionSpec> options = definition.options;
     options.push_back(kHelpOption);
     options.push_back(kVersionOption);
     for (const OptionSpec& option : options) {

@@ -45,9 +45,9 @@ private:
 // Throws UsageError (see Command.h) for an unknown option, a missing or unexpected value,
 // an option given twice, or a wrong number of positionals (not checked with --help or
 // --version).
-ParsedArgs ParseArguments(const CommandSpec& spec, std::span<const std::string> args);
+ParsedArgs ParseArguments(const CommandSpec& definition, std::span<const std::string> args);
 
 // The text of "vantrel CMD --help".
-std::string FormatCommandHelp(const CommandSpec& spec);
+std::string FormatCommandHelp(const CommandSpec& definition);
 
 }  // namespace vantrel::cli

@@ -2,7 +2,7 @@
 // The command framework of the `vantrel` tool. Each command lives in a file of its own and
 // registers itself with a CommandRegistration at namespace scope:
 //
-//     const CommandRegistration kRegistration{Command{spec, &RunSomething}};
+//     const CommandRegistration kRegistration{Command{definition, &RunSomething}};
 //
 // A command named with a blank ("logger ls") is a subcommand of the group "logger".
 
@@ -33,7 +33,7 @@ struct CommandIo {
 };
 
 struct Command {
-    CommandSpec spec;
+    CommandSpec definition;
     std::function<int(const ParsedArgs&, CommandIo&)> run;
 };
 

@@ -11,14 +11,14 @@ CommandRegistry& CommandRegistry::Instance() {
 
 void CommandRegistry::Add(Command command) {
     const auto at = std::lower_bound(
-        commands_.begin(), commands_.end(), command.spec.name,
-        [](const Command& c, const std::string& name) { return c.spec.name < name; });
+        commands_.begin(), commands_.end(), command.definition.name,
+        [](const Command& c, const std::string& name) { return c.definition.name < name; });
     commands_.insert(at, std::move(command));
 }
 
 const Command* CommandRegistry::Find(std::string_view name) const {
     const auto it = std::find_if(commands_.begin(), commands_.end(),
-                                 [name](const Command& c) { return c.spec.name == name; });
+                                 [name](const Command& c) { return c.definition.name == name; });
     return it == commands_.end() ? nullptr : &*it;
 }
 

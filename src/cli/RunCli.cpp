@@ -18,9 +18,9 @@ std::string TopLevelHelp() {
                        "Backs up, restores and exports the data of the Vantrel soil-moisture "
                        "logger.\n\nCommands:\n";
     for (const Command& command : CommandRegistry::Instance().All()) {
-        std::string left = "  " + command.spec.name;
+        std::string left = "  " + command.definition.name;
         left.resize(std::max<size_t>(left.size() + 2, 20), ' ');
-        text += left + command.spec.summary + "\n";
+        text += left + command.definition.summary + "\n";
     }
     text +=
         "\nOptions:\n  --help            show this help and exit\n"
@@ -52,16 +52,16 @@ const Command* FindCommand(const std::vector<std::string>& args, size_t& used) {
 
 bool IsGroup(const std::string& name) {
     for (const Command& command : CommandRegistry::Instance().All()) {
-        if (command.spec.name.starts_with(name + " ")) return true;
+        if (command.definition.name.starts_with(name + " ")) return true;
     }
     return false;
 }
 
 int RunCommand(const Command& command, std::span<const std::string> args, CommandIo& io) {
     try {
-        const ParsedArgs parsed = ParseArguments(command.spec, args);
+        const ParsedArgs parsed = ParseArguments(command.definition, args);
         if (parsed.help) {
-            io.out << FormatCommandHelp(command.spec);
+            io.out << FormatCommandHelp(command.definition);
             return kExitOk;
         }
         if (parsed.version) {
@@ -70,9 +70,9 @@ int RunCommand(const Command& command, std::span<const std::string> args, Comman
         }
         return command.run(parsed, io);
     } catch (const UsageError& error) {
-        return UsageFailure(io, command.spec.name, error.what());
+        return UsageFailure(io, command.definition.name, error.what());
     } catch (const std::exception& error) {
-        io.err << kProgram << " " << command.spec.name << ": " << error.what() << "\n";
+        io.err << kProgram << " " << command.definition.name << ": " << error.what() << "\n";
         return kExitFailed;
     }
 }

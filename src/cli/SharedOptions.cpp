@@ -25,8 +25,8 @@ int ParseBaudRate(const std::string& text) {
 bool TakesValue(const std::string& option) {
     static const std::array<const OptionSpec*, 3> kValued = {&kPort, &kBaud, &kTrace};
     if (option == kFolder.name) return true;
-    for (const OptionSpec* spec : kValued) {
-        if (spec->name == option) return true;
+    for (const OptionSpec* definition : kValued) {
+        if (definition->name == option) return true;
     }
     return false;
 }
