@@ -7,24 +7,12 @@
 namespace vantrel::cli {
 namespace {
 
-// The logger's deletion as the ID Tags page runs it (prologue, "Erasing files" with its
-// progress, stop at the first refusal, Close Link), but keeping which names were deleted:
-// a refused name must not be reported as deleted.
-// `connected` tells whether the deletions started at all.
+// The logger's deletion; it succeeds only when every name was deleted, since a refused
+// name must not be reported as deleted. `connected` tells whether the deletions started.
 bool DeleteLoggerFiles(LoggerSession& session, const std::vector<std::string>& names,
                        bool& connected, std::size_t& deleted) {
-    CLinkEngine& engine = session.engine();
-    connected = engine.OperationPrologue(&session.printer(), session.link());
-    if (!connected) return false;
-    const std::string erasing = "Erasing files";
-    engine.PostStatus(0, erasing);
-    for (deleted = 0; deleted < names.size(); ++deleted) {
-        engine.PostStatus(static_cast<std::uint32_t>(100 * deleted / names.size()), erasing);
-        if (!engine.DeleteLoggerFile(names[deleted])) break;
-    }
-    engine.CloseLink();
-    engine.PostStatus(0, std::nullopt);
-    return deleted == names.size();
+    connected = session.engine().DeleteFiles(&session.printer(), session.link(), names, &deleted);
+    return connected && deleted == names.size();
 }
 
 int RunLoggerRm(const ParsedArgs& args, CommandIo& io) {

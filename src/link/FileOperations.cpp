@@ -62,7 +62,8 @@ bool CLinkEngine::ListFiles(INotificationTarget* target, const LinkSettings& set
 }
 
 bool CLinkEngine::DeleteFiles(INotificationTarget* target, const LinkSettings& settings,
-                              const std::vector<std::string>& names) {
+                              const std::vector<std::string>& names, std::size_t* deleted) {
+    if (deleted) *deleted = 0;
     if (!OperationPrologue(target, settings)) return false;
     const std::string erasing = "Erasing files";
     PostStatus(0, erasing);
@@ -70,6 +71,7 @@ bool CLinkEngine::DeleteFiles(INotificationTarget* target, const LinkSettings& s
         PostStatus(static_cast<std::uint32_t>(100 * index / names.size()), erasing);
         // A refused name ends the deletions; the transport has already said why.
         if (!DeleteLoggerFile(names[index])) break;
+        if (deleted) *deleted = index + 1;
     }
     CloseLink();
     PostStatus(0, std::nullopt);

@@ -103,8 +103,10 @@ public:
                            bool clearCancel = true);
     bool ListFiles(INotificationTarget* target, const LinkSettings& settings,
                    std::vector<std::string>& names, std::vector<std::uint32_t>& sizes);
+    // True once connected, whatever the deletions gave (a refusal stops them); `deleted`,
+    // when given, receives how many of `names`, from the first, were deleted.
     bool DeleteFiles(INotificationTarget* target, const LinkSettings& settings,
-                     const std::vector<std::string>& names);
+                     const std::vector<std::string>& names, std::size_t* deleted = nullptr);
 
     // --- state shared with the pages and operations ----------------------------------------
     void SetCancel(bool cancel) { cancel_ = cancel; }

@@ -251,7 +251,9 @@ TEST_F(FileCommands, UploadFailuresPostTheirTexts) {
 TEST_F(FileCommands, DeleteFilesStopsAtARefusedNameAndStillSucceeds) {
     logger.files = {{"A", "1"}, {"B", "2"}, {"C", "3"}};
     logger.refuseDelete = {"B"};
-    EXPECT_TRUE(f.engine.DeleteFiles(&f.target, settings, {"A", "B", "C"}));
+    std::size_t deleted = 99;
+    EXPECT_TRUE(f.engine.DeleteFiles(&f.target, settings, {"A", "B", "C"}, &deleted));
+    EXPECT_EQ(deleted, 1u) << "only the names before the refused one count as deleted";
     EXPECT_EQ(logger.files.count("A"), 0u);
     EXPECT_EQ(logger.files.count("C"), 1u);
     EXPECT_EQ(Bodies("f11"),
