@@ -1,6 +1,7 @@
 #include "BackupChoice.h"
 
 #include "BackupFolder.h"
+#include "Command.h"
 
 namespace vantrel::cli {
 
@@ -13,6 +14,16 @@ std::optional<std::string> FindBackupTitle(const std::filesystem::path& folder,
         if (BackupFileOf(folder, title)) return title;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> RequireBackupTitle(const std::string& folder, const std::string& name,
+                                              std::string_view command, std::ostream& err) {
+    std::optional<std::string> title = FindBackupTitle(folder, name);
+    if (!title) {
+        err << kProgram << " " << command << ": there is no backup '" << name << "' in "
+            << (folder.empty() ? "the current directory" : folder) << "\n";
+    }
+    return title;
 }
 
 std::filesystem::path ChooseBackupFile(const std::filesystem::path& folder,

@@ -4,13 +4,19 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
+#include <string_view>
 
 namespace vantrel::cli {
 
 // The title of the backup in `folder` that `name` names, if there is one.
 std::optional<std::string> FindBackupTitle(const std::filesystem::path& folder,
                                            const std::string& name);
+
+// The same, or, when there is none, a message naming `command` and the folder on `err`.
+std::optional<std::string> RequireBackupTitle(const std::string& folder, const std::string& name,
+                                              std::string_view command, std::ostream& err);
 
 // The file `argument` names: a backup of `folder` by title or file name, else the path
 // itself (which may not exist; loading it then says so).

@@ -16,12 +16,9 @@ namespace {
 int RunDelete(const ParsedArgs& args, CommandIo& io) {
     ToolSettings settings;
     const std::string folder = settings.BackupFolder(args);
-    const std::optional<std::string> title = FindBackupTitle(folder, args.positionals[0]);
-    if (!title) {
-        io.err << kProgram << " delete: there is no backup '" << args.positionals[0] << "' in "
-               << (folder.empty() ? "the current directory" : folder) << "\n";
-        return kExitUsage;
-    }
+    const std::optional<std::string> title =
+        RequireBackupTitle(folder, args.positionals[0], "delete", io.err);
+    if (!title) return kExitUsage;
     const std::filesystem::path file = *BackupFileOf(folder, *title);
     ConsolePrompt prompt(
         std::cin, io.out, io.err,

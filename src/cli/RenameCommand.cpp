@@ -15,12 +15,9 @@ namespace {
 int RunRename(const ParsedArgs& args, CommandIo& io) {
     ToolSettings settings;
     const std::string folder = settings.BackupFolder(args);
-    const std::optional<std::string> oldTitle = FindBackupTitle(folder, args.positionals[0]);
-    if (!oldTitle) {
-        io.err << kProgram << " rename: there is no backup '" << args.positionals[0] << "' in "
-               << (folder.empty() ? "the current directory" : folder) << "\n";
-        return kExitUsage;
-    }
+    const std::optional<std::string> oldTitle =
+        RequireBackupTitle(folder, args.positionals[0], "rename", io.err);
+    if (!oldTitle) return kExitUsage;
     const std::string newTitle = TitleFromTyped(args.positionals[1]);
     ConsolePrompt prompt(std::cin, io.out, io.err, {});
     if (!RenameBackup(folder, *oldTitle, newTitle, prompt)) return kExitFailed;
