@@ -9,6 +9,7 @@
 #include <array>
 
 #include "BackupSummary.h"
+#include "InfoJson.h"
 
 namespace vantrel::cli {
 namespace {
@@ -21,12 +22,6 @@ std::size_t DisplayWidth(const std::string& text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     }));
-}
-
-QJsonValue IsoOrNull(const DateTimeValue& value) {
-    const std::string iso = FormatIsoLocal(value);
-    if (IsUnsetDate(value) || iso.empty()) return QJsonValue(QJsonValue::Null);
-    return QString::fromStdString(iso);
 }
 
 }  // namespace
@@ -71,10 +66,10 @@ std::string BackupListJson(const std::vector<BackupRow>& rows) {
         QJsonObject object;
         object["title"] = QString::fromStdString(row.title);
         object["file"] = QString::fromStdString(row.file.string());
-        object["dateFrom"] = IsoOrNull(row.dateFrom);
-        object["dateTo"] = IsoOrNull(row.dateTo);
+        object["dateFrom"] = DateJson(row.dateFrom);
+        object["dateTo"] = DateJson(row.dateTo);
         object["profiles"] = row.profileCount;
-        object["backupDate"] = IsoOrNull(row.backupDate);
+        object["backupDate"] = DateJson(row.backupDate);
         array.append(object);
     }
     return QJsonDocument(array).toJson(QJsonDocument::Indented).toStdString();

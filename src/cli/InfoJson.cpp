@@ -6,13 +6,14 @@
 #include <QString>
 
 namespace vantrel::cli {
-namespace {
 
 QJsonValue DateJson(const DateTimeValue& value) {
     const std::string iso = FormatIsoLocal(value);
     if (IsUnsetDate(value) || iso.empty()) return QJsonValue(QJsonValue::Null);
     return QString::fromStdString(iso);
 }
+
+namespace {
 
 QJsonObject ProfileJson(const ProfileSummary& profile) {
     QJsonObject json;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonValue>
 #include <string>
 
 #include "BackupSummary.h"
@@ -9,5 +10,8 @@ namespace vantrel::cli {
 // The summary as one indented JSON object (keys backupDate, dateFrom, dateTo, profiles,
 // otherFiles, hasUserSoil, hasOrtvelSoil, hasDeviceConfig); unset dates are null.
 std::string BackupSummaryJson(const BackupSummary& summary);
+
+// A date as an ISO 8601 local time ("2009-03-05T14:30:00"), or null when never set.
+QJsonValue DateJson(const DateTimeValue& value);
 
 }  // namespace vantrel::cli
