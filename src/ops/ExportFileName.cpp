@@ -1,8 +1,7 @@
 #include "ExportFileName.h"
 
-#include <cstdio>
-
 #include "TextLines.h"
+#include "link/StringPrintf.h"
 
 namespace vantrel {
 namespace {
@@ -31,10 +30,7 @@ std::string ProfileFileName(std::string_view exportFile, int profileNo) {
     const std::string_view base = exportFile.substr(0, dot);
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view{} : exportFile.substr(dot);
-    // Room for any int: a loaded backup may hold a number such as -2147483648.
-    char number[32];
-    std::snprintf(number, sizeof number, " (Pro%02d)", profileNo);
-    return std::string(base) + number + std::string(extension);
+    return std::string(base) + StringPrintf(" (Pro%02d)", profileNo) + std::string(extension);
 }
 
 std::string ExportFolderOf(std::string_view exportFile) {

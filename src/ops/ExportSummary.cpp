@@ -1,6 +1,6 @@
 #include "ExportSummary.h"
 
-#include <cstdio>
+#include "link/StringPrintf.h"
 
 namespace vantrel {
 namespace {
@@ -9,11 +9,8 @@ namespace {
 std::string ProfileLines(const std::vector<int>& profiles) {
     std::string lines;
     int position = 0;
-    for (int profileNo : profiles) {
-        char line[48];
-        std::snprintf(line, sizeof line, "%d. Profile %02d\n", ++position, profileNo);
-        lines += line;
-    }
+    for (int profileNo : profiles)
+        lines += StringPrintf("%d. Profile %02d\n", ++position, profileNo);
     return lines;
 }
 
