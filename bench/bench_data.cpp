@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
 
 namespace {
 

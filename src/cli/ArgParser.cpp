@@ -1,8 +1,8 @@
-#include "ArgParser.h"
+#include "cli/ArgParser.h"
 
 #include <algorithm>
 
-#include "Command.h"
+#include "cli/Command.h"
 
 namespace vantrel::cli {
 namespace {

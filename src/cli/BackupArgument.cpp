@@ -1,6 +1,7 @@
-#include "BackupArgument.h"
+#include "cli/BackupArgument.h"
 
-#include "BackupLoading.h"
+#include "frontend/BackupChoice.h"
+#include "ops/BackupLoading.h"
 
 namespace vantrel::cli {
 
@@ -8,6 +9,16 @@ std::optional<CVantrelArchive> LoadBackupArgument(const std::string& path, Comma
     LoadedBackup loaded = LoadBackup(path);
     if (!loaded.archive) io.err << kProgram << ": " << loaded.error << ": " << path << "\n";
     return std::move(loaded.archive);
+}
+
+std::optional<std::string> RequireBackupTitle(const std::string& folder, const std::string& name,
+                                              std::string_view command, std::ostream& err) {
+    std::optional<std::string> title = FindBackupTitle(folder, name);
+    if (!title) {
+        err << kProgram << " " << command << ": there is no backup '" << name << "' in "
+            << (folder.empty() ? "the current directory" : folder) << "\n";
+    }
+    return title;
 }
 
 }  // namespace vantrel::cli

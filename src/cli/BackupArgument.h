@@ -3,9 +3,10 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
-#include "Command.h"
-#include "VantrelArchive.h"
+#include "cli/Command.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel::cli {
 
@@ -13,5 +14,10 @@ namespace vantrel::cli {
 // backup for loading", "Could not open backup. Exception thrown in stored data") with the
 // path to io.err and returns nullopt (the caller exits with kExitUsage).
 std::optional<CVantrelArchive> LoadBackupArgument(const std::string& path, CommandIo& io);
+
+// The title of the backup in `folder` that `name` names or, when there is none, nothing
+// after a message naming `command` and the folder on `err`.
+std::optional<std::string> RequireBackupTitle(const std::string& folder, const std::string& name,
+                                              std::string_view command, std::ostream& err);
 
 }  // namespace vantrel::cli

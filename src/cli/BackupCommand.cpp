@@ -2,12 +2,12 @@
 
 #include <filesystem>
 
-#include "BackupFolder.h"
-#include "BackupNaming.h"
-#include "Command.h"
-#include "LoggerOperations.h"
-#include "LoggerSession.h"
-#include "SharedOptions.h"
+#include "cli/Command.h"
+#include "cli/CommandSession.h"
+#include "cli/SharedOptions.h"
+#include "ops/BackupFolder.h"
+#include "ops/BackupNaming.h"
+#include "ops/LoggerOperations.h"
 
 namespace vantrel::cli {
 namespace {
@@ -41,12 +41,12 @@ int RunBackup(const ParsedArgs& args, CommandIo& io) {
     const std::string name =
         args.positionals.empty() ? DefaultBackupName(CurrentLocalTime()) : args.positionals[0];
     CheckBackupName(name);
-    LoggerSession session(args, io, settings);
+    CommandSession session(args, io, settings);
     const std::string folder = settings.BackupFolder(args);
     CheckFolder(folder);
     const BackupTarget target = ResolveBackupTarget(folder, name, BackupPathTaken);
 
-    CLoggerOperations operations(session.engine(), session.prompt(), session.link());
+    CLoggerOperations& operations = session.operations();
     const int status =
         session.Run([&] { return operations.BackupLogger(&session.printer(), target.path) == 1; });
     if (status == kExitOk) io.out << "Backup written to " << target.path << "\n";

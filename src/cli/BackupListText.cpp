@@ -1,4 +1,4 @@
-#include "BackupListText.h"
+#include "cli/BackupListText.h"
 
 #include <QDate>
 #include <QJsonArray>
@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <array>
 
-#include "BackupSummary.h"
-#include "InfoJson.h"
+#include "cli/InfoJson.h"
+#include "ops/BackupSummary.h"
 
 namespace vantrel::cli {
 namespace {

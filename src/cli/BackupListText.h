@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "BackupFolder.h"
+#include "ops/BackupFolder.h"
 
 namespace vantrel::cli {
 

@@ -13,7 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ArgParser.h"
+#include "cli/ArgParser.h"
+#include "frontend/InputError.h"
 
 namespace vantrel::cli {
 
@@ -22,10 +23,7 @@ enum ExitCode : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 inline constexpr std::string_view kProgram = "vantrel";
 
 // Thrown by a command for a bad argument it finds itself; reported like a parse error.
-class UsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using UsageError = InputError;
 
 struct CommandIo {
     std::ostream& out;

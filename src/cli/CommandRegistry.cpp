@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "Command.h"
+#include "cli/Command.h"
 
 namespace vantrel::cli {
 

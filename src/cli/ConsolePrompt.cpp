@@ -1,11 +1,11 @@
-#include "ConsolePrompt.h"
+#include "cli/ConsolePrompt.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 
-#include "TerminalText.h"
+#include "cli/TerminalText.h"
 
 namespace vantrel::cli {
 namespace {

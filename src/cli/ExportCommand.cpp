@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "AppSettings.h"
-#include "BackupArgument.h"
-#include "Command.h"
-#include "ExportFileName.h"
-#include "ExportFiles.h"
-#include "ExportSummary.h"
-#include "ProfileSelection.h"
-#include "ToolSettings.h"
+#include "cli/BackupArgument.h"
+#include "cli/Command.h"
+#include "cli/ToolSettings.h"
+#include "frontend/ProfileSelection.h"
+#include "ops/AppSettings.h"
+#include "ops/ExportFileName.h"
+#include "ops/ExportFiles.h"
+#include "ops/ExportSummary.h"
 
 namespace vantrel::cli {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "BackupArgument.h"
-#include "BackupSummary.h"
-#include "Command.h"
-#include "InfoJson.h"
-#include "TerminalText.h"
+#include "cli/BackupArgument.h"
+#include "cli/Command.h"
+#include "cli/InfoJson.h"
+#include "cli/TerminalText.h"
+#include "ops/BackupSummary.h"
 
 namespace vantrel::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include <QJsonValue>
 #include <string>
 
-#include "BackupSummary.h"
+#include "ops/BackupSummary.h"
 
 namespace vantrel::cli {
 

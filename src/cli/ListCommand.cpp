@@ -1,9 +1,9 @@
 // vantrel list [--json]: the backups of the backup folder.
 
-#include "BackupListText.h"
-#include "Command.h"
-#include "SharedOptions.h"
-#include "ToolSettings.h"
+#include "cli/BackupListText.h"
+#include "cli/Command.h"
+#include "cli/SharedOptions.h"
+#include "cli/ToolSettings.h"
 
 namespace vantrel::cli {
 namespace {

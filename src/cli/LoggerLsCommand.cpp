@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "Command.h"
-#include "LoggerSession.h"
-#include "SharedOptions.h"
-#include "TerminalText.h"
+#include "cli/Command.h"
+#include "cli/CommandSession.h"
+#include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 
 namespace vantrel::cli {
 namespace {
@@ -33,7 +33,7 @@ void PrintListing(const std::vector<std::string>& names, const std::vector<std::
 
 int RunLoggerLs(const ParsedArgs& args, CommandIo& io) {
     ToolSettings settings;
-    LoggerSession session(args, io, settings);
+    CommandSession session(args, io, settings);
     std::vector<std::string> names;
     std::vector<std::uint32_t> sizes;
     const int status = session.Run([&] {

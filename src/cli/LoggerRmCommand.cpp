@@ -1,15 +1,15 @@
 // vantrel logger rm NAME...: deletes files on the logger.
 
-#include "Command.h"
-#include "LoggerSession.h"
-#include "SharedOptions.h"
+#include "cli/Command.h"
+#include "cli/CommandSession.h"
+#include "cli/SharedOptions.h"
 
 namespace vantrel::cli {
 namespace {
 
 // The logger's deletion; it succeeds only when every name was deleted, since a refused
 // name must not be reported as deleted. `connected` tells whether the deletions started.
-bool DeleteLoggerFiles(LoggerSession& session, const std::vector<std::string>& names,
+bool DeleteLoggerFiles(CommandSession& session, const std::vector<std::string>& names,
                        bool& connected, std::size_t& deleted) {
     connected = session.engine().DeleteFiles(&session.printer(), session.link(), names, &deleted);
     return connected && deleted == names.size();
@@ -26,7 +26,7 @@ int RunLoggerRm(const ParsedArgs& args, CommandIo& io) {
         }
     }
     ToolSettings settings;
-    LoggerSession session(args, io, settings);
+    CommandSession session(args, io, settings);
     std::size_t deleted = 0;
     bool connected = false;
     const int status = session.Run(

@@ -1,7 +1,7 @@
 // vantrel ports: the serial ports the system lists.
 
-#include "Command.h"
-#include "SerialPorts.h"
+#include "cli/Command.h"
+#include "frontend/SerialPorts.h"
 
 namespace vantrel::cli {
 namespace {

@@ -1,6 +1,6 @@
-#include "ProgressPrinter.h"
+#include "cli/ProgressPrinter.h"
 
-#include "TerminalText.h"
+#include "cli/TerminalText.h"
 
 #include <sys/ioctl.h>
 

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "ProgressLine.h"
+#include "cli/ProgressLine.h"
 #include "platform/Notification.h"
 
 namespace vantrel::cli {

@@ -2,12 +2,13 @@
 
 #include <iostream>
 
-#include "BackupChoice.h"
-#include "BackupFolder.h"
-#include "Command.h"
-#include "ConsolePrompt.h"
-#include "SharedOptions.h"
-#include "ToolSettings.h"
+#include "cli/BackupArgument.h"
+#include "cli/Command.h"
+#include "cli/ConsolePrompt.h"
+#include "cli/SharedOptions.h"
+#include "cli/ToolSettings.h"
+#include "frontend/BackupChoice.h"
+#include "ops/BackupFolder.h"
 
 namespace vantrel::cli {
 namespace {

@@ -1,11 +1,11 @@
 // vantrel restore BACKUP [--yes]: erases the logger and writes a backup back to it.
 
-#include "BackupArgument.h"
-#include "BackupChoice.h"
-#include "Command.h"
-#include "LoggerOperations.h"
-#include "LoggerSession.h"
-#include "SharedOptions.h"
+#include "cli/BackupArgument.h"
+#include "cli/Command.h"
+#include "cli/CommandSession.h"
+#include "cli/SharedOptions.h"
+#include "frontend/BackupChoice.h"
+#include "ops/LoggerOperations.h"
 
 namespace vantrel::cli {
 namespace {
@@ -23,7 +23,7 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
     const std::optional<CVantrelArchive> archive = LoadBackupArgument(file.string(), io);
     if (!archive) return kExitUsage;
 
-    LoggerSession session(args, io, settings);
+    CommandSession session(args, io, settings);
     const PromptAnswer answer = session.prompt().Show(
         kRestoreWarning, kRestoreWarningCaption, PromptButtons::OKCancel, PromptIcon::Exclamation);
     if (session.prompt().RefusedQuestion()) {
@@ -35,7 +35,7 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
         io.err << "Restore cancelled; the logger was not touched.\n";
         return kExitFailed;
     }
-    CLoggerOperations operations(session.engine(), session.prompt(), session.link());
+    CLoggerOperations& operations = session.operations();
     // The restore leaves the cancel flag to its caller, who clears it before and after.
     session.engine().SetCancel(false);
     const int status =

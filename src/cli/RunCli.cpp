@@ -5,9 +5,9 @@
 #include <exception>
 #include <span>
 
-#include "Command.h"
-#include "SharedOptions.h"
-#include "VersionText.h"
+#include "cli/Command.h"
+#include "cli/SharedOptions.h"
+#include "frontend/VersionText.h"
 
 namespace vantrel::cli {
 namespace {
@@ -65,7 +65,7 @@ int RunCommand(const Command& command, std::span<const std::string> args, Comman
             return kExitOk;
         }
         if (parsed.version) {
-            io.out << VersionText() << "\n";
+            io.out << VersionText(kProgram) << "\n";
             return kExitOk;
         }
         return command.run(parsed, io);
@@ -104,7 +104,7 @@ int RunCli(const std::vector<std::string>& given, std::ostream& out, std::ostrea
         return kExitOk;
     }
     if (args[0] == "--version") {
-        out << VersionText() << "\n";
+        out << VersionText(kProgram) << "\n";
         return kExitOk;
     }
     if (args[0].starts_with("-")) return UsageFailure(io, "", "unknown option '" + args[0] + "'");

@@ -1,8 +1,8 @@
 // vantrel settings [KEY VALUE]: shows every setting, or changes one.
 
-#include "Command.h"
-#include "SettingsTable.h"
-#include "ToolSettings.h"
+#include "cli/Command.h"
+#include "cli/ToolSettings.h"
+#include "frontend/SettingsTable.h"
 
 namespace vantrel::cli {
 namespace {

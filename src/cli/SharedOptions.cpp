@@ -1,8 +1,8 @@
-#include "SharedOptions.h"
+#include "cli/SharedOptions.h"
 
 #include <array>
 
-#include "Command.h"
+#include "cli/Command.h"
 
 namespace vantrel::cli::options {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ArgParser.h"
+#include "cli/ArgParser.h"
 
 namespace vantrel::cli::options {
 

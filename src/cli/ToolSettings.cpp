@@ -1,11 +1,11 @@
-#include "ToolSettings.h"
+#include "cli/ToolSettings.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "AppSettings.h"
-#include "Command.h"
-#include "SharedOptions.h"
+#include "cli/Command.h"
+#include "cli/SharedOptions.h"
+#include "ops/AppSettings.h"
 
 namespace vantrel::cli {
 namespace {

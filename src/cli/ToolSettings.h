@@ -4,10 +4,10 @@
 
 #include <string>
 
-#include "ArgParser.h"
-#include "QtSettings.h"
-#include "QtSpecialFolders.h"
+#include "cli/ArgParser.h"
 #include "link/LinkEngine.h"
+#include "platform/qt/QtSettings.h"
+#include "platform/qt/QtSpecialFolders.h"
 
 namespace vantrel::cli {
 

@@ -1,8 +1,8 @@
 // Reading a backup file into an archive: the current layout and the old one.
 
-#include "ArchiveFormat.h"
-#include "ByteReader.h"
-#include "VantrelArchive.h"
+#include "data/ArchiveFormat.h"
+#include "data/ByteReader.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel {
 namespace {

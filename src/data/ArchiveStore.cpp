@@ -1,8 +1,8 @@
 // Writing a backup archive as the bytes of a backup file.
 
-#include "ArchiveFormat.h"
-#include "ByteWriter.h"
-#include "VantrelArchive.h"
+#include "data/ArchiveFormat.h"
+#include "data/ByteWriter.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel {
 namespace {

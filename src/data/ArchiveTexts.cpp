@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "FloatText.h"
-#include "VantrelArchive.h"
+#include "data/FloatText.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "ByteReader.h"
+#include "data/ByteReader.h"
 
 namespace vantrel {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "DateTime.h"
-#include "VantrelArchive.h"
+#include "data/DateTime.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel {
 

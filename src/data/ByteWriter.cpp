@@ -1,4 +1,4 @@
-#include "ByteWriter.h"
+#include "data/ByteWriter.h"
 
 #include <stdexcept>
 

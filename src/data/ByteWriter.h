@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "DateTime.h"
+#include "data/DateTime.h"
 
 namespace vantrel {
 

@@ -1,6 +1,7 @@
-#include "DateTime.h"
+#include "data/DateTime.h"
 
-#include "AsciiText.h"
+#include "base/AsciiText.h"
+#include "base/StringPrintf.h"
 
 #include <cctype>
 #include <cmath>
@@ -251,28 +252,20 @@ std::string FormatElapsed(double spanDays) {
     const double fraction = rounded - std::floor(rounded);
     int seconds = static_cast<int>(fraction * kSecondsPerDay);
     if (seconds >= kSecondsPerDay) seconds = kSecondsPerDay - 1;
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-    return buffer;
+    return StringPrintf("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
 std::string FormatIsoLocal(const DateTimeValue& value) {
     const auto civil = ToCivil(value);
     if (!civil) return {};
-    char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d", civil->year, civil->month,
-                  civil->day, civil->hour, civil->minute, civil->second);
-    return buffer;
+    return StringPrintf("%04d-%02d-%02dT%02d:%02d:%02d", civil->year, civil->month, civil->day,
+                        civil->hour, civil->minute, civil->second);
 }
 
 std::string FormatDayMonthYear(const DateTimeValue& value) {
     const auto civil = ToCivil(value);
     if (!civil) return {};
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%02d %s %04d", civil->day, kMonthAbbrev[civil->month - 1],
-                  civil->year);
-    return buffer;
+    return StringPrintf("%02d %s %04d", civil->day, kMonthAbbrev[civil->month - 1], civil->year);
 }
 
 DateTimeValue CurrentLocalTime() {

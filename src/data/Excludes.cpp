@@ -1,11 +1,11 @@
-#include "Excludes.h"
+#include "data/Excludes.h"
 
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <system_error>
 
-#include "IniFile.h"
+#include "data/IniFile.h"
 
 namespace vantrel {
 namespace {

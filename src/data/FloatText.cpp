@@ -1,4 +1,4 @@
-#include "FloatText.h"
+#include "data/FloatText.h"
 
 #include <bit>
 #include <cstdint>

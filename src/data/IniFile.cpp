@@ -1,4 +1,4 @@
-#include "IniFile.h"
+#include "data/IniFile.h"
 
 #include <cctype>
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "AsciiText.h"
+#include "base/AsciiText.h"
 
 namespace vantrel {
 

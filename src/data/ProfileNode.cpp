@@ -1,10 +1,10 @@
-#include "ProfileNode.h"
+#include "data/ProfileNode.h"
 
 #include <algorithm>
 #include <cctype>
 #include <limits>
 
-#include "HexField.h"
+#include "data/HexField.h"
 
 namespace vantrel {
 namespace {

@@ -1,5 +1,5 @@
-#include "HexField.h"
-#include "ProfileNode.h"
+#include "data/HexField.h"
+#include "data/ProfileNode.h"
 
 namespace vantrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <system_error>
 
-#include "AtomicFile.h"
+#include "data/AtomicFile.h"
 
 namespace vantrel {
 namespace {

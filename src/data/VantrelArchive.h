@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "DateTime.h"
-#include "ProfileNode.h"
+#include "data/DateTime.h"
+#include "data/ProfileNode.h"
 
 namespace vantrel {
 

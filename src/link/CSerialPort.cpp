@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "link/StringPrintf.h"
+#include "base/StringPrintf.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/NotificationQueue.h"
 #include "platform/Prompt.h"

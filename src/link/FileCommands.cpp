@@ -1,9 +1,9 @@
 // The logger's file-system requests and the single-file download and upload.
 #include <algorithm>
 
+#include "base/StringPrintf.h"
 #include "link/LinkEngine.h"
 #include "link/Requests.h"
-#include "link/StringPrintf.h"
 
 namespace vantrel {
 

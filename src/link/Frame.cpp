@@ -1,6 +1,6 @@
 #include "link/Frame.h"
 
-#include "link/StringPrintf.h"
+#include "base/StringPrintf.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
 #include "link/Requests.h"
 
+#include "base/StringPrintf.h"
 #include "link/ReplyParser.h"
-#include "link/StringPrintf.h"
 
 namespace vantrel {
 

@@ -1,9 +1,9 @@
 // The transport: one request, up to three attempts, each waiting for its own reply.
 #include <algorithm>
 
+#include "base/StringPrintf.h"
 #include "link/LinkEngine.h"
 #include "link/Requests.h"
-#include "link/StringPrintf.h"
 
 namespace vantrel {
 

@@ -1,8 +1,8 @@
-#include "AppSettings.h"
+#include "ops/AppSettings.h"
 
 #include <system_error>
 
-#include "SpecialFolders.h"
+#include "platform/SpecialFolders.h"
 
 namespace vantrel {
 

@@ -1,13 +1,13 @@
-#include "BackupFolder.h"
+#include "ops/BackupFolder.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
-#include "AsciiText.h"
-#include "BackupLoading.h"
-#include "RenameNoReplace.h"
-#include "link/StringPrintf.h"
+#include "base/AsciiText.h"
+#include "base/StringPrintf.h"
+#include "ops/BackupLoading.h"
+#include "ops/RenameNoReplace.h"
 #include "platform/Prompt.h"
 
 namespace vantrel {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "DateTime.h"
+#include "data/DateTime.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "BackupLoading.h"
+#include "ops/BackupLoading.h"
 
 #include <system_error>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel {
 

@@ -1,6 +1,6 @@
-#include "BackupNaming.h"
+#include "ops/BackupNaming.h"
 
-#include "AsciiText.h"
+#include "base/AsciiText.h"
 
 #include <algorithm>
 #include <cctype>

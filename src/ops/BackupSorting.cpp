@@ -1,10 +1,10 @@
-#include "BackupSorting.h"
+#include "ops/BackupSorting.h"
 
 #include <map>
 #include <stdexcept>
 
-#include "Excludes.h"
-#include "VantrelArchive.h"
+#include "data/Excludes.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel {
 namespace {

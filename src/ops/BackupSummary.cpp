@@ -1,9 +1,9 @@
-#include "BackupSummary.h"
+#include "ops/BackupSummary.h"
 
 #include <algorithm>
 
-#include "ExportFiles.h"
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
+#include "ops/ExportFiles.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
-#include "ExportFileName.h"
+#include "ops/ExportFileName.h"
 
-#include "TextLines.h"
-#include "link/StringPrintf.h"
+#include "base/StringPrintf.h"
+#include "ops/TextLines.h"
 
 namespace vantrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "ExportFiles.h"
+#include "ops/ExportFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,11 +8,11 @@
 #include <sstream>
 #include <system_error>
 
-#include "AsciiText.h"
-#include "AtomicFile.h"
-#include "ExportFileName.h"
-#include "TextLines.h"
-#include "VantrelArchive.h"
+#include "base/AsciiText.h"
+#include "data/AtomicFile.h"
+#include "data/VantrelArchive.h"
+#include "ops/ExportFileName.h"
+#include "ops/TextLines.h"
 
 namespace vantrel {
 namespace {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ExportText.h"
+#include "ops/ExportText.h"
 
 namespace vantrel {
 

@@ -1,6 +1,6 @@
-#include "ExportSummary.h"
+#include "ops/ExportSummary.h"
 
-#include "link/StringPrintf.h"
+#include "base/StringPrintf.h"
 
 namespace vantrel {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ExportFiles.h"
+#include "ops/ExportFiles.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
-#include "ExportText.h"
+#include "ops/ExportText.h"
 
-#include "DateTime.h"
-#include "VantrelArchive.h"
+#include "data/DateTime.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel {
 namespace {

@@ -1,11 +1,11 @@
 // The pieces the backup and the restore share, and the backup itself.
-#include "LoggerOperations.h"
+#include "ops/LoggerOperations.h"
 
 #include <exception>
 #include <system_error>
 
-#include "DateTime.h"
-#include "link/StringPrintf.h"
+#include "base/StringPrintf.h"
+#include "data/DateTime.h"
 
 namespace vantrel {
 

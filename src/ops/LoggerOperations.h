@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "BackupSorting.h"
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
 #include "link/LinkEngine.h"
+#include "ops/BackupSorting.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "LoggerOperations.h"
-#include "link/StringPrintf.h"
+#include "base/StringPrintf.h"
+#include "ops/LoggerOperations.h"
 
 namespace vantrel {
 

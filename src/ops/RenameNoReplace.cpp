@@ -1,4 +1,4 @@
-#include "RenameNoReplace.h"
+#include "ops/RenameNoReplace.h"
 
 #include <fcntl.h>
 #include <unistd.h>

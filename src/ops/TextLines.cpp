@@ -1,4 +1,4 @@
-#include "TextLines.h"
+#include "ops/TextLines.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "DiagnosticLog.h"
+#include "platform/DiagnosticLog.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "FakeClock.h"
+#include "platform/FakeClock.h"
 
 #include <utility>
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <mutex>
 
-#include "Clock.h"
+#include "platform/Clock.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "MemorySettings.h"
+#include "platform/MemorySettings.h"
 
 #include <charconv>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "Settings.h"
+#include "platform/Settings.h"
 
 namespace vantrel {
 

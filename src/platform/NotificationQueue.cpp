@@ -1,4 +1,4 @@
-#include "NotificationQueue.h"
+#include "platform/NotificationQueue.h"
 
 #include <algorithm>
 #include <utility>

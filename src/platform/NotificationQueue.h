@@ -11,8 +11,8 @@
 #include <mutex>
 #include <vector>
 
-#include "Clock.h"
-#include "Notification.h"
+#include "platform/Clock.h"
+#include "platform/Notification.h"
 
 namespace vantrel {
 

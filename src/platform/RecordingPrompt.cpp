@@ -1,4 +1,4 @@
-#include "RecordingPrompt.h"
+#include "platform/RecordingPrompt.h"
 
 namespace vantrel {
 

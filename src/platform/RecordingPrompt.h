@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Prompt.h"
+#include "platform/Prompt.h"
 
 namespace vantrel {
 

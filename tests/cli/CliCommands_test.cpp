@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "CliProcess.h"
+#include "cli/CliProcess.h"
 
 namespace vantrel {
 namespace {

@@ -5,14 +5,14 @@
 
 #include <sstream>
 
-#include "Command.h"
-#include "ConsolePrompt.h"
-#include "InfoJson.h"
-#include "ProgressPrinter.h"
-#include "SettingsTable.h"
-#include "SpecialFolders.h"
-#include "TerminalText.h"
+#include "cli/Command.h"
+#include "cli/ConsolePrompt.h"
+#include "cli/InfoJson.h"
+#include "cli/ProgressPrinter.h"
+#include "cli/TerminalText.h"
+#include "frontend/SettingsTable.h"
 #include "platform/MemorySettings.h"
+#include "platform/SpecialFolders.h"
 
 namespace vantrel::cli {
 namespace {

@@ -1,4 +1,4 @@
-#include "ToolRun.h"
+#include "cli/ToolRun.h"
 
 #include <fcntl.h>
 #include <spawn.h>

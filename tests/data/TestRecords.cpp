@@ -1,4 +1,4 @@
-#include "TestRecords.h"
+#include "data/TestRecords.h"
 
 #include <bit>
 

@@ -1,10 +1,10 @@
-#include "CliE2eSupport.h"
+#include "e2e/CliE2eSupport.h"
 
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel::e2e {
 

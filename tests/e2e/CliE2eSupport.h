@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "CliProcess.h"
-#include "SimulatorProcess.h"
+#include "cli/CliProcess.h"
+#include "support/SimulatorProcess.h"
 
 namespace vantrel::e2e {
 

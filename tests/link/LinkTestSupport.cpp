@@ -1,11 +1,11 @@
-#include "LinkTestSupport.h"
+#include "link/LinkTestSupport.h"
 
 #include <sys/resource.h>
 
+#include "base/StringPrintf.h"
 #include "link/Frame.h"
 #include "link/ReplyParser.h"
 #include "link/Requests.h"
-#include "link/StringPrintf.h"
 
 namespace vantrel::test {
 

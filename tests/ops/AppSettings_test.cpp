@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "AppSettings.h"
-#include "LoggerFixture.h"
-#include "SpecialFolders.h"
+#include "ops/AppSettings.h"
+#include "ops/LoggerFixture.h"
 #include "platform/MemorySettings.h"
+#include "platform/SpecialFolders.h"
 
 namespace vantrel::test {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "BackupFolder.h"
-#include "RenameNoReplace.h"
-#include "TestArchives.h"
+#include "ops/BackupFolder.h"
+#include "ops/RenameNoReplace.h"
+#include "ops/TestArchives.h"
 #include "platform/RecordingPrompt.h"
 
 namespace vantrel::test {

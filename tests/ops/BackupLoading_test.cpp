@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "BackupLoading.h"
-#include "TestArchives.h"
+#include "ops/BackupLoading.h"
+#include "ops/TestArchives.h"
 
 namespace vantrel {
 namespace {

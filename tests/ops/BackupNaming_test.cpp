@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "BackupFolder.h"
-#include "BackupNaming.h"
-#include "TestArchives.h"
+#include "ops/BackupFolder.h"
+#include "ops/BackupNaming.h"
+#include "ops/TestArchives.h"
 
 namespace vantrel::test {
 namespace {

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "BackupSorting.h"
-#include "LoggerFixture.h"
-#include "TestArchives.h"
+#include "ops/BackupSorting.h"
+#include "ops/LoggerFixture.h"
+#include "ops/TestArchives.h"
 
 namespace vantrel::test {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "BackupSorting.h"
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
+#include "ops/BackupSorting.h"
 
 namespace vantrel {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "ExportFileName.h"
+#include "ops/ExportFileName.h"
 
 namespace vantrel {
 namespace {

@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "ExportFileName.h"
-#include "ExportFiles.h"
-#include "TestArchives.h"
-#include "TextLines.h"
+#include "ops/ExportFileName.h"
+#include "ops/ExportFiles.h"
+#include "ops/TestArchives.h"
+#include "ops/TextLines.h"
 
 namespace vantrel {
 namespace {

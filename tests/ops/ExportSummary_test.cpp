@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ExportSummary.h"
+#include "ops/ExportSummary.h"
 
 namespace vantrel {
 namespace {

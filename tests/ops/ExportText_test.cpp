@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ExportFiles.h"
-#include "ExportText.h"
-#include "TestArchives.h"
+#include "ops/ExportFiles.h"
+#include "ops/ExportText.h"
+#include "ops/TestArchives.h"
 
 namespace vantrel {
 namespace {

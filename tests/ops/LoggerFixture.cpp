@@ -1,11 +1,11 @@
-#include "LoggerFixture.h"
+#include "ops/LoggerFixture.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "HexText.h"
-#include "InProcessLoggerPort.h"
-#include "TestArchives.h"
+#include "ops/TestArchives.h"
+#include "sim/HexText.h"
+#include "sim/InProcessLoggerPort.h"
 
 namespace vantrel::test {
 

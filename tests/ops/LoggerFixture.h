@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "LoggerEngine.h"
-#include "LoggerOperations.h"
 #include "link/LinkEngine.h"
+#include "ops/LoggerOperations.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/FakeClock.h"
 #include "platform/NotificationQueue.h"
 #include "platform/RecordingPrompt.h"
+#include "sim/LoggerEngine.h"
 
 namespace vantrel::test {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <optional>
 
-#include "QtSettings.h"
-#include "QtSpecialFolders.h"
-#include "TestArchives.h"
+#include "ops/TestArchives.h"
+#include "platform/qt/QtSettings.h"
+#include "platform/qt/QtSpecialFolders.h"
 
 namespace vantrel::test {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "LoggerFixture.h"
-#include "TestArchives.h"
+#include "ops/LoggerFixture.h"
+#include "ops/TestArchives.h"
 
 namespace vantrel::test {
 namespace {

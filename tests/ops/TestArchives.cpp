@@ -1,4 +1,4 @@
-#include "TestArchives.h"
+#include "ops/TestArchives.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "LoggerFileEncoding.h"
+#include "sample/LoggerFileEncoding.h"
 
 namespace vantrel::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "VantrelArchive.h"
+#include "data/VantrelArchive.h"
 
 namespace vantrel::test {
 

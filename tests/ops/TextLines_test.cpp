@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "AsciiText.h"
-#include "TextLines.h"
+#include "base/AsciiText.h"
+#include "ops/TextLines.h"
 
 namespace vantrel {
 namespace {

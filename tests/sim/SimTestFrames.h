@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "LoggerEngine.h"
+#include "sim/LoggerEngine.h"
 
 namespace vantrel::sim::test {
 

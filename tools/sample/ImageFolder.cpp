@@ -1,12 +1,12 @@
-#include "ImageFolder.h"
+#include "sample/ImageFolder.h"
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <system_error>
 
-#include "AtomicFile.h"
-#include "LoggerFileEncoding.h"
+#include "data/AtomicFile.h"
+#include "sample/LoggerFileEncoding.h"
 
 namespace vantrel::sample {
 

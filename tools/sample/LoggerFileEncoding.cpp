@@ -1,4 +1,4 @@
-#include "LoggerFileEncoding.h"
+#include "sample/LoggerFileEncoding.h"
 
 #include <algorithm>
 #include <bit>

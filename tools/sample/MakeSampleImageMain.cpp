@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "SampleImage.h"
+#include "sample/SampleImage.h"
 
 namespace {
 

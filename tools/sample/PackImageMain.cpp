@@ -6,10 +6,10 @@
 #include <exception>
 #include <string>
 
-#include "BackupSorting.h"
-#include "DateTime.h"
-#include "ImageFolder.h"
-#include "VantrelArchive.h"
+#include "data/DateTime.h"
+#include "data/VantrelArchive.h"
+#include "ops/BackupSorting.h"
+#include "sample/ImageFolder.h"
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--help") {

@@ -1,11 +1,11 @@
-#include "SampleImage.h"
+#include "sample/SampleImage.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "AtomicFile.h"
-#include "LoggerFileEncoding.h"
+#include "data/AtomicFile.h"
+#include "sample/LoggerFileEncoding.h"
 
 namespace vantrel::sample {
 namespace {

@@ -1,6 +1,6 @@
-#include "CommandProcessor.h"
+#include "sim/CommandProcessor.h"
 
-#include "HexText.h"
+#include "sim/HexText.h"
 
 namespace vantrel::sim {
 namespace {

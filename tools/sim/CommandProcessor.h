@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "LoggerFileSystem.h"
-#include "SlaveFraming.h"
+#include "sim/LoggerFileSystem.h"
+#include "sim/SlaveFraming.h"
 
 namespace vantrel::sim {
 

@@ -1,4 +1,4 @@
-#include "FaultPlan.h"
+#include "sim/FaultPlan.h"
 
 namespace vantrel::sim {
 

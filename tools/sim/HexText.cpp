@@ -1,4 +1,4 @@
-#include "HexText.h"
+#include "sim/HexText.h"
 
 namespace vantrel::sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "InProcessLoggerPort.h"
+#include "sim/InProcessLoggerPort.h"
 
 namespace vantrel::sim {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "LoggerEngine.h"
 #include "link/SerialPort.h"
 #include "platform/NotificationQueue.h"
+#include "sim/LoggerEngine.h"
 
 namespace vantrel::sim {
 

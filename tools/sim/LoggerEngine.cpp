@@ -1,7 +1,7 @@
-#include "LoggerEngine.h"
+#include "sim/LoggerEngine.h"
 
-#include "HexText.h"
-#include "SlaveFraming.h"
+#include "sim/HexText.h"
+#include "sim/SlaveFraming.h"
 
 namespace vantrel::sim {
 namespace {

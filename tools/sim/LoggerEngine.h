@@ -21,9 +21,9 @@
 #include <string_view>
 #include <vector>
 
-#include "CommandProcessor.h"
-#include "FaultPlan.h"
-#include "LoggerFileSystem.h"
+#include "sim/CommandProcessor.h"
+#include "sim/FaultPlan.h"
+#include "sim/LoggerFileSystem.h"
 
 namespace vantrel::sim {
 

@@ -1,4 +1,4 @@
-#include "LoggerFileSystem.h"
+#include "sim/LoggerFileSystem.h"
 
 #include <sys/stat.h>
 
@@ -7,7 +7,7 @@
 #include <sstream>
 #include <system_error>
 
-#include "AtomicFile.h"
+#include "data/AtomicFile.h"
 
 namespace vantrel::sim {
 namespace fs = std::filesystem;

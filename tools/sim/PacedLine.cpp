@@ -1,4 +1,4 @@
-#include "PacedLine.h"
+#include "sim/PacedLine.h"
 
 #include <unistd.h>
 

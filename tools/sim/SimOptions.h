@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "FaultPlan.h"
+#include "sim/FaultPlan.h"
 
 namespace vantrel::sim {
 

@@ -1,4 +1,4 @@
-#include "SimServer.h"
+#include "sim/SimServer.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <cstdint>
 
-#include "LoggerEngine.h"
-#include "PacedLine.h"
-#include "TrafficLog.h"
+#include "sim/LoggerEngine.h"
+#include "sim/PacedLine.h"
+#include "sim/TrafficLog.h"
 
 namespace vantrel::sim {
 

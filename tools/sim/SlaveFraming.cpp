@@ -1,6 +1,6 @@
-#include "SlaveFraming.h"
+#include "sim/SlaveFraming.h"
 
-#include "HexText.h"
+#include "sim/HexText.h"
 
 namespace vantrel::sim {
 

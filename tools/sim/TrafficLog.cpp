@@ -1,8 +1,8 @@
-#include "TrafficLog.h"
+#include "sim/TrafficLog.h"
 
 #include <cstdio>
 
-#include "HexText.h"
+#include "sim/HexText.h"
 
 namespace vantrel::sim {
 

@@ -14,11 +14,11 @@
 #include <optional>
 #include <stdexcept>
 
-#include "LoggerEngine.h"
-#include "PseudoTerminal.h"
-#include "SimOptions.h"
-#include "SimServer.h"
-#include "TrafficLog.h"
+#include "sim/LoggerEngine.h"
+#include "sim/PseudoTerminal.h"
+#include "sim/SimOptions.h"
+#include "sim/SimServer.h"
+#include "sim/TrafficLog.h"
 
 namespace {
 

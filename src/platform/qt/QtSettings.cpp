@@ -1,4 +1,4 @@
-#include "QtSettings.h"
+#include "platform/qt/QtSettings.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "QtSpecialFolders.h"
+#include "platform/qt/QtSpecialFolders.h"
 
 #include <QStandardPaths>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The user's documents and desktop folders from QStandardPaths.
 
-#include "SpecialFolders.h"
+#include "platform/SpecialFolders.h"
 
 namespace vantrel {
 

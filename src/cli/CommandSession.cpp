@@ -1,0 +1,80 @@
+#include "cli/CommandSession.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/InterruptWatcher.h"
+#include "cli/SharedOptions.h"
+#include "link/LineTrace.h"
+
+namespace vantrel::cli {
+namespace {
+
+std::unique_ptr<IDiagnosticLog> MakeLog(bool verbose, std::ostream& err) {
+    if (verbose) return std::make_unique<StreamDiagnosticLog>(err);
+    return std::make_unique<NullDiagnosticLog>();
+}
+
+// A line redrawn in place only on a terminal, and not when diagnostic lines interleave.
+bool LiveProgress(bool verbose) {
+    return !verbose && ::isatty(STDOUT_FILENO) == 1;
+}
+
+}  // namespace
+
+CommandSession::CommandSession(const ParsedArgs& args, CommandIo& io, const ToolSettings& settings)
+    : io_(io),
+      link_(settings.Link(args)),
+      queue_(clock_),
+      log_(MakeLog(args.Has(options::kVerbose.name), io.err)),
+      prompt_(std::cin, io.out, io.err,
+              {.assumeYes = args.Has(options::kYes.name), .interactive = StdinIsTerminal()}),
+      printer_(io.out, LiveProgress(args.Has(options::kVerbose.name)),
+               TerminalWidth(STDOUT_FILENO)),
+      session_(LinkServices{queue_, clock_, prompt_, *log_}, [this] { return link_; }) {
+    prompt_.SetBeforePrint([this] { printer_.ClearLine(); });
+    if (const auto trace = args.Value(options::kTrace.name)) {
+        auto lineTrace = std::make_unique<LineTrace>(*trace, clock_);
+        if (!lineTrace->IsOpen()) throw UsageError("cannot write the trace file '" + *trace + "'");
+        engine().SetTrace(std::move(lineTrace));
+    }
+}
+
+CommandSession::~CommandSession() {
+    queue_.Discard(&printer_);
+}
+
+void CommandSession::RequestCancel() {
+    if (!cancelRequested_) {
+        printer_.ClearLine();
+        io_.err << "Cancelling (the link stops at the logger's next answer)..." << std::endl;
+    }
+    cancelRequested_ = true;
+    engine().SetCancel(true);
+}
+
+int CommandSession::Run(const std::function<bool()>& operation) {
+    bool succeeded = false;
+    bool interrupted = false;
+    {
+        // The watcher thread never touches the engine: it posts the cancel to the queue,
+        // which the engine pumps while it waits for the logger.
+        InterruptWatcher watcher(
+            [this] { queue_.Post(nullptr, Notification::Invoke([this] { RequestCancel(); })); });
+        succeeded = operation();
+        queue_.DrainPending();
+        interrupted = watcher.Interrupted();
+    }
+    printer_.Finish();
+    if (succeeded) return kExitOk;
+    if (cancelRequested_ || interrupted) {
+        io_.err << kProgram << ": cancelled" << std::endl;
+        return kExitCancelled;
+    }
+    const std::string explanation = session_.ExplainOpenFailure(PortAdvice::CommandLine);
+    if (!explanation.empty()) io_.err << explanation << std::endl;
+    return kExitFailed;
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,21 @@
+#include "frontend/VersionText.h"
+
+#include <QString>
+#include <QSysInfo>
+#include <QtGlobal>
+
+#include "platform/Version.h"
+
+namespace vantrel {
+
+std::string_view ProgramVersion() {
+    return kVersion;
+}
+
+std::string VersionText(std::string_view program) {
+    return std::string(program) + " " + kVersion + " (" + kProgramName + "), Qt " + qVersion() +
+           ", " + QSysInfo::prettyProductName().toStdString() + " " +
+           QSysInfo::currentCpuArchitecture().toStdString();
+}
+
+}  // namespace vantrel

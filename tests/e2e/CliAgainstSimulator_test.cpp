@@ -1,0 +1,154 @@
+// The `vantrel` tool against vantrel-logger-sim on a pseudo-terminal: backup, restore,
+// logger ls/rm, Ctrl-C and a port that does not exist, through the real binaries.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+#include "e2e/CliE2eSupport.h"
+
+namespace vantrel::e2e {
+namespace {
+
+using testing::FileMap;
+using testing::SimulatorProcess;
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class CliAgainstSimulatorTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        workspace_ = new CliWorkspace(
+            {"--profiles", "3", "--readings", "40", "--sensors", "4", "--seed", "11"});
+    }
+    static void TearDownTestSuite() {
+        delete workspace_;
+        workspace_ = nullptr;
+    }
+    void SetUp() override {
+        fs::remove_all(ws().Backups());
+        fs::create_directories(ws().Backups());
+    }
+    static CliWorkspace& ws() { return *workspace_; }
+    static CliWorkspace* workspace_;
+};
+CliWorkspace* CliAgainstSimulatorTest::workspace_ = nullptr;
+
+TEST_F(CliAgainstSimulatorTest, BackupEqualsThePackedImageButForItsDate) {
+    SimulatorProcess sim({"--image", ws().Image().string()});
+    const test::ProcessResult run = ws().Vantrel({"backup", "Field trip"}, sim.linkPath());
+    ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+    const fs::path written = ws().Backups() / "Field trip.vbk";
+    EXPECT_TRUE(Contains(run.out, "Backup completed (12 files).  Elapsed Time: 00:00:0"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "Backup written to " + written.string())) << run.out;
+    EXPECT_EQ(DifferenceButForTheDate(written, ws().PackedBackup()), "");
+
+    // The same name again: a new file "(1)", the first one untouched.
+    const std::string before = ReadBytes(written);
+    const test::ProcessResult again = ws().Vantrel({"backup", "Field trip.VBK"}, sim.linkPath());
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_TRUE(fs::exists(ws().Backups() / "Field trip(1).vbk")) << again.out;
+    EXPECT_EQ(ReadBytes(written), before);
+}
+
+TEST_F(CliAgainstSimulatorTest, RestoreIntoAnEmptyLoggerThenBackUpAgain) {
+    FileMap restored;
+    {
+        SimulatorProcess empty;
+        const test::ProcessResult run =
+            ws().Vantrel({"restore", ws().PackedBackup().string(), "--yes"}, empty.linkPath());
+        ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
+        EXPECT_TRUE(Contains(run.out, "Restored 11 files OK.")) << run.out;
+        restored = empty.StopAndReadDump();
+    }
+    FileMap image = testing::ReadFolder(ws().Image());
+    image.erase("QUILON.CFG00");  // the logger's own configuration is never restored
+    EXPECT_EQ(restored, image);
+
+    // The restored logger backs up to the same files (but the device configuration it never had).
+    const fs::path restoredImage = ws().root() / "restored-image";
+    testing::WriteFolder(restoredImage, restored);
+    SimulatorProcess sim({"--image", restoredImage.string()});
+    const test::ProcessResult backup = ws().Vantrel({"backup", "again"}, sim.linkPath());
+    ASSERT_EQ(backup.exitCode, 0) << backup.err;
+    const fs::path packedAgain = ws().root() / "packed-restored.vbk";
+    ASSERT_EQ(test::RunProcess(VANTREL_PACK_IMAGE, {restoredImage.string(), packedAgain.string()},
+                               ws().ToolOptions())
+                  .exitCode,
+              0);
+    EXPECT_EQ(DifferenceButForTheDate(ws().Backups() / "again.vbk", packedAgain), "");
+}
+
+TEST_F(CliAgainstSimulatorTest, LoggerLsListsAndRmDeletesUntilARefusal) {
+    SimulatorProcess sim({"--image", ws().Image().string()});
+    const test::ProcessResult ls = ws().Vantrel({"logger", "ls"}, sim.linkPath());
+    ASSERT_EQ(ls.exitCode, 0) << ls.err;
+    EXPECT_TRUE(Contains(ls.out, "PRODUCTS.GR")) << ls.out;
+    EXPECT_TRUE(Contains(ls.out, "12 files, ")) << ls.out;
+
+    const test::ProcessResult rm =
+        ws().Vantrel({"logger", "rm", "SITE0001.id", "NO-SUCH.id", "SITE0002.id"}, sim.linkPath());
+    EXPECT_EQ(rm.exitCode, 1) << rm.out << rm.err;
+    EXPECT_TRUE(Contains(rm.out, "Deleted SITE0001.id\n")) << rm.out;
+    EXPECT_TRUE(Contains(rm.err, "could not delete NO-SUCH.id")) << rm.err;
+    EXPECT_FALSE(Contains(rm.out, "Deleted SITE0002.id")) << rm.out;
+
+    // Options before the command name work too.
+    const test::ProcessResult after = test::RunProcess(
+        VANTREL_CLI, {"--port", sim.linkPath(), "logger", "ls"}, ws().ToolOptions());
+    EXPECT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_FALSE(Contains(after.out, "SITE0001.id")) << after.out;
+    EXPECT_TRUE(Contains(after.out, "SITE0002.id")) << after.out;
+    EXPECT_TRUE(Contains(after.out, "11 files, ")) << after.out;
+}
+
+TEST_F(CliAgainstSimulatorTest, CtrlCDuringABackupExitsWith130AndLeavesNoFile) {
+    // Paced at 9600 baud the download takes long enough to be interrupted in its middle.
+    SimulatorProcess sim({"--image", ws().Image().string(), "--baud", "9600"});
+    test::CliProcess backup(
+        VANTREL_CLI,
+        ws().WithLink({"backup", "Interrupted", "--folder", ws().Backups().string()},
+                      sim.linkPath()),
+        ws().ToolOptions());
+    ASSERT_TRUE(backup.WaitForOutput("Retrieving PRO01.DAT00", std::chrono::seconds{30}))
+        << backup.Out() << backup.Err();
+    const auto interrupted = std::chrono::steady_clock::now();
+    backup.Signal(SIGINT);
+    EXPECT_EQ(backup.Wait(std::chrono::seconds{15}), 130) << backup.Out() << backup.Err();
+    // The link stops at the logger's next answer, not after the whole download.
+    EXPECT_LT(std::chrono::steady_clock::now() - interrupted, std::chrono::seconds{5});
+    EXPECT_TRUE(Contains(backup.Out(), "ABORTED..Unable to retrieve file")) << backup.Out();
+    EXPECT_TRUE(Contains(backup.Err(), "cancelled")) << backup.Err();
+    EXPECT_EQ(ws().BackupFolderEntries(), std::vector<std::string>{});
+
+    // The logger is still usable afterwards.
+    EXPECT_EQ(ws().Vantrel({"logger", "ls"}, sim.linkPath()).exitCode, 0);
+}
+
+TEST_F(CliAgainstSimulatorTest, APortThatDoesNotExistFailsWithTheReason) {
+    const test::ProcessResult run =
+        ws().Vantrel({"backup"}, (ws().root() / "no-such-port").string());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err,
+                         "Error opening port\nSorry, could not initialise your "
+                         "communications port."))
+        << run.err;
+    EXPECT_TRUE(
+        Contains(run.err, "There is no serial port " + (ws().root() / "no-such-port").string()))
+        << run.err;
+    EXPECT_TRUE(Contains(run.out, "Failed to open port")) << run.out;
+    EXPECT_EQ(ws().BackupFolderEntries(), std::vector<std::string>{});
+
+    // A logger that does not answer: the connect failure, after the transport's retries.
+    SimulatorProcess sim(
+        {"--image", ws().Image().string(), "--drop-every", "1", "--fault-retries"});
+    const test::ProcessResult noAnswer = ws().Vantrel({"logger", "ls"}, sim.linkPath());
+    EXPECT_EQ(noAnswer.exitCode, 1);
+    EXPECT_TRUE(Contains(noAnswer.err, "Error connecting to Vantrel")) << noAnswer.err;
+}
+
+}  // namespace
+}  // namespace vantrel::e2e
