@@ -1,13 +1,21 @@
-# vantrel_add_gtest(NAME name SOURCES ... LIBS ... [LABELS label] [TIMEOUT s])
+# vantrel_add_gtest(NAME name SOURCES ... LIBS ... [LABELS label] [TIMEOUT s] [QT_MAIN])
 # One GoogleTest executable, its tests discovered into CTest. Give one label: `ctest -L`
 # takes a regular expression, so "link-serial" is selected by both -L link and -L serial.
+# QT_MAIN: the tests run inside a QApplication (offscreen, settings of their own).
 include(GoogleTest)
 find_package(GTest REQUIRED)
 function(vantrel_add_gtest)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
+  cmake_parse_arguments(T "QT_MAIN" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(T_QT_MAIN)
+    add_executable(${T_NAME} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} Qt6::Widgets Qt6::Test GTest::gtest
+                                            GTest::gmock)
+  else()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock
+                                            GTest::gtest_main)
+  endif()
   vantrel_warnings(${T_NAME})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()

@@ -5,9 +5,9 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 libgl-dev
   clang libclang-rt-14-dev
-  python3 xvfb xauth time
+  python3 xvfb xauth xdotool time
 )
 
 missing=()

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "frontend/SerialPorts.h"
 #include "link/LinkEngine.h"
 #include "ops/LoggerOperations.h"
-#include "frontend/SerialPorts.h"
 
 namespace vantrel {
 
@@ -23,6 +23,7 @@ public:
     LoggerSession& operator=(const LoggerSession&) = delete;
 
     CLinkEngine& engine() { return engine_; }
+    const CLinkEngine& engine() const { return engine_; }
     CLoggerOperations& operations() { return operations_; }
     // The port and baud rate the next operation opens.
     LinkSettings Link() const { return link_(); }

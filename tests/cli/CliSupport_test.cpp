@@ -11,8 +11,8 @@
 #include "cli/ProgressPrinter.h"
 #include "cli/TerminalText.h"
 #include "frontend/SettingsTable.h"
+#include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
-#include "platform/SpecialFolders.h"
 
 namespace vantrel::cli {
 namespace {
@@ -124,11 +124,9 @@ TEST(ConsolePromptTest, QuestionsAnswersAndWhereTextsGo) {
     EXPECT_EQ(cleared, 2);
 }
 
-class FixedFolders final : public ISpecialFolders {
-public:
-    std::optional<std::filesystem::path> Documents() const override { return "/docs"; }
-    std::optional<std::filesystem::path> Desktop() const override { return std::nullopt; }
-};
+FixedSpecialFolders FixedFolders() {
+    return FixedSpecialFolders("/docs", std::nullopt);
+}
 
 TEST(SettingsTableTest, MarksDefaultsAndExplainsStoredValues) {
     MemorySettings store;

@@ -4,8 +4,8 @@
 
 #include "ops/AppSettings.h"
 #include "ops/LoggerFixture.h"
+#include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
-#include "platform/SpecialFolders.h"
 
 namespace vantrel::test {
 namespace {
@@ -13,13 +13,7 @@ namespace {
 using namespace settings;
 namespace fs = std::filesystem;
 
-class FixedFolders final : public ISpecialFolders {
-public:
-    std::optional<fs::path> Documents() const override { return documents; }
-    std::optional<fs::path> Desktop() const override { return desktop; }
-    std::optional<fs::path> documents;
-    std::optional<fs::path> desktop;
-};
+using FixedFolders = FixedSpecialFolders;
 
 TEST(AppSettings, FirstStartWritesHomeAndCommsValuesOnly) {
     MemorySettings store;

@@ -1,0 +1,8 @@
+#include "app/HelpPage.h"
+
+namespace vantrel::app {
+
+CHelpPropPage::CHelpPropPage(int pageId, const QString& caption, QWidget* parent)
+    : QWidget(parent), pageId_(pageId), caption_(caption) {}
+
+}  // namespace vantrel::app

@@ -1,0 +1,277 @@
+#include "app/MainSheet.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <QWhatsThis>
+
+#include "app/AboutDialog.h"
+#include "app/BackupPage.h"
+#include "app/ContextHelp.h"
+#include "app/ControlIds.h"
+#include "app/FilePage.h"
+#include "app/HelpWindow.h"
+#include "app/RestoreExportPage.h"
+#include "app/SettingsPage.h"
+#include "app/Strings.h"
+#include "data/VantrelArchive.h"
+
+namespace vantrel::app {
+
+CMainSheet::CMainSheet(Environment environment, QWidget* parent)
+    : QWidget(parent),
+      settings_(environment.settings),
+      folders_(environment.folders),
+      listPorts_(std::move(environment.listPorts)),
+      messageBoxes_(this, [this] { queue_.DrainPending(); }),
+      prompt_(environment.prompt != nullptr ? *environment.prompt : messageBoxes_),
+      session_(
+          LinkServices{queue_, clock_, prompt_, log_},
+          [this] { return ReadLinkSettings(settings_); }, environment.portFactory) {
+    EnsureResources();
+    setObjectName("mainSheet");
+    setWindowTitle(strings::kProgramTitle);
+    setAccessibleName(strings::kProgramTitle);
+    setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
+    session_.operations().SetCompletionSignal([] { QApplication::beep(); });
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName("pages");
+    tabs_->setAccessibleName("Pages");
+    tabs_->tabBar()->installEventFilter(this);
+
+    backupPage_ = new CBackupPage;
+    restoreExportPage_ = new CRestoreExportPage;
+    settingsPage_ = new CSettingsPage;
+    AddPage(backupPage_);
+    AddPage(restoreExportPage_);
+    AddPage(settingsPage_);
+    if (environment.withIdTags) {
+        filePage_ = new CFilePage;
+        AddPage(filePage_);
+    }
+    connect(tabs_, &QTabWidget::currentChanged, this, &CMainSheet::OnCurrentChanged);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_, 1);
+    BuildButtonStrip();
+    auto* strip = new QHBoxLayout;
+    strip->addStretch(1);
+    strip->addWidget(closeButton_);
+    strip->addWidget(helpButton_);
+    layout->addLayout(strip);
+
+    auto* topic = new QShortcut(QKeySequence::HelpContents, this);
+    connect(topic, &QShortcut::activated, this, [this] { ShowHelp(ActivePage()->PageId()); });
+    pages_.front()->OnSetActive();
+    const QFontMetrics metrics(font());
+    resize(metrics.averageCharWidth() * 80, metrics.height() * 26);
+}
+
+CMainSheet::~CMainSheet() {
+    // The pages go first: they drop their queued notifications from the queue.
+    delete tabs_;
+    tabs_ = nullptr;
+}
+
+void CMainSheet::AddPage(CHelpPropPage* page) {
+    page->SetSheet(this);
+    pages_.push_back(page);
+    tabs_->addTab(page, page->Caption());
+}
+
+void CMainSheet::BuildButtonStrip() {
+    closeButton_ = new QPushButton(strings::kClose, this);
+    closeButton_->setObjectName("closeButton");
+    closeButton_->setAccessibleName("Close");
+    closeButton_->setAutoDefault(false);
+    SetControlId(closeButton_, ids::kCloseButton);
+    connect(closeButton_, &QPushButton::clicked, this, &CMainSheet::OnCloseButton);
+
+    // Linux window managers own the window menu, so the About command sits with the help
+    // commands on the Help button.
+    helpButton_ = new QPushButton(strings::kHelp, this);
+    helpButton_->setObjectName("helpButton");
+    helpButton_->setAccessibleName("Help");
+    helpButton_->setAutoDefault(false);
+    SetControlId(helpButton_, ids::kHelpButton);
+    helpMenu_ = new QMenu(helpButton_);
+    helpMenu_->setObjectName("helpMenu");
+    QAction* topics = helpMenu_->addAction(strings::kHelpTopics);
+    topics->setObjectName("helpTopicsAction");
+    topics->setShortcut(QKeySequence::HelpContents);
+    connect(topics, &QAction::triggered, this, [this] { ShowHelp(ActivePage()->PageId()); });
+    QAction* whatsThis = QWhatsThis::createAction(helpMenu_);
+    whatsThis->setText(strings::kWhatsThis);
+    whatsThis->setObjectName("whatsThisAction");
+    helpMenu_->addAction(whatsThis);
+    addAction(whatsThis);  // Shift+F1 anywhere in the window
+    helpMenu_->addSeparator();
+    QAction* about = helpMenu_->addAction(strings::kAboutCommand);
+    about->setObjectName("aboutAction");
+    connect(about, &QAction::triggered, this, &CMainSheet::ShowAbout);
+    helpButton_->setMenu(helpMenu_);
+}
+
+CHelpPropPage* CMainSheet::ActivePage() const {
+    return pages_.at(static_cast<size_t>(activeIndex_));
+}
+
+bool CMainSheet::SetActivePage(CHelpPropPage* page) {
+    const int index = tabs_->indexOf(page);
+    if (index < 0) return false;
+    tabs_->setCurrentIndex(index);
+    return activeIndex_ == index;
+}
+
+// A click on another tab asks the page being left before the tab changes, so a busy page
+// never disappears from view; a change by keyboard is asked after and undone if refused.
+bool CMainSheet::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == tabs_->tabBar() && event->type() == QEvent::MouseButtonPress) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int index = tabs_->tabBar()->tabAt(mouse->position().toPoint());
+        if (index >= 0 && index != activeIndex_ && mouse->button() == Qt::LeftButton) {
+            if (!ActivePage()->OnKillActive()) return true;
+            leaveApproved_ = true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CMainSheet::OnCurrentChanged(int index) {
+    if (index == activeIndex_ || index < 0) return;
+    const bool approved = std::exchange(leaveApproved_, false);
+    if (!approved && !ActivePage()->OnKillActive()) {
+        const QSignalBlocker block(tabs_);
+        tabs_->setCurrentIndex(activeIndex_);
+        return;
+    }
+    activeIndex_ = index;
+    ActivePage()->OnSetActive();
+}
+
+bool CMainSheet::AnyPageBusy() const {
+    for (const CHelpPropPage* page : pages_) {
+        if (page->IsBusy()) return true;
+    }
+    return operationRunning_;
+}
+
+bool CMainSheet::CanClose() {
+    if (AnyPageBusy()) {
+        prompt_.Show(strings::kCloseWhileBusy);
+        return false;
+    }
+    if (settingsPage_->IsModified()) {
+        const PromptAnswer answer =
+            prompt_.Show(strings::kSettingsModified, strings::kModifiedCaption,
+                         PromptButtons::YesNo, PromptIcon::Question);
+        if (answer == PromptAnswer::Yes) settingsPage_->WriteChoices();
+    }
+    return true;
+}
+
+void CMainSheet::OnCloseButton() {
+    if (!CanClose()) return;
+    closeApproved_ = true;
+    close();
+}
+
+void CMainSheet::closeEvent(QCloseEvent* event) {
+    if (std::exchange(closeApproved_, false) || CanClose()) {
+        if (helpWindow_) helpWindow_->close();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+template <typename Operation>
+auto CMainSheet::RunExclusive(Operation operation, decltype(operation()) refused) {
+    if (operationRunning_) return refused;
+    operationRunning_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{operationRunning_};
+    return operation();
+}
+
+bool CMainSheet::OpenLink() {
+    const LinkSettings link = ReadLinkSettings(settings_);
+    return session_.engine().OpenLink(link.port, link.baudRate);
+}
+
+int CMainSheet::BackupLogger(COperationPage* page, const std::filesystem::path& path) {
+    return RunExclusive([&] { return session_.operations().BackupLogger(page, path); }, 0);
+}
+
+int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive) {
+    return RunExclusive([&] { return session_.operations().RestoreLogger(page, archive); }, 0);
+}
+
+bool CMainSheet::ListFiles(COperationPage* page, std::vector<std::string>& names,
+                           std::vector<std::uint32_t>& sizes) {
+    return RunExclusive(
+        [&] { return session_.engine().ListFiles(page, session_.Link(), names, sizes); }, false);
+}
+
+bool CMainSheet::DeleteFiles(COperationPage* page, const std::vector<std::string>& names) {
+    return RunExclusive([&] { return session_.engine().DeleteFiles(page, session_.Link(), names); },
+                        false);
+}
+
+void CMainSheet::SetCancel(bool cancel) {
+    session_.engine().SetCancel(cancel);
+}
+
+bool CMainSheet::IsCancelled() const {
+    return session_.engine().IsCancelled();
+}
+
+void CMainSheet::ShowAbout() {
+    CAboutDlg about(this);
+    about.exec();
+}
+
+void CMainSheet::ShowHelp(int topicId) {
+    if (!helpWindow_) helpWindow_ = new CHelpWindow(this);
+    helpWindow_->ShowTopic(topicId);
+}
+
+void CMainSheet::OnBusyChanged() {
+    if (!AnyPageBusy()) progress_ = -1;
+    UpdateTitle();
+}
+
+void CMainSheet::OnProgress(int percent) {
+    if (!AnyPageBusy()) return;
+    progress_ = percent;
+    UpdateTitle();
+}
+
+// While an operation runs the title shows its page and progress, which the task bar
+// shows too: "42% Backup - Vantrel Utilities".
+void CMainSheet::UpdateTitle() {
+    QString title = strings::kProgramTitle;
+    for (const CHelpPropPage* page : pages_) {
+        if (!page->IsBusy()) continue;
+        const QString caption = page->Caption();
+        title = (progress_ >= 0 ? QString::number(progress_) + "% " : QString()) + caption + " - " +
+                title;
+        break;
+    }
+    setWindowTitle(title);
+}
+
+}  // namespace vantrel::app

@@ -1,0 +1,156 @@
+#pragma once
+// CMainSheet: the program's one window. A tab widget holds the pages (Backup, Restore /
+// Export, Settings, and ID Tags when the companion program is installed); a strip below
+// holds "&Close" and "&Help". The sheet owns the communications engine, which the pages'
+// operations run on the GUI thread, and enforces the rules that keep a running
+// operation safe: one operation at a time, no closing and no leaving a busy page.
+
+#include <QPointer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/seams/QtDiagnosticLog.h"
+#include "app/seams/QtNotificationQueue.h"
+#include "app/seams/QtPrompt.h"
+#include "frontend/LoggerSession.h"
+#include "ops/AppSettings.h"
+#include "platform/Clock.h"
+#include "platform/Settings.h"
+#include "platform/SpecialFolders.h"
+
+class QMenu;
+class QPushButton;
+class QTabWidget;
+
+namespace vantrel {
+class CVantrelArchive;
+}
+
+namespace vantrel::app {
+
+class CBackupPage;
+class CFilePage;
+class CHelpPropPage;
+class CHelpWindow;
+class COperationPage;
+class CRestoreExportPage;
+class CSettingsPage;
+
+class CMainSheet : public QWidget {
+    Q_OBJECT
+public:
+    struct Environment {
+        ISettings& settings;
+        const ISpecialFolders& folders;
+        // The companion program's settings exist: the sheet has the ID Tags page.
+        bool withIdTags = false;
+        SerialPortFactory portFactory = DefaultSerialPortFactory();
+        // Answers the message boxes instead of the user (tests); null: real boxes.
+        IPrompt* prompt = nullptr;
+        // The serial ports the Settings page lists.
+        std::function<std::vector<SerialPortListing>()> listPorts = AvailablePorts;
+    };
+
+    explicit CMainSheet(Environment environment, QWidget* parent = nullptr);
+    ~CMainSheet() override;
+
+    // --- pages -----------------------------------------------------------------------
+    CBackupPage* BackupPage() const { return backupPage_; }
+    CRestoreExportPage* RestoreExportPage() const { return restoreExportPage_; }
+    CSettingsPage* SettingsPage() const { return settingsPage_; }
+    // Null when the sheet has no ID Tags page.
+    CFilePage* FilePage() const { return filePage_; }
+    const std::vector<CHelpPropPage*>& Pages() const { return pages_; }
+    CHelpPropPage* ActivePage() const;
+    // Makes `page` active when the page being left allows it; true when it is active.
+    bool SetActivePage(CHelpPropPage* page);
+
+    // --- seams and engine ------------------------------------------------------------
+    QtNotificationQueue& Queue() { return queue_; }
+    IPrompt& Prompt() { return prompt_; }
+    // The real message boxes (the tests' prompt stands in for them when given).
+    QtPrompt& MessageBoxes() { return messageBoxes_; }
+    ISettings& Settings() { return settings_; }
+    const ISpecialFolders& Folders() const { return folders_; }
+    std::vector<SerialPortListing> ListPorts() const { return listPorts_(); }
+    LoggerSession& Session() { return session_; }
+    // "CommsTimeOut" and "CommsAttempts" as read at start-up; the transport keeps its own
+    // fixed 2 seconds and 3 attempts.
+    void SetCommsValues(const CommsValues& values) { comms_ = values; }
+    const CommsValues& Comms() const { return comms_; }
+
+    // --- operations for the pages (GUI thread; each refused while another runs) ---------
+    // Opens the port of the "Port" and "Baud Rate" settings; a bad baud index fails and
+    // keeps the port that is open.
+    bool OpenLink();
+    int BackupLogger(COperationPage* page, const std::filesystem::path& path);
+    int RestoreLogger(COperationPage* page, const CVantrelArchive& archive);
+    bool ListFiles(COperationPage* page, std::vector<std::string>& names,
+                   std::vector<std::uint32_t>& sizes);
+    bool DeleteFiles(COperationPage* page, const std::vector<std::string>& names);
+    void SetCancel(bool cancel);
+    bool IsCancelled() const;
+    bool IsOperationRunning() const { return operationRunning_; }
+
+    // --- closing, help, About ------------------------------------------------------------
+    // True when the sheet may close: no page busy, and changed settings saved or dropped
+    // after asking.
+    bool CanClose();
+    void ShowAbout();
+    // The help window on the topic of page or dialog `topicId` (0: the contents).
+    void ShowHelp(int topicId);
+
+    // Called by a page whose busy state changed: the window title follows.
+    void OnBusyChanged();
+    // Called by a page whose operation's progress changed.
+    void OnProgress(int percent);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void AddPage(CHelpPropPage* page);
+    void BuildButtonStrip();
+    void OnCloseButton();
+    void OnCurrentChanged(int index);
+    bool AnyPageBusy() const;
+    void UpdateTitle();
+    // Runs `operation` unless another runs; false when refused.
+    template <typename Operation>
+    auto RunExclusive(Operation operation, decltype(operation()) refused);
+
+    ISettings& settings_;
+    const ISpecialFolders& folders_;
+    std::function<std::vector<SerialPortListing>()> listPorts_;
+    CommsValues comms_;
+
+    SystemClock clock_;
+    QtNotificationQueue queue_;
+    QtPrompt messageBoxes_;
+    IPrompt& prompt_;
+    QtDiagnosticLog log_;
+    LoggerSession session_;
+
+    QTabWidget* tabs_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QPushButton* helpButton_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    CBackupPage* backupPage_ = nullptr;
+    CRestoreExportPage* restoreExportPage_ = nullptr;
+    CSettingsPage* settingsPage_ = nullptr;
+    CFilePage* filePage_ = nullptr;
+    std::vector<CHelpPropPage*> pages_;
+    int activeIndex_ = 0;
+    bool leaveApproved_ = false;
+    bool closeApproved_ = false;
+    bool operationRunning_ = false;
+    int progress_ = -1;
+    QPointer<CHelpWindow> helpWindow_;
+};
+
+}  // namespace vantrel::app

@@ -1,0 +1,39 @@
+#include "app/OperationPage.h"
+
+#include "app/MainSheet.h"
+#include "app/Strings.h"
+
+namespace vantrel::app {
+
+COperationPage::~COperationPage() {
+    if (m_pSheet != nullptr) m_pSheet->Queue().Discard(this);
+}
+
+bool COperationPage::OnKillActive() {
+    if (!m_bBusy) return true;
+    m_pSheet->Prompt().Show(strings::kLeaveWhileBusy);
+    return false;
+}
+
+void COperationPage::OnNotification(const Notification& notification) {
+    switch (notification.kind) {
+        case NotificationKind::WM_LINK_STATUS:
+            OnCommsStatus(notification.value, notification.text);
+            break;
+        case NotificationKind::WM_LINK_ERRORS:
+            OnCommsErrors(notification.value);
+            break;
+        case NotificationKind::WM_LINK_RATE:
+            OnCommsRate(notification.value);
+            break;
+        default:
+            break;
+    }
+}
+
+void COperationPage::SetBusy(bool busy) {
+    m_bBusy = busy;
+    if (m_pSheet != nullptr) m_pSheet->OnBusyChanged();
+}
+
+}  // namespace vantrel::app

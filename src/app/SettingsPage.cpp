@@ -1,0 +1,192 @@
+#include "app/SettingsPage.h"
+
+#include <QFileDialog>
+#include <filesystem>
+
+#include "app/ContextHelp.h"
+#include "app/ControlIds.h"
+#include "app/MainSheet.h"
+#include "app/RestoreExportPage.h"
+#include "app/Strings.h"
+#include "frontend/SerialPorts.h"
+#include "link/PortName.h"
+#include "ops/AppSettings.h"
+#include "ui_SettingsPage.h"
+
+namespace vantrel::app {
+namespace {
+
+constexpr const char* kBrowseTitle = "Browse for Vantrel Data Backup Path";
+constexpr const char* kChoosePort =
+    "Please choose the serial port the logger is connected to, or type its path (for "
+    "example /dev/ttyUSB0).";
+constexpr const char* kChooseBaudRate =
+    "Please choose the baud rate at which the logger is set to communicate.";
+
+QString FromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+CSettingsPage::CSettingsPage(QWidget* parent)
+    : CHelpPropPage(ids::kSettingsPage, "Settings", parent), m_ui(new Ui::SettingsPage) {
+    m_ui->setupUi(this);
+    setObjectName("settingsPage");
+    SetControlId(m_ui->portList, ids::kPortList);
+    SetControlId(m_ui->baudList, ids::kBaudList);
+    SetControlId(m_ui->applyButton, ids::kApplyButton);
+    SetControlId(m_ui->browseButton, ids::kBrowseFolderButton);
+    SetControlId(m_ui->pathEdit, ids::kPathEdit);
+    m_ui->baudList->setCurrentIndex(-1);
+
+    connect(m_ui->portList, &QComboBox::currentIndexChanged, this,
+            &CSettingsPage::OnSettingChanged);
+    connect(m_ui->portList, &QComboBox::editTextChanged, this, &CSettingsPage::OnSettingChanged);
+    connect(m_ui->baudList, &QComboBox::currentIndexChanged, this,
+            &CSettingsPage::OnSettingChanged);
+    connect(m_ui->pathEdit, &QLineEdit::textChanged, this, &CSettingsPage::OnPathChanged);
+    connect(m_ui->applyButton, &QPushButton::clicked, this, &CSettingsPage::OnApplySettings);
+    connect(m_ui->browseButton, &QPushButton::clicked, this, &CSettingsPage::OnBrowse);
+}
+
+CSettingsPage::~CSettingsPage() = default;
+
+void CSettingsPage::OnSetActive() {
+    if (!m_bInitialised) OnInitDialog();
+}
+
+void CSettingsPage::OnInitDialog() {
+    m_bInitialised = true;
+    m_bInitialising = true;
+    for (const SerialPortListing& port : m_pSheet->ListPorts()) {
+        m_ui->portList->addItem(FromStd(port.name), FromStd(port.description));
+    }
+    ISettings& store = m_pSheet->Settings();
+    const QString stored = FromStd(ReadChosenPort(store));
+    if (!stored.isEmpty()) {
+        ShowPort(stored);
+    } else {
+        const int position = ReadCommPortSelection(store);
+        m_ui->portList->setCurrentIndex(position < m_ui->portList->count() ? position : -1);
+        if (m_ui->portList->currentIndex() < 0) m_ui->portList->setEditText({});
+    }
+    store.WriteString(settings::kSettings, settings::kPort, PortText().toStdString());
+
+    const int baud = ReadBaudIndex(store);
+    m_ui->baudList->setCurrentIndex(baud >= 0 && baud < m_ui->baudList->count() ? baud : -1);
+    m_ui->pathEdit->setText(FromStd(ReadBackupFolder(store, m_pSheet->Folders())));
+    m_strPath = m_ui->pathEdit->text();
+    m_bInitialising = false;
+    ShowPortDescription();
+    SetModified(false);
+}
+
+void CSettingsPage::ShowPort(const QString& port) {
+    QComboBox* list = m_ui->portList;
+    for (int row = 0; row < list->count(); ++row) {
+        if (list->itemText(row).startsWith(port, Qt::CaseInsensitive)) {
+            list->setCurrentIndex(row);
+            return;
+        }
+    }
+    // A path, or an adapter that is not plugged in now: shown and kept as it is.
+    list->setCurrentIndex(-1);
+    list->setEditText(port);
+}
+
+QString CSettingsPage::PortText() const {
+    return m_ui->portList->currentText().trimmed();
+}
+
+int CSettingsPage::BaudIndex() const {
+    return m_ui->baudList->currentIndex();
+}
+
+void CSettingsPage::ShowPortDescription() {
+    const int row = m_ui->portList->findText(PortText());
+    m_ui->portDescription->setText(row >= 0 ? m_ui->portList->itemData(row).toString() : QString());
+}
+
+void CSettingsPage::OnSettingChanged() {
+    ShowPortDescription();
+    if (!m_bInitialising) SetModified(true);
+}
+
+void CSettingsPage::OnPathChanged(const QString& text) {
+    if (m_bInitialising) return;
+    m_strPath = text;
+    SetModified(true);
+}
+
+void CSettingsPage::SetModified(bool modified) {
+    m_bModified = modified;
+    m_ui->applyButton->setEnabled(modified);
+}
+
+void CSettingsPage::WriteChoices() {
+    ISettings& store = m_pSheet->Settings();
+    WriteBackupFolder(store, m_strPath.toStdString());
+    WriteLinkChoice(store, PortText().toStdString(), BaudIndex());
+}
+
+bool CSettingsPage::OnApplySettings() {
+    if (PortText().isEmpty()) {
+        m_pSheet->Prompt().Show(kChoosePort);
+        m_ui->portList->setFocus();
+        return false;
+    }
+    if (BaudIndex() < 0) {
+        m_pSheet->Prompt().Show(kChooseBaudRate);
+        m_ui->baudList->setFocus();
+        return false;
+    }
+    WriteChoices();
+    SetModified(false);
+    m_pSheet->RestoreExportPage()->SetRefresh();
+
+    const std::string device = DevicePathOf(PortText().toStdString());
+    std::error_code error;
+    if (!std::filesystem::exists(device, error)) {
+        m_pSheet->Prompt().Show("The port is saved, but " + device +
+                                    " does not exist at the moment. Connect the serial "
+                                    "adapter before you talk to the logger.",
+                                {}, PromptButtons::OK, PromptIcon::Information);
+    }
+    return true;
+}
+
+void CSettingsPage::OnBrowse() {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, kBrowseTitle, m_ui->pathEdit->text());
+    if (folder.isEmpty()) return;
+    m_ui->pathEdit->setText(folder);  // takes it into m_strPath and marks the page modified
+    m_strPath = folder;
+    SetModified(true);
+}
+
+bool CSettingsPage::OnKillActive() {
+    if (!m_bModified) return true;
+    const PromptAnswer answer =
+        m_pSheet->Prompt().Show(strings::kSettingsModified, strings::kModifiedCaption,
+                                PromptButtons::YesNo, PromptIcon::Question);
+    if (answer == PromptAnswer::Yes && OnApplySettings()) return true;
+    if (answer == PromptAnswer::Yes) return false;  // a missing port or rate: stay and fix it
+    ShowStoredSettings();
+    return true;
+}
+
+void CSettingsPage::ShowStoredSettings() {
+    ISettings& store = m_pSheet->Settings();
+    m_ui->pathEdit->setText(FromStd(ReadBackupFolder(store, m_pSheet->Folders())));
+    m_strPath = m_ui->pathEdit->text();
+    m_bInitialising = true;
+    ShowPort(FromStd(ReadChosenPort(store)));
+    const int baud = ReadBaudIndex(store);
+    m_ui->baudList->setCurrentIndex(baud >= 0 && baud < m_ui->baudList->count() ? baud : -1);
+    m_bInitialising = false;
+    ShowPortDescription();
+    SetModified(false);
+}
+
+}  // namespace vantrel::app

@@ -1,0 +1,6 @@
+// vantrel-utilities: the desktop program.
+#include "app/Application.h"
+
+int main(int argc, char** argv) {
+    return vantrel::app::RunDesktopProgram(argc, argv);
+}

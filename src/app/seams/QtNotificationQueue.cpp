@@ -1,0 +1,130 @@
+#include "app/seams/QtNotificationQueue.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <algorithm>
+
+namespace vantrel::app {
+namespace {
+
+const QEvent::Type kWakeUpEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// Longest stretch of deliveries before Qt gets its turn again.
+constexpr qint64 kBatchMilliseconds = 8;
+
+}  // namespace
+
+QtNotificationQueue::QtNotificationQueue() {
+    boundTimer_.setSingleShot(true);
+}
+
+QtNotificationQueue::~QtNotificationQueue() {
+    QCoreApplication::removePostedEvents(this, kWakeUpEvent);
+}
+
+void QtNotificationQueue::Post(INotificationTarget* target, Notification notification) {
+    std::lock_guard guard(mutex_);
+    pending_.push_back(Entry{target, std::move(notification)});
+    if (!wakeUpPosted_) PostWakeUp();
+}
+
+void QtNotificationQueue::PostWakeUp() {
+    wakeUpPosted_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kWakeUpEvent));
+}
+
+bool QtNotificationQueue::event(QEvent* event) {
+    if (event->type() != kWakeUpEvent) return QObject::event(event);
+    {
+        std::lock_guard guard(mutex_);
+        wakeUpPosted_ = false;
+    }
+    DeliverBatch();
+    return true;
+}
+
+void QtNotificationQueue::DeliverBatch() {
+    QElapsedTimer spent;
+    spent.start();
+    Entry entry{nullptr, {}};
+    while (TakeOne(entry)) {
+        Deliver(entry);
+        if (spent.elapsed() >= kBatchMilliseconds) {
+            std::lock_guard guard(mutex_);
+            if (!pending_.empty() && !wakeUpPosted_) PostWakeUp();
+            return;
+        }
+    }
+}
+
+bool QtNotificationQueue::TakeOne(Entry& entry) {
+    std::lock_guard guard(mutex_);
+    if (pending_.empty()) return false;
+    entry = std::move(pending_.front());
+    pending_.pop_front();
+    return true;
+}
+
+void QtNotificationQueue::Deliver(const Entry& entry) {
+    ++delivered_;
+    if (entry.notification.kind == NotificationKind::WM_INVOKE) {
+        if (entry.notification.call) entry.notification.call();
+        return;
+    }
+    if (entry.target != nullptr) entry.target->OnNotification(entry.notification);
+}
+
+bool QtNotificationQueue::PumpMessage(std::chrono::milliseconds bound) {
+    const std::uint64_t before = delivered_;
+    // Qt's turn first: paints, input and our own wake-up event, without waiting.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (delivered_ != before || bound.count() <= 0) return delivered_ != before;
+    // Nothing came: sleep in the event dispatcher until an event or the bound.
+    boundTimer_.start(static_cast<int>(std::min<std::int64_t>(bound.count(), INT32_MAX)));
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    boundTimer_.stop();
+    return delivered_ != before;
+}
+
+std::size_t QtNotificationQueue::DrainPending() {
+    std::size_t count = 0;
+    Entry entry{nullptr, {}};
+    while (TakeOne(entry)) {
+        Deliver(entry);
+        ++count;
+    }
+    return count;
+}
+
+void QtNotificationQueue::SetTimer(INotificationTarget* target, std::uint32_t timerId,
+                                   std::chrono::milliseconds period) {
+    const int periodMs = static_cast<int>(std::clamp<std::int64_t>(period.count(), 1, INT32_MAX));
+    for (Timer& timer : timers_) {
+        if (timer.target == target && timer.id == timerId) {
+            timer.timer->start(periodMs);
+            return;
+        }
+    }
+    std::unique_ptr<QTimer, LaterDeleter> timer(new QTimer);
+    timer->callOnTimeout([this, target, timerId] {
+        Deliver(Entry{target, Notification::Timer(timerId)});
+    });
+    timer->start(periodMs);
+    timers_.push_back(Timer{target, timerId, std::move(timer)});
+}
+
+void QtNotificationQueue::KillTimer(INotificationTarget* target, std::uint32_t timerId) {
+    std::erase_if(
+        timers_, [&](const Timer& timer) { return timer.target == target && timer.id == timerId; });
+}
+
+void QtNotificationQueue::Discard(const INotificationTarget* target) {
+    {
+        std::lock_guard guard(mutex_);
+        std::erase_if(pending_, [&](const Entry& entry) { return entry.target == target; });
+    }
+    std::erase_if(timers_, [&](const Timer& timer) { return timer.target == target; });
+}
+
+}  // namespace vantrel::app
