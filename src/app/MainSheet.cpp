@@ -25,6 +25,7 @@
 #include "app/SettingsPage.h"
 #include "app/Strings.h"
 #include "data/VantrelArchive.h"
+#include "ops/RestorePlan.h"
 
 namespace vantrel::app {
 
@@ -217,7 +218,17 @@ int CMainSheet::BackupLogger(COperationPage* page, const std::filesystem::path& 
 }
 
 int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive) {
-    return RunExclusive([&] { return session_.operations().RestoreLogger(page, archive); }, 0);
+    const int result =
+        RunExclusive([&] { return session_.operations().RestoreLogger(page, archive); }, 0);
+    // After the link's own last status: what the logger holds now, when the restore ended
+    // early, in the page's status line and in a box.
+    const std::string state = DescribeRestoreOutcome(session_.operations().LastRestoreOutcome());
+    if (result == 0 && !state.empty()) {
+        queue_.Post(page, Notification::Status(kKeepProgress, state.substr(0, state.find('\n'))));
+        prompt_.Show(state, texts::kRestoreIncompleteCaption, PromptButtons::OK,
+                     PromptIcon::Exclamation);
+    }
+    return result;
 }
 
 bool CMainSheet::ListFiles(COperationPage* page, std::vector<std::string>& names,

@@ -49,7 +49,8 @@ int RunBackup(const ParsedArgs& args, CommandIo& io) {
     CLoggerOperations& operations = session.operations();
     const int status =
         session.Run([&] { return operations.BackupLogger(&session.printer(), target.path) == 1; });
-    if (status == kExitOk) io.out << "Backup written to " << target.path << "\n";
+    if (status == kExitOk)
+        io.out << "Backup written to " << operations.LastBackupPath().string() << "\n";
     return status;
 }
 

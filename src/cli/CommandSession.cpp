@@ -33,7 +33,11 @@ CommandSession::CommandSession(const ParsedArgs& args, CommandIo& io, const Tool
       printer_(io.out, LiveProgress(args.Has(options::kVerbose.name)),
                TerminalWidth(STDOUT_FILENO)),
       session_(LinkServices{queue_, clock_, prompt_, *log_}, [this] { return link_; }) {
-    prompt_.SetBeforePrint([this] { printer_.ClearLine(); });
+    // A message never overtakes a status text posted before it.
+    prompt_.SetBeforePrint([this] {
+        queue_.DrainPending();
+        printer_.ClearLine();
+    });
     if (const auto trace = args.Value(options::kTrace.name)) {
         auto lineTrace = std::make_unique<LineTrace>(*trace, clock_);
         if (!lineTrace->IsOpen()) throw UsageError("cannot write the trace file '" + *trace + "'");
@@ -56,7 +60,7 @@ void CommandSession::RequestCancel() {
 
 int CommandSession::Run(const std::function<bool()>& operation) {
     bool succeeded = false;
-    bool interrupted = false;
+    int signal = 0;
     {
         // The watcher thread never touches the engine: it posts the cancel to the queue,
         // which the engine pumps while it waits for the logger.
@@ -64,13 +68,14 @@ int CommandSession::Run(const std::function<bool()>& operation) {
             [this] { queue_.Post(nullptr, Notification::Invoke([this] { RequestCancel(); })); });
         succeeded = operation();
         queue_.DrainPending();
-        interrupted = watcher.Interrupted();
+        signal = watcher.Signal();
     }
     printer_.Finish();
     if (succeeded) return kExitOk;
-    if (cancelRequested_ || interrupted) {
+    if (cancelRequested_ || signal != 0) {
         io_.err << kProgram << ": cancelled" << std::endl;
-        return kExitCancelled;
+        // Ctrl-C gives 130, SIGTERM 143, SIGHUP 129: the shell's convention for a signal.
+        return signal != 0 ? 128 + signal : kExitCancelled;
     }
     const std::string explanation = session_.ExplainOpenFailure(PortAdvice::CommandLine);
     if (!explanation.empty()) io_.err << explanation << std::endl;

@@ -7,6 +7,7 @@
 #include "cli/InfoJson.h"
 #include "cli/TerminalText.h"
 #include "ops/BackupSummary.h"
+#include "ops/RestorePlan.h"
 
 namespace vantrel::cli {
 namespace {
@@ -24,7 +25,8 @@ std::string DepthsText(const ProfileSummary& profile) {
            *profile.units;
 }
 
-void PrintSummary(const std::string& path, const BackupSummary& summary, std::ostream& out) {
+void PrintSummary(const std::string& path, const BackupSummary& summary, std::size_t loggerFiles,
+                  std::ostream& out) {
     out << "Backup:          " << path << "\n"
         << "Backup date:     " << DateText(summary.backupDate) << "\n"
         << "Reading period:  " << DateText(summary.dateFrom) << " to " << DateText(summary.dateTo)
@@ -47,6 +49,10 @@ void PrintSummary(const std::string& path, const BackupSummary& summary, std::os
     for (const OtherFileSummary& file : summary.otherFiles) {
         out << "  " << PrintableText(file.name) << "  " << file.bytes << " bytes\n";
     }
+    out << "Logger files:    " << loggerFiles
+        << (loggerFiles == 0 ? " (holds nothing: it cannot be restored)"
+                             : " (what a restore writes)")
+        << "\n";
 }
 
 int RunInfo(const ParsedArgs& args, CommandIo& io) {
@@ -57,7 +63,7 @@ int RunInfo(const ParsedArgs& args, CommandIo& io) {
     if (args.Has("--json")) {
         io.out << BackupSummaryJson(summary);
     } else {
-        PrintSummary(path, summary, io.out);
+        PrintSummary(PrintableText(path), summary, RestorePlan(*archive).size(), io.out);
     }
     return kExitOk;
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 
 namespace vantrel::cli {
@@ -15,13 +16,14 @@ namespace {
 // The write end of the signal pipe; the handler may only make async-signal-safe calls.
 std::atomic<int> gSignalWriteFd{-1};
 int gSignalReadFd = -1;
-struct sigaction gPreviousAction {};
+constexpr int kWatchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction gPreviousActions[std::size(kWatchedSignals)]{};
 
-void OnSigint(int) {
+void OnSignal(int signal) {
     const int saved = errno;
     const int fd = gSignalWriteFd.load();
     if (fd >= 0) {
-        const char byte = 1;
+        const char byte = static_cast<char>(signal);
         [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
     }
     errno = saved;
@@ -42,15 +44,19 @@ InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt)
     gSignalWriteFd = signalPipe[1];
 
     struct sigaction action {};
-    action.sa_handler = OnSigint;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGINT, &action, &gPreviousAction);
+    for (std::size_t i = 0; i < std::size(kWatchedSignals); ++i) {
+        ::sigaction(kWatchedSignals[i], &action, &gPreviousActions[i]);
+    }
     thread_ = std::thread([this] { Watch(); });
 }
 
 InterruptWatcher::~InterruptWatcher() {
-    ::sigaction(SIGINT, &gPreviousAction, nullptr);
+    for (std::size_t i = 0; i < std::size(kWatchedSignals); ++i) {
+        ::sigaction(kWatchedSignals[i], &gPreviousActions[i], nullptr);
+    }
     const char byte = 1;
     [[maybe_unused]] const ssize_t written = ::write(stopPipe_[1], &byte, 1);
     thread_.join();
@@ -72,15 +78,19 @@ void InterruptWatcher::Watch() {
         if (fds[1].revents != 0) return;
         if (fds[0].revents == 0) continue;
         char bytes[16];
-        while (::read(gSignalReadFd, bytes, sizeof bytes) > 0) {
-            if (interrupted_.exchange(true)) {
-                // The second Ctrl-C: the user will not wait for the link to wind down.
-                static constexpr char kText[] = "\nvantrel: interrupted\n";
-                [[maybe_unused]] const ssize_t shown =
-                    ::write(STDERR_FILENO, kText, sizeof kText - 1);
-                std::_Exit(130);
+        ssize_t count = 0;
+        while ((count = ::read(gSignalReadFd, bytes, sizeof bytes)) > 0) {
+            for (ssize_t i = 0; i < count; ++i) {
+                int first = 0;
+                if (!signal_.compare_exchange_strong(first, bytes[i])) {
+                    // The second signal: the user will not wait for the link to wind down.
+                    static constexpr char kText[] = "\nvantrel: interrupted\n";
+                    [[maybe_unused]] const ssize_t shown =
+                        ::write(STDERR_FILENO, kText, sizeof kText - 1);
+                    std::_Exit(128 + first);
+                }
+                onInterrupt_();
             }
-            onInterrupt_();
         }
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
-// Ctrl-C during a logger operation. The signal handler only writes a byte to a pipe; a
-// watching thread reads it and calls `onInterrupt` (which posts the cancel to the link
-// engine's queue: the engine is touched on its own thread only). A second Ctrl-C ends
-// the program at once with status 130.
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP during a logger operation. The signal handler only
+// writes the signal's number to a pipe; a watching thread reads it and calls
+// `onInterrupt` (which posts the cancel to the link engine's queue: the engine is touched
+// on its own thread only), so the operation ends by its own path and leaves no file. A
+// second signal ends the program at once with status 128 + the signal's number.
 
 #include <atomic>
 #include <functional>
@@ -12,19 +13,21 @@ namespace vantrel::cli {
 
 class InterruptWatcher {
 public:
-    // Installs the SIGINT handler; the previous one is restored by the destructor.
+    // Installs the handlers; the previous ones are restored by the destructor.
     explicit InterruptWatcher(std::function<void()> onInterrupt);
     ~InterruptWatcher();
     InterruptWatcher(const InterruptWatcher&) = delete;
     InterruptWatcher& operator=(const InterruptWatcher&) = delete;
 
-    bool Interrupted() const { return interrupted_.load(); }
+    bool Interrupted() const { return signal_.load() != 0; }
+    // The first signal received (0: none): the exit status is 128 + this number.
+    int Signal() const { return signal_.load(); }
 
 private:
     void Watch();
 
     std::function<void()> onInterrupt_;
-    std::atomic<bool> interrupted_{false};
+    std::atomic<int> signal_{0};
     int stopPipe_[2] = {-1, -1};
     std::thread thread_;
 };

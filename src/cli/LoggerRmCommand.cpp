@@ -3,6 +3,7 @@
 #include "cli/Command.h"
 #include "cli/CommandSession.h"
 #include "cli/SharedOptions.h"
+#include "link/Requests.h"
 
 namespace vantrel::cli {
 namespace {
@@ -19,11 +20,7 @@ int RunLoggerRm(const ParsedArgs& args, CommandIo& io) {
     for (const std::string& name : args.positionals) {
         if (name.empty()) throw UsageError("a file name is empty");
         // The request quotes the name: a quote or a control character would break the frame.
-        for (const char c : name) {
-            if (c == '"' || static_cast<unsigned char>(c) < 0x20) {
-                throw UsageError("not a logger file name: '" + name + "'");
-            }
-        }
+        if (!CanCarryFileName(name)) throw UsageError("not a logger file name: '" + name + "'");
     }
     ToolSettings settings;
     CommandSession session(args, io, settings);

@@ -6,14 +6,10 @@
 #include "cli/SharedOptions.h"
 #include "frontend/BackupChoice.h"
 #include "ops/LoggerOperations.h"
+#include "ops/RestorePlan.h"
 
 namespace vantrel::cli {
 namespace {
-
-constexpr std::string_view kRestoreWarning =
-    "Restoring this backup will overwrite all your current vantrel settings and data\nAre you "
-    "certain you wish to restore this backup to the vantrel ?";
-constexpr std::string_view kRestoreWarningCaption = "Restore Warning";
 
 int RunRestore(const ParsedArgs& args, CommandIo& io) {
     ToolSettings settings;
@@ -22,10 +18,15 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
     // Loaded before asking: a backup that cannot be restored is not worth the question.
     const std::optional<CVantrelArchive> archive = LoadBackupArgument(file.string(), io);
     if (!archive) return kExitUsage;
+    if (const std::string refusal = RestoreRefusal(*archive); !refusal.empty()) {
+        io.err << kProgram << " restore: " << refusal << "\n";
+        return kExitUsage;
+    }
 
     CommandSession session(args, io, settings);
-    const PromptAnswer answer = session.prompt().Show(
-        kRestoreWarning, kRestoreWarningCaption, PromptButtons::OKCancel, PromptIcon::Exclamation);
+    const PromptAnswer answer =
+        session.prompt().Show(RestoreQuestion(*archive), texts::kRestoreWarningCaption,
+                              PromptButtons::OKCancel, PromptIcon::Exclamation);
     if (session.prompt().RefusedQuestion()) {
         io.err << kProgram << " restore: not restoring without confirmation: there is no "
                << "terminal to ask on; give --yes to restore " << file.string() << "\n";
@@ -41,6 +42,11 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
     const int status =
         session.Run([&] { return operations.RestoreLogger(&session.printer(), *archive) == 1; });
     session.engine().SetCancel(false);
+    // After the link's own last words: what the logger holds now, when the restore ended early.
+    if (const std::string state = DescribeRestoreOutcome(operations.LastRestoreOutcome());
+        !state.empty()) {
+        io.err << state << "\n";
+    }
     return status;
 }
 

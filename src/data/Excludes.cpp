@@ -12,8 +12,6 @@ namespace {
 
 constexpr std::string_view kIniName = "Vantrel.ini";
 constexpr std::string_view kSection = "Excludes";
-// A missing file, section or key reads as this value, which also ends the list.
-constexpr std::string_view kEndValue = "Empty";
 // Values are read into a buffer of 260 characters: longer ones are cut.
 constexpr std::size_t kMaxValueLength = 259;
 
@@ -56,11 +54,11 @@ bool IsExcluded(std::string_view loggerFileName, const std::filesystem::path& in
     bool excluded = false;
     for (int k = 1;; ++k) {
         std::string value =
-            excludes.Get("Exclude#" + std::to_string(k)).value_or(std::string(kEndValue));
+            excludes.Get("Exclude#" + std::to_string(k)).value_or(std::string(kExcludesEndValue));
         if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
         // The list goes on after a match: the result is only given at its end.
         if (EqualsIgnoringCase(value, loggerFileName)) excluded = true;
-        if (EqualsIgnoringCase(value, kEndValue)) return excluded;
+        if (EqualsIgnoringCase(value, kExcludesEndValue)) return excluded;
     }
 }
 

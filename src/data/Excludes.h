@@ -7,6 +7,10 @@
 
 namespace vantrel {
 
+// A missing file, section or key reads as this value, which also ends the list; so a logger
+// file of this name (in any letter case) is always excluded.
+inline constexpr std::string_view kExcludesEndValue = "Empty";
+
 // True when the Excludes list of "Vantrel.ini" in the current directory names the file.
 bool IsExcluded(std::string_view loggerFileName);
 // The same rules for a given initialisation file.

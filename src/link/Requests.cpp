@@ -5,6 +5,15 @@
 
 namespace vantrel {
 
+bool CanCarryFileName(std::string_view name) {
+    if (name.empty() || name.size() > kMaxFileNameLength) return false;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte > 0x7E || c == '"' || c == '@') return false;
+    }
+    return true;
+}
+
 namespace request {
 
 std::string Connect() {

@@ -14,6 +14,11 @@ namespace vantrel {
 // The most bytes one Read File Block or Write File Block carries.
 inline constexpr std::uint32_t kMaxBlockBytes = 128;
 
+// True when a request can carry `name`: 1 to kMaxFileNameLength characters, printable
+// ASCII without the quote that delimits the name or the "@" that starts a frame.
+inline constexpr std::size_t kMaxFileNameLength = 255;
+bool CanCarryFileName(std::string_view name);
+
 namespace request {
 std::string Connect();                                   // "e"
 std::string CloseLink();                                 // "c"

@@ -5,7 +5,10 @@
 #include <system_error>
 
 #include "base/StringPrintf.h"
+#include "data/AtomicFile.h"
 #include "data/DateTime.h"
+#include "ops/BackupFolder.h"
+#include "ops/BackupNaming.h"
 
 namespace vantrel {
 
@@ -109,7 +112,9 @@ bool CLoggerOperations::DownloadFiles(const Listing& listing, std::vector<std::s
 bool CLoggerOperations::BuildBackup(const Listing& listing,
                                     const std::vector<std::string>& contents,
                                     CVantrelArchive& archive) {
-    const BackupSortResult sorted = SortBackupFiles(listing.names, contents, archive, isExcluded_);
+    leftOut_.clear();
+    const BackupSortResult sorted =
+        SortBackupFiles(listing.names, contents, archive, isExcluded_, &leftOut_);
     if (sorted != BackupSortResult::Ok) {
         prompt_.Show(BackupSortMessage(sorted));
         return false;
@@ -119,14 +124,27 @@ bool CLoggerOperations::BuildBackup(const Listing& listing,
     return true;
 }
 
-// Step 15: written through a temporary file, so a failure leaves nothing under `path` and
-// an existing backup there stays whole until the new one replaces it.
+// Step 15: the whole file is written unnamed and then given the first free name from
+// `path` on, by the "(n)" rule, so a backup never replaces a file: not one that was there
+// when the page chose the name, nor one that another backup or a copy put there during the
+// download. A failure leaves nothing behind.
 bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
                                    const std::filesystem::path& path) {
+    constexpr int kNameAttempts = 1000;
     std::string reason;
     try {
-        archive.SaveToFile(path);
-        return true;
+        const std::vector<std::uint8_t> bytes = archive.Store();
+        UnpublishedFile file(
+            path.parent_path(),
+            std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+            const std::string candidate = UniqueBackupPath(path.string(), BackupPathTaken);
+            if (file.PublishNew(candidate)) {
+                lastBackupPath_ = candidate;
+                return true;
+            }
+        }
+        reason = "no free name";
     } catch (const std::system_error& error) {
         reason = error.code().message();
     } catch (const std::exception& error) {
@@ -138,6 +156,7 @@ bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
 
 int CLoggerOperations::BackupLogger(INotificationTarget* page, const std::filesystem::path& path) {
     lastBackup_.reset();
+    lastBackupPath_.clear();
     return RunWithRateTimer(page, kBackupRatePeriod, [&] { return RunBackup(page, path); });
 }
 
@@ -165,6 +184,11 @@ int CLoggerOperations::RunBackup(INotificationTarget* page, const std::filesyste
 
     PostCompletion(texts::kBackupCompleted, static_cast<int>(listing.names.size()));
     lastBackup_ = std::move(archive);
+    // Counted but not stored: a later restore would erase these from the logger.
+    if (!leftOut_.empty()) {
+        prompt_.Show(DescribeLeftOutFiles(leftOut_), texts::kLeftOutCaption, PromptButtons::OK,
+                     PromptIcon::Information);
+    }
     return 1;
 }
 

@@ -15,6 +15,7 @@
 #include "data/VantrelArchive.h"
 #include "link/LinkEngine.h"
 #include "ops/BackupSorting.h"
+#include "ops/RestorePlan.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 
@@ -33,6 +34,7 @@ inline constexpr const char* kBackupCompleted = "Backup completed (%d files).  E
 inline constexpr const char* kErasing = "Erasing Vantrel File System";
 inline constexpr const char* kEraseFailed = "Unable to erase vantrel file system";
 inline constexpr const char* kRestored = "Restored %d files OK.  Elapsed Time: %s";
+inline constexpr const char* kLeftOutCaption = "Files Not Backed Up";
 }  // namespace texts
 
 // Periods of the transfer-rate timer.
@@ -54,16 +56,25 @@ public:
     CLoggerOperations(CLinkEngine& engine, IPrompt& prompt, LinkSettings linkSettings);
     CLoggerOperations(CLinkEngine& engine, IPrompt& prompt, LinkSettingsSource linkSettings);
 
-    // Copies the whole file system of the logger into the backup file at `path`.
-    // Returns 1 when the backup file was written, 0 otherwise. The file is written to a
-    // temporary file in the same folder and renamed into place, so a failed or interrupted
-    // backup never leaves a file under `path`.
+    // Copies the whole file system of the logger into a new backup file at `path`.
+    // Returns 1 when the backup file was written, 0 otherwise. The file is written unnamed
+    // and named only when complete, so a failed or interrupted backup leaves nothing. It
+    // never replaces a file: when `path` was taken meanwhile, the next free "(n)" name is
+    // used (LastBackupPath() tells which).
     int BackupLogger(INotificationTarget* page, const std::filesystem::path& path);
+    // The logger files the last backup downloaded but did not keep (shown after its
+    // completion text).
+    const std::vector<LeftOutFile>& LastLeftOutFiles() const { return leftOut_; }
+    // The file the last successful BackupLogger wrote.
+    const std::filesystem::path& LastBackupPath() const { return lastBackupPath_; }
 
     // Erases the logger (but "QUILON.CFG00") and writes the files of `archive` to it.
-    // Returns 1 when every upload succeeded. The cancel flag is left as it is at the start:
-    // the caller clears it once the restore has ended.
+    // Returns 1 when every upload succeeded. A backup that RestoreRefusal refuses is
+    // refused with its message before anything is sent. The cancel flag is left as it is
+    // at the start: the caller clears it once the restore has ended.
     int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive);
+    // How far the last restore got (DescribeRestoreOutcome tells the user).
+    const RestoreOutcome& LastRestoreOutcome() const { return restoreOutcome_; }
 
     // Deletes every file of the logger except "QUILON.CFG00"; the link must be open.
     int EraseFileSystem();
@@ -94,7 +105,7 @@ private:
     // Step 1 of both operations after the timer: counters reset and posted, start time.
     void BeginTransfer(INotificationTarget* page);
     int RunBackup(INotificationTarget* page, const std::filesystem::path& path);
-    int RunRestore(INotificationTarget* page, const CVantrelArchive& archive);
+    int RunRestore(INotificationTarget* page, const std::vector<RestoreFile>& plan);
     // The completion text with the file count and the elapsed time, posted with progress 0.
     void PostCompletion(const char* format, int fileCount);
 
@@ -103,7 +114,7 @@ private:
     bool BuildBackup(const Listing& listing, const std::vector<std::string>& contents,
                      CVantrelArchive& archive);
     bool SaveBackup(const CVantrelArchive& archive, const std::filesystem::path& path);
-    bool UploadArchive(const CVantrelArchive& archive, int& filesWritten);
+    bool UploadArchive(const std::vector<RestoreFile>& plan);
 
     CLinkEngine& engine_;
     IPrompt& prompt_;
@@ -113,6 +124,9 @@ private:
     std::function<void()> completionSignal_;
     std::int64_t startWallSeconds_ = 0;
     std::optional<CVantrelArchive> lastBackup_;
+    std::filesystem::path lastBackupPath_;
+    RestoreOutcome restoreOutcome_;
+    std::vector<LeftOutFile> leftOut_;
 };
 
 }  // namespace vantrel

@@ -3,17 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "base/StringPrintf.h"
 #include "ops/LoggerOperations.h"
 
 namespace vantrel {
-
-namespace {
-
-constexpr const char* kOrtvelSoilName = "ORTVELSOIL.CFG01";
-constexpr const char* kUserSoilName = "USERSOIL.CFG01";
-
-}  // namespace
 
 int CLoggerOperations::EraseFileSystem() {
     engine_.PostStatus(0, std::string(texts::kErasing));
@@ -38,53 +30,53 @@ int CLoggerOperations::EraseFileSystem() {
     return 1;
 }
 
-// Step 5: soil tables, then each profile's configuration and data, then the other files.
-bool CLoggerOperations::UploadArchive(const CVantrelArchive& archive, int& filesWritten) {
-    const auto upload = [&](const std::string& fileName, const std::string& content) {
-        if (content.empty()) return true;  // an empty text is not written at all
-        if (!engine_.UploadFile(fileName, content)) return false;
-        ++filesWritten;
-        return true;
-    };
-    if (!upload(kOrtvelSoilName, archive.m_strOrtvelSoil)) return false;
-    if (!upload(kUserSoilName, archive.m_strUserSoil)) return false;
-    for (int i = 0; i < archive.GetProfileCount(); ++i) {
-        std::string data;
-        std::string config;
-        const std::int32_t number = archive.GetProfileFiles(i, data, config);
-        // Always the generation-0 names, whatever the files were called when backed up.
-        if (!upload(StringPrintf("PRO%02d.CFG00", number), config)) return false;
-        if (!upload(StringPrintf("PRO%02d.DAT00", number), data)) return false;
-    }
-    const std::size_t others =
-        std::min(archive.m_astrOtherNames.size(), archive.m_astrOtherFiles.size());
-    for (std::size_t i = 0; i < others; ++i) {
-        if (!engine_.UploadFile(archive.m_astrOtherNames[i], archive.m_astrOtherFiles[i])) {
-            return false;
+// Step 5: the files of the plan in order. A file cut off by a failure or a cancel is
+// deleted again while the link still answers, so a later backup never takes a shortened
+// profile for a whole one.
+bool CLoggerOperations::UploadArchive(const std::vector<RestoreFile>& plan) {
+    for (const RestoreFile& file : plan) {
+        if (engine_.UploadFile(file.name, file.content)) {
+            ++restoreOutcome_.filesComplete;
+            continue;
         }
-        ++filesWritten;
+        // The delete must not be taken for a cancel of its own: the cancel was honoured.
+        engine_.SetCancel(false);
+        const bool deleted = engine_.DeleteLoggerFile(file.name);
+        // A refusal means the logger answers and holds no such file: nothing is cut off.
+        if (!deleted && !engine_.LastReplyStatus()) restoreOutcome_.cutOff = file.name;
+        return false;
     }
     return true;
 }
 
 int CLoggerOperations::RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive) {
-    return RunWithRateTimer(page, kRestoreRatePeriod, [&] { return RunRestore(page, archive); });
+    restoreOutcome_ = RestoreOutcome{};
+    const std::vector<RestoreFile> plan = RestorePlan(archive);
+    restoreOutcome_.filesTotal = static_cast<int>(plan.size());
+    // Checked before anything is sent, so a backup that cannot be restored never erases.
+    if (const std::string refusal = RestoreRefusal(archive); !refusal.empty()) {
+        prompt_.Show(refusal);
+        return 0;
+    }
+    return RunWithRateTimer(page, kRestoreRatePeriod, [&] { return RunRestore(page, plan); });
 }
 
-int CLoggerOperations::RunRestore(INotificationTarget* page, const CVantrelArchive& archive) {
+int CLoggerOperations::RunRestore(INotificationTarget* page, const std::vector<RestoreFile>& plan) {
     if (!engine_.OperationPrologue(page, linkSettings_(), /*clearCancel=*/false)) return 0;
+    restoreOutcome_.stage = RestoreOutcome::Stage::Erasing;
     if (!EraseFileSystem()) {
         engine_.PostStatus(0, std::string(texts::kEraseFailed));
         engine_.CloseLink();
         return 0;
     }
-    int filesWritten = 0;
-    if (!UploadArchive(archive, filesWritten)) {
+    restoreOutcome_.stage = RestoreOutcome::Stage::Uploading;
+    if (!UploadArchive(plan)) {
         engine_.CloseLink();  // UploadFile has already said what failed
         return 0;
     }
+    restoreOutcome_.stage = RestoreOutcome::Stage::Done;
     engine_.CloseLink();
-    PostCompletion(texts::kRestored, filesWritten);
+    PostCompletion(texts::kRestored, restoreOutcome_.filesComplete);
     return 1;
 }
 

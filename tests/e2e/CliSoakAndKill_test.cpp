@@ -60,6 +60,23 @@ std::vector<std::pair<std::string, std::string>> ListedBackups(const CliWorkspac
     return rows;
 }
 
+// Hidden or temporary entries of a folder: what a killed writer may have left.
+std::vector<std::string> LeftoversIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".")) names.push_back(name);
+    }
+    return names;
+}
+
+// SIGKILL, SIGTERM and SIGHUP in turn: the last two are cancels that end by the
+// operation's own path; none may leave a partial file or a temporary one.
+int SignalOfRound(int round) {
+    constexpr int kSignals[] = {SIGKILL, SIGTERM, SIGHUP};
+    return kSignals[(round / 2) % 3];
+}
+
 TEST(CliKillTest, ABackupKilledAtAnyMomentLeavesNoPartialBackup) {
     CliWorkspace ws({"--profiles", "1", "--readings", "6", "--sensors", "2", "--seed", "3"});
     // Paced, so that kills land inside the download; unpaced, so that the download is
@@ -84,9 +101,11 @@ TEST(CliKillTest, ABackupKilledAtAnyMomentLeavesNoPartialBackup) {
                 << backup.Out() << backup.Err();
             std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
         }
-        backup.Signal(SIGKILL);
+        const int signal = SignalOfRound(round);
+        backup.Signal(signal);
         const int status = backup.Wait(std::chrono::seconds{10});
-        ASSERT_TRUE(status == 128 + SIGKILL || status == 0) << status << backup.Err();
+        ASSERT_TRUE(status == 128 + signal || status == 0) << status << backup.Err();
+        EXPECT_EQ(LeftoversIn(ws.Backups()), std::vector<std::string>{}) << "round " << round;
 
         const fs::path final = ws.Backups() / "Killed.vbk";
         if (fs::exists(final)) {
@@ -104,6 +123,40 @@ TEST(CliKillTest, ABackupKilledAtAnyMomentLeavesNoPartialBackup) {
     EXPECT_EQ(last.exitCode, 0) << last.err;
     EXPECT_EQ(DifferenceButForTheDate(ws.Backups() / "after.vbk", ws.PackedBackup()), "");
     RecordProperty("complete_before_kill", completeBeforeKill);
+}
+
+TEST(CliKillTest, AnExportKilledAtAnyMomentLeavesWholeFilesAndNoTemporaryOne) {
+    CliWorkspace ws({"--profiles", "6", "--readings", "3000", "--sensors", "8", "--seed", "5"});
+    const fs::path clean = ws.root() / "clean";
+    fs::create_directories(clean);
+    const test::ProcessResult reference = test::RunProcess(
+        VANTREL_CLI, {"export", ws.PackedBackup().string(), "--out", (clean / "Site.csv").string()},
+        ws.ToolOptions());
+    ASSERT_EQ(reference.exitCode, 0) << reference.err;
+
+    std::mt19937 random(77);
+    const int rounds = Rounds("KILL_ROUNDS", 12);
+    int killedMidway = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const fs::path out = ws.root() / ("killed" + std::to_string(round));
+        fs::create_directories(out);
+        test::CliProcess exporter(
+            VANTREL_CLI,
+            {"export", ws.PackedBackup().string(), "--out", (out / "Site.csv").string()},
+            ws.ToolOptions());
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 60000));
+        const int signal = SignalOfRound(2 * round);
+        exporter.Signal(signal);
+        const int status = exporter.Wait(std::chrono::seconds{10});
+        ASSERT_TRUE(status == 128 + signal || status == 0) << status << exporter.Err();
+        if (status != 0) ++killedMidway;
+        EXPECT_EQ(LeftoversIn(out), std::vector<std::string>{}) << "round " << round;
+        for (const auto& entry : fs::directory_iterator(out)) {
+            const fs::path name = entry.path().filename();
+            EXPECT_TRUE(ReadBytes(entry.path()) == ReadBytes(clean / name)) << name << " cut off";
+        }
+    }
+    RecordProperty("exports_killed_midway", killedMidway);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "ops/AppSettings.h"
 #include "ops/LoggerFixture.h"
+#include "ops/TestArchives.h"
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
 
@@ -96,7 +97,7 @@ TEST(AppSettings, InvalidBaudIndexMakesTheOperationReportErrorOpeningPort) {
 
     // The settings are read again by the next operation.
     store.WriteInt(kSettings, kBaudRate, 2);
-    EXPECT_EQ(ops.RestoreLogger(&f.page, CVantrelArchive{}), 1);
+    EXPECT_EQ(ops.RestoreLogger(&f.page, MakeArchive({})), 1);
 }
 
 TEST(AppSettings, FoldersFallBackToTheSpecialFolderThenTheCurrentDirectory) {

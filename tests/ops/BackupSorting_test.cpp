@@ -97,6 +97,25 @@ TEST(BackupSorting, ExcludedFilesAreDroppedButNamedFilesNeverAsked) {
     EXPECT_EQ(archive.m_strDeviceConfig, "QQ");
 }
 
+TEST(BackupSorting, EveryFileNotKeptIsReportedInListingOrderWithItsReason) {
+    Listing listing = WithSoils();
+    listing.Add("PRO03.DAT00", "OLD").Add("Empty", "EE").Add("PRO03.CFG00", "C3");
+    listing.Add("PRO09.DAT00", "D9").Add("PRODUCTS.GR", "PP").Add("PRO03.DAT01", "NEW");
+    CVantrelArchive archive;
+    std::vector<LeftOutFile> leftOut;
+    // The real list always excludes "Empty", the word that ends it.
+    SortBackupFiles(
+        listing.names, listing.contents, archive,
+        [](std::string_view name) { return name == "PRODUCTS.GR" || name == "Empty"; }, &leftOut);
+    EXPECT_EQ(DescribeLeftOutFiles(leftOut),
+              "These vantrel files are not in the backup:\n"
+              "PRO03.DAT00: replaced by PRO03.DAT01 of the same profile\n"
+              "Empty: a file of this name is always left out (\"Empty\" ends the Excludes list)\n"
+              "PRO09.DAT00: a profile data file without its configuration file PRO09.CFG00\n"
+              "PRODUCTS.GR: named by the Excludes list (Vantrel.ini)");
+    EXPECT_EQ(DescribeLeftOutFiles({}), "");
+}
+
 TEST(BackupSorting, SoilTablesAreCheckedOrtvelFirstAndNoProfileIsAddedWithoutThem) {
     const struct {
         const char* name;

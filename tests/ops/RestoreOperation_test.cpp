@@ -151,6 +151,82 @@ TEST(RestoreOperation, CancelPressedBeforeTheStartIsHonouredNotCleared) {
     EXPECT_TRUE(f.RateTimerRanFor(kRestoreRatePeriod));
 }
 
+TEST(RestoreOperation, ABackupThatCannotBeRestoredIsRefusedBeforeAnythingIsSent) {
+    const LoggerImage before = {{"QUILON.CFG00", "kept"}, {"OLD.TXT", "stale"}};
+    CVantrelArchive quoted = MakeArchive({});
+    quoted.m_astrOtherNames = {"A\"B.TXT"};  // the quote would end the name in the frame
+    quoted.m_astrOtherFiles = {Hex("x")};
+    struct Case {
+        const char* what;
+        CVantrelArchive archive;
+        const char* message;
+    };
+    // A file of zeros loads as a backup holding nothing at all.
+    const std::vector<std::uint8_t> zeros(64, 0);
+    const Case cases[] = {
+        {"nothing in it", CVantrelArchive::Load(zeros), "holds no vantrel files"},
+        {"a name the frame cannot carry", quoted, "cannot take (\"A\"B.TXT\")"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoggerFixture f(before);
+        EXPECT_EQ(f.ops.RestoreLogger(&f.page, c.archive), 0);
+        f.Drain();
+        ASSERT_EQ(f.prompt.Texts().size(), 1u);
+        EXPECT_NE(f.prompt.Texts()[0].find(c.message), std::string::npos) << f.prompt.Texts()[0];
+        EXPECT_EQ(f.Files(), before);
+        EXPECT_TRUE(f.page.received.empty());
+        EXPECT_EQ(DescribeRestoreOutcome(f.ops.LastRestoreOutcome()), "");
+    }
+}
+
+TEST(RestoreOperation, ACancelDuringAnUploadDeletesTheCutOffFileAndSaysWhatTheLoggerHolds) {
+    std::vector<TestProfile> profiles(1);
+    profiles[0].key = "03";
+    profiles[0].readings = HourlyReadings(0, 60);  // a data file of several blocks
+    const CVantrelArchive archive = MakeArchive(profiles);
+    LoggerFixture f({{"QUILON.CFG00", "kept"}, {"OLD.TXT", "stale"}});
+    bool cancelled = false;
+    f.page.onNotification = [&](const Notification& n) {
+        // The Cancel button, once the data file's second block is on its way.
+        if (!cancelled && n.kind == NotificationKind::WM_LINK_STATUS && !n.text && n.value > 0 &&
+            n.value < 100 && f.page.LastStatus() == "Uploading PRO03.DAT00") {
+            cancelled = true;
+            f.link.SetCancel(true);
+        }
+    };
+
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, archive), 0);
+    f.Drain();
+
+    ASSERT_TRUE(cancelled);
+    // Three files whole, the cut-off data file deleted again.
+    EXPECT_EQ(f.Files().count("PRO03.DAT00"), 0u);
+    EXPECT_EQ(f.Files().size(), 4u);
+    const RestoreOutcome& outcome = f.ops.LastRestoreOutcome();
+    EXPECT_EQ(outcome.filesComplete, 3);
+    EXPECT_EQ(outcome.filesTotal, 4);
+    EXPECT_EQ(outcome.cutOff, "");
+    EXPECT_EQ(DescribeRestoreOutcome(outcome),
+              "The vantrel was erased and now holds 3 of this backup's 4 files complete.\n"
+              "Restoring the same backup again puts it right.");
+}
+
+TEST(RestoreOperation, OutcomeTextsNameTheStageAndACutOffFile) {
+    RestoreOutcome outcome;
+    EXPECT_EQ(DescribeRestoreOutcome(outcome), "");  // the logger was never touched
+    outcome.stage = RestoreOutcome::Stage::Erasing;
+    EXPECT_NE(DescribeRestoreOutcome(outcome).find("while the vantrel was being erased"),
+              std::string::npos);
+    outcome = {RestoreOutcome::Stage::Uploading, 11, 1, "PRO01.DAT00"};
+    EXPECT_EQ(DescribeRestoreOutcome(outcome),
+              "The vantrel was erased and now holds 1 of this backup's 11 files complete.\n"
+              "PRO01.DAT00 is cut off on the vantrel: it could not be deleted.\n"
+              "Restoring the same backup again puts it right.");
+    outcome.stage = RestoreOutcome::Stage::Done;
+    EXPECT_EQ(DescribeRestoreOutcome(outcome), "");
+}
+
 TEST(RestoreOperation, RoundTripKeepsEveryFileAndNormalisesProfileNames) {
     TempFolder folder;
     LoggerImage image = FullImage();

@@ -1,0 +1,53 @@
+#pragma once
+// What a restore writes to the logger, what is checked before the logger is erased, and
+// what the user is told when a restore ends early.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+class CVantrelArchive;
+
+namespace texts {
+inline constexpr const char* kRestoreWarning =
+    "Restoring this backup will overwrite all your current vantrel settings and data\nAre you "
+    "certain you wish to restore this backup to the vantrel ?";
+inline constexpr const char* kRestoreWarningCaption = "Restore Warning";
+inline constexpr const char* kRestoreIncompleteCaption = "Restore Incomplete";
+}  // namespace texts
+
+// One file a restore writes.
+struct RestoreFile {
+    std::string name;
+    std::string_view content;  // hexadecimal text, a view into the archive
+};
+
+// The files of `archive` in upload order: the two soil tables, each profile's configuration
+// and data file (generation-0 names), then the other files. Empty soil tables and profile
+// texts are not written.
+std::vector<RestoreFile> RestorePlan(const CVantrelArchive& archive);
+
+// The restore question: the warning, then how many files the logger will receive.
+std::string RestoreQuestion(const CVantrelArchive& archive);
+
+// Why `archive` must not be restored, or empty when it may: a backup holding no logger
+// file at all (a file of zeros loads as one) would only erase the logger, and a file name
+// that a request cannot carry would fail after the erase.
+std::string RestoreRefusal(const CVantrelArchive& archive);
+
+// How far a restore got.
+struct RestoreOutcome {
+    enum class Stage { NotStarted, Erasing, Uploading, Done };
+    Stage stage = Stage::NotStarted;
+    int filesTotal = 0;     // files of the backup
+    int filesComplete = 0;  // written whole to the logger
+    std::string cutOff;     // a file left cut off on the logger, when it could not be deleted
+};
+
+// For a restore that ended early after it began to change the logger: what the logger
+// now holds and how to put it right, one sentence a line. Empty otherwise.
+std::string DescribeRestoreOutcome(const RestoreOutcome& outcome);
+
+}  // namespace vantrel

@@ -1,0 +1,147 @@
+// The `vantrel` tool where data could be lost: racing backups, backups that cannot be
+// restored, restores that end early, and files a backup leaves out.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+#include "data/VantrelArchive.h"
+#include "e2e/CliE2eSupport.h"
+
+namespace vantrel::e2e {
+namespace {
+
+using testing::FileMap;
+using testing::SimulatorProcess;
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The path after "Backup written to " in a backup's output.
+std::string WrittenPath(const std::string& out) {
+    const std::string marker = "Backup written to ";
+    const std::size_t at = out.find(marker);
+    if (at == std::string::npos) return {};
+    const std::size_t end = out.find('\n', at);
+    return out.substr(at + marker.size(), end - at - marker.size());
+}
+
+class CliNothingLostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        workspace_ = new CliWorkspace(
+            {"--profiles", "2", "--readings", "30", "--sensors", "3", "--seed", "41"});
+    }
+    static void TearDownTestSuite() {
+        delete workspace_;
+        workspace_ = nullptr;
+    }
+    void SetUp() override {
+        fs::remove_all(ws().Backups());
+        fs::create_directories(ws().Backups());
+    }
+    static CliWorkspace& ws() { return *workspace_; }
+    static CliWorkspace* workspace_;
+};
+CliWorkspace* CliNothingLostTest::workspace_ = nullptr;
+
+TEST_F(CliNothingLostTest, TwoBackupsRacingForOneNameKeepBothAndSayWhereEachWent) {
+    SimulatorProcess first({"--image", ws().Image().string(), "--baud", "38400"});
+    SimulatorProcess second({"--image", ws().Image().string(), "--baud", "38400"});
+    const std::vector<std::string> args = {"backup", "Same", "--folder", ws().Backups().string()};
+    test::CliProcess one(VANTREL_CLI, ws().WithLink(args, first.linkPath()), ws().ToolOptions());
+    test::CliProcess two(VANTREL_CLI, ws().WithLink(args, second.linkPath()), ws().ToolOptions());
+    ASSERT_EQ(one.Wait(std::chrono::seconds{120}), 0) << one.Err();
+    ASSERT_EQ(two.Wait(std::chrono::seconds{120}), 0) << two.Err();
+
+    const std::string pathOne = WrittenPath(one.Out());
+    const std::string pathTwo = WrittenPath(two.Out());
+    EXPECT_NE(pathOne, pathTwo);
+    std::vector<std::string> entries = ws().BackupFolderEntries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string>{"Same(1).vbk", "Same.vbk"}));
+    for (const std::string& path : {pathOne, pathTwo}) {
+        EXPECT_EQ(DifferenceButForTheDate(path, ws().PackedBackup()), "") << path;
+    }
+}
+
+TEST_F(CliNothingLostTest, ABackupThatCannotBeRestoredLeavesTheLoggerUntouched) {
+    // A file of zeros loads as a backup of nothing; a name with a quote breaks the frame.
+    const fs::path zeros = ws().root() / "zeros.vbk";
+    std::ofstream(zeros, std::ios::binary) << std::string(4096, '\0');
+    CVantrelArchive quoted = CVantrelArchive::LoadFromFile(ws().PackedBackup());
+    quoted.m_astrOtherNames.push_back("NOTE\"S.TXT");
+    quoted.m_astrOtherFiles.push_back("4142");
+    const fs::path badName = ws().root() / "bad-name.vbk";
+    quoted.SaveToFile(badName);
+
+    for (const auto& [file, message] :
+         {std::pair{zeros, "holds no vantrel files"}, std::pair{badName, "cannot take"}}) {
+        SimulatorProcess sim({"--image", ws().Image().string()});
+        const test::ProcessResult run =
+            ws().Vantrel({"restore", file.string(), "--yes"}, sim.linkPath());
+        EXPECT_EQ(run.exitCode, 2) << run.out << run.err;
+        EXPECT_TRUE(Contains(run.err, message)) << run.err;
+        EXPECT_EQ(sim.StopAndReadDump(), testing::ReadFolder(ws().Image())) << file;
+    }
+    // info shows the file of zeros as holding nothing.
+    const test::ProcessResult info =
+        test::RunProcess(VANTREL_CLI, {"info", zeros.string()}, ws().ToolOptions());
+    EXPECT_TRUE(Contains(info.out, "Logger files:    0 (holds nothing: it cannot be restored)"))
+        << info.out;
+}
+
+TEST_F(CliNothingLostTest, ACancelledRestoreLeavesNoCutOffFileAndSaysWhatTheLoggerHolds) {
+    SimulatorProcess sim({"--baud", "38400"});
+    test::CliProcess restore(
+        VANTREL_CLI,
+        ws().WithLink({"restore", ws().PackedBackup().string(), "--yes"}, sim.linkPath()),
+        ws().ToolOptions());
+    ASSERT_TRUE(restore.WaitForOutput("Uploading PRO01.DAT00", std::chrono::seconds{60}))
+        << restore.Out() << restore.Err();
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    restore.Signal(SIGINT);
+    EXPECT_EQ(restore.Wait(std::chrono::seconds{30}), 130) << restore.Err();
+
+    EXPECT_TRUE(Contains(restore.Err(), "The vantrel was erased and now holds ")) << restore.Err();
+    EXPECT_TRUE(Contains(restore.Err(), "Restoring the same backup again puts it right.\n"))
+        << restore.Err();
+    // Every file the logger holds is whole: equal to the same file of the image.
+    const FileMap image = testing::ReadFolder(ws().Image());
+    const FileMap held = sim.StopAndReadDump();
+    EXPECT_FALSE(held.empty());
+    for (const auto& [name, bytes] : held) {
+        ASSERT_TRUE(image.contains(name)) << name;
+        EXPECT_EQ(bytes, image.at(name)) << name << " is cut off";
+    }
+    EXPECT_FALSE(held.contains("PRO01.DAT00"));
+}
+
+TEST_F(CliNothingLostTest, ABackupNamesEveryFileItLeavesOut) {
+    FileMap image = testing::ReadFolder(ws().Image());
+    image["Empty"] = "always left out";
+    image["PRO09.DAT00"] = image.at("PRO01.DAT00");  // no PRO09.CFG00
+    image["NOTES.TXT"] = "named by the Excludes list";
+    const fs::path folder = ws().root() / "image-with-extras";
+    testing::WriteFolder(folder, image);
+    std::ofstream(ws().root() / "Vantrel.ini") << "[Excludes]\nExclude#1=NOTES.TXT\n";
+
+    SimulatorProcess sim({"--image", folder.string()});
+    const test::ProcessResult run = ws().Vantrel({"backup", "Extras"}, sim.linkPath());
+    fs::remove(ws().root() / "Vantrel.ini");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::size_t completed = run.out.find("Backup completed");
+    const std::size_t named = run.out.find("These vantrel files are not in the backup:");
+    ASSERT_NE(named, std::string::npos) << run.out;
+    EXPECT_LT(completed, named) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\nEmpty: ")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\nPRO09.DAT00: a profile data file without its configuration"))
+        << run.out;
+    EXPECT_TRUE(Contains(run.out, "\nNOTES.TXT: named by the Excludes list")) << run.out;
+}
+
+}  // namespace
+}  // namespace vantrel::e2e
