@@ -3,7 +3,7 @@ PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test demo asan tsan fuzz bench format clean
+.PHONY: deps configure build test demo gui asan tsan fuzz bench format clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -19,6 +19,11 @@ test: build
 
 demo: build
 	@bash scripts/demo.sh $(BUILD_DIR)/bin
+
+# The desktop program from the build folder, on your own settings.
+gui: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target vantrel-utilities
+	@$(BUILD_DIR)/bin/vantrel-utilities
 
 asan: deps
 	@cmake --preset asan >/dev/null && cmake --build --preset asan -j $(JOBS) && ctest --preset asan -j $(JOBS)

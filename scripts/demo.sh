@@ -30,12 +30,15 @@ trap stop_simulators EXIT
 step() { printf '\n== %s\n' "$*"; }
 
 # start_simulator NAME ARGS...: starts vantrel-logger-sim with its link at demo/NAME and
-# waits for its "ready" line; the pid goes to SIM_PIDS, the link path to $LINK.
+# waits for its "ready" line; the pid goes to SIM_PIDS, the link path to $LINK. It ends by
+# itself after SIM_IDLE seconds without a request.
+SIM_IDLE=300
 start_simulator() {
   local name=$1
   shift
   LINK="$DEMO/$name"
-  "$BIN_DIR/vantrel-logger-sim" --link "$LINK" --exit-after-idle 300 "$@" >"$DEMO/sim-$name.out" 2>&1 &
+  "$BIN_DIR/vantrel-logger-sim" --link "$LINK" --exit-after-idle "$SIM_IDLE" "$@" \
+    >"$DEMO/sim-$name.out" 2>&1 &
   SIM_PIDS+=($!)
   for _ in $(seq 100); do
     grep -q '^ready ' "$DEMO/sim-$name.out" 2>/dev/null && return 0
@@ -94,3 +97,27 @@ echo "  CSV files:         $DEMO/export"
 ls -1 "$DEMO/export" | sed 's/^/                     /'
 echo "  restored logger:   $DEMO/restored"
 echo "  demo settings:     $XDG_CONFIG_HOME/Ortvel/VantrelUtilities.conf"
+
+# With a display (and not on CI), the desktop program opens on the demo's settings: backups in
+# demo/backups, exports in demo/export, and its port a simulated logger with the sample image
+# that runs for as long as the window is open.
+if { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; } && [ -z "${CI:-}" ]; then
+  if [ ! -x "$BIN_DIR/vantrel-utilities" ]; then
+    echo "demo: $BIN_DIR/vantrel-utilities was not built (it needs Qt 6 Widgets)" >&2
+    exit 0
+  fi
+  step "The desktop program, on the demo's settings"
+  SIM_IDLE=$((24 * 3600))
+  start_simulator gui-logger --image "$DEMO/image" --baud 38400
+  GUI_SIM=${SIM_PIDS[-1]}
+  "$VANTREL" settings Port "$LINK"
+  "$VANTREL" settings "Baud Rate" 38400
+  "$VANTREL" settings "Default Path" "$DEMO/backups"
+  "$VANTREL" settings "Export Path" "$DEMO/export"
+  echo "Simulated logger on $LINK; close the window to end the demo."
+  status=0
+  "$BIN_DIR/vantrel-utilities" || status=$?
+  kill "$GUI_SIM" 2>/dev/null || true
+  wait "$GUI_SIM" 2>/dev/null || true
+  [ "$status" -eq 0 ] || { echo "demo: vantrel-utilities ended with status $status" >&2; exit "$status"; }
+fi

@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 libgl-dev
   clang libclang-rt-14-dev
-  python3 xvfb xauth xdotool time
+  python3 xvfb xauth xdotool time desktop-file-utils
 )
 
 missing=()
