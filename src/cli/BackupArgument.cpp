@@ -1,5 +1,6 @@
 #include "cli/BackupArgument.h"
 
+#include "cli/TerminalText.h"
 #include "frontend/BackupChoice.h"
 #include "ops/BackupLoading.h"
 
@@ -7,7 +8,9 @@ namespace vantrel::cli {
 
 std::optional<CVantrelArchive> LoadBackupArgument(const std::string& path, CommandIo& io) {
     LoadedBackup loaded = LoadBackup(path);
-    if (!loaded.archive) io.err << kProgram << ": " << loaded.error << ": " << path << "\n";
+    if (!loaded.archive) {
+        io.err << kProgram << ": " << loaded.error << ": " << PrintableText(path) << "\n";
+    }
     return std::move(loaded.archive);
 }
 
@@ -15,8 +18,9 @@ std::optional<std::string> RequireBackupTitle(const std::string& folder, const s
                                               std::string_view command, std::ostream& err) {
     std::optional<std::string> title = FindBackupTitle(folder, name);
     if (!title) {
-        err << kProgram << " " << command << ": there is no backup '" << name << "' in "
-            << (folder.empty() ? "the current directory" : folder) << "\n";
+        err << kProgram << " " << command << ": there is no backup '" << PrintableText(name)
+            << "' in " << (folder.empty() ? "the current directory" : PrintableText(folder))
+            << "\n";
     }
     return title;
 }

@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "cli/CommandSession.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "ops/BackupFolder.h"
 #include "ops/BackupNaming.h"
 #include "ops/LoggerOperations.h"
@@ -12,27 +13,24 @@
 namespace vantrel::cli {
 namespace {
 
-constexpr std::string_view kEnterBackupName = "Please enter a filename to backup the vantrel to";
-
 // The typed name is a file name inside the backup folder; another folder is --folder.
 void CheckBackupName(const std::string& name) {
-    if (name.find_first_not_of(" \t") == std::string::npos)
-        throw UsageError(std::string(kEnterBackupName));
+    if (const std::string problem = BackupNameProblem(name); !problem.empty()) {
+        throw UsageError(PrintableText(problem));
+    }
     if (name.find('/') != std::string::npos) {
         throw UsageError(
             "NAME is a file name in the backup folder (use --folder DIR for another "
             "folder): '" +
-            name + "'");
+            PrintableText(name) + "'");
     }
 }
 
 // A backup is only worth downloading when it can be stored: check the folder first.
-void CheckFolder(const std::string& folder) {
-    std::error_code error;
-    const std::filesystem::path dir =
-        folder.empty() ? std::filesystem::path(".") : std::filesystem::path(folder);
-    if (!std::filesystem::is_directory(dir, error)) {
-        throw UsageError("the backup folder does not exist: " + folder);
+void CheckFolder(const std::string& folder, const std::string& name) {
+    if (const std::string problem = BackupFolderProblem(folder, WithBackupExtension(name));
+        !problem.empty()) {
+        throw UsageError(PrintableText(problem));
     }
 }
 
@@ -43,14 +41,15 @@ int RunBackup(const ParsedArgs& args, CommandIo& io) {
     CheckBackupName(name);
     CommandSession session(args, io, settings);
     const std::string folder = settings.BackupFolder(args);
-    CheckFolder(folder);
-    const BackupTarget target = ResolveBackupTarget(folder, name, BackupPathTaken);
+    CheckFolder(folder, name);
+    const BackupTarget target = ResolveBackupTarget(folder, name, TakenNamesIn(folder));
 
     CLoggerOperations& operations = session.operations();
     const int status =
         session.Run([&] { return operations.BackupLogger(&session.printer(), target.path) == 1; });
     if (status == kExitOk)
-        io.out << "Backup written to " << operations.LastBackupPath().string() << "\n";
+        io.out << "Backup written to " << PrintableText(operations.LastBackupPath().string())
+               << "\n";
     return status;
 }
 

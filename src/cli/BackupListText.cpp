@@ -9,6 +9,7 @@
 #include <array>
 
 #include "cli/InfoJson.h"
+#include "cli/TerminalText.h"
 #include "ops/BackupSummary.h"
 
 namespace vantrel::cli {
@@ -37,7 +38,7 @@ std::string BackupTable(const std::vector<BackupRow>& rows) {
     std::vector<Cells> lines = {
         {"File Name", "Date From", "Date  To", "No. Profiles", "Backup Date"}};
     for (const BackupRow& row : rows) {
-        lines.push_back({row.title, ShortDate(row.dateFrom), ShortDate(row.dateTo),
+        lines.push_back({PrintableText(row.title), ShortDate(row.dateFrom), ShortDate(row.dateTo),
                          std::to_string(row.profileCount), ShortDate(row.backupDate)});
     }
     std::array<std::size_t, kColumns> widths{};

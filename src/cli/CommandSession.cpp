@@ -6,7 +6,11 @@
 
 #include "cli/InterruptWatcher.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "link/LineTrace.h"
+
+#include <cerrno>
+#include <cstring>
 
 namespace vantrel::cli {
 namespace {
@@ -39,9 +43,21 @@ CommandSession::CommandSession(const ParsedArgs& args, CommandIo& io, const Tool
         printer_.ClearLine();
     });
     if (const auto trace = args.Value(options::kTrace.name)) {
-        auto lineTrace = std::make_unique<LineTrace>(*trace, clock_);
-        if (!lineTrace->IsOpen()) throw UsageError("cannot write the trace file '" + *trace + "'");
-        engine().SetTrace(std::move(lineTrace));
+        // A trace is a help, never a reason to fail the operation: a file that cannot be
+        // written is said at once, and the operation goes on without it.
+        const std::string shown = PrintableText(*trace);
+        auto lineTrace = std::make_unique<LineTrace>(*trace, clock_, [this, shown](auto& reason) {
+            printer_.ClearLine();
+            io_.err << kProgram << ": warning: the trace file '" << shown
+                    << "' could not be written (" << reason << "); the trace stops here"
+                    << std::endl;
+        });
+        if (lineTrace->IsOpen()) {
+            engine().SetTrace(std::move(lineTrace));
+        } else {
+            io.err << kProgram << ": warning: cannot write the trace file '" << shown << "' ("
+                   << std::strerror(errno) << "); going on without a trace" << std::endl;
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include "cli/Command.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
 #include "frontend/BackupChoice.h"
 #include "ops/BackupFolder.h"
@@ -36,10 +37,10 @@ int RunDelete(const ParsedArgs& args, CommandIo& io) {
     // The deletion's own outcome is not reported by it: look whether the file is gone.
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
-        io.err << kProgram << " delete: could not delete " << file.string() << "\n";
+        io.err << kProgram << " delete: could not delete " << PrintableText(file.string()) << "\n";
         return kExitFailed;
     }
-    io.out << "Deleted " << *title << "\n";
+    io.out << "Deleted " << PrintableText(*title) << "\n";
     return kExitOk;
 }
 

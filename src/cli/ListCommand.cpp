@@ -3,29 +3,52 @@
 #include "cli/BackupListText.h"
 #include "cli/Command.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
+
+#include <filesystem>
 
 namespace vantrel::cli {
 namespace {
 
+// A folder that is not there is named rather than listed as empty.
+void CheckFolder(const std::string& folder) {
+    if (folder.empty()) return;  // the current directory
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    if (!std::filesystem::exists(status)) {
+        throw UsageError("the backup folder does not exist: " + PrintableText(folder));
+    }
+    if (!std::filesystem::is_directory(status)) {
+        throw UsageError("the backup folder is not a folder: " + PrintableText(folder));
+    }
+}
+
 int RunList(const ParsedArgs& args, CommandIo& io) {
     ToolSettings settings;
     const std::string folder = settings.BackupFolder(args);
+    CheckFolder(folder);
     const bool verbose = args.Has(options::kVerbose.name);
+    // Each file skipped is named; the rest is listed all the same.
     const std::vector<BackupRow> rows =
         ListBackups(folder, [&](const UnreadableBackup& unreadable) {
-            if (!verbose) return;
-            io.err << "skipped " << unreadable.file.string() << ": "
-                   << (unreadable.reason == UnreadableBackup::Reason::CannotOpen
-                           ? unreadable.message
-                           : std::string("not a readable backup"))
-                   << "\n";
+            io.err << "Could not open " << PrintableText(unreadable.title)
+                   << " backup file for loading";
+            if (verbose) {
+                io.err << " (" << PrintableText(unreadable.file.string()) << ": "
+                       << (unreadable.reason == UnreadableBackup::Reason::CannotOpen
+                               ? "it cannot be read"
+                               : "it is not a backup")
+                       << ")";
+            }
+            io.err << "\n";
         });
     if (args.Has("--json")) {
         io.out << BackupListJson(rows);
         return kExitOk;
     }
-    io.out << "Backup folder: " << (folder.empty() ? "(the current directory)" : folder) << "\n";
+    io.out << "Backup folder: "
+           << (folder.empty() ? "(the current directory)" : PrintableText(folder)) << "\n";
     if (rows.empty()) {
         io.out << "No backups.\n";
         return kExitOk;
@@ -34,19 +57,21 @@ int RunList(const ParsedArgs& args, CommandIo& io) {
     return kExitOk;
 }
 
-const CommandRegistration kList{
-    Command{CommandSpec{
-                .name = "list",
-                .summary = "List the backups of the backup folder",
-                .arguments = "[--json] [--folder DIR]",
-                .options = {{"--json", "", "print a JSON array instead of the table"},
-                            options::kFolder,
-                            {"--verbose", "", "name the files skipped as unreadable on stderr"}},
-                .details = "One row per backup (a file ending in .vbk, any letter case), sorted by "
-                           "title: the reading\nperiod, the number of profiles and the day it was "
-                           "taken. Unreadable files are skipped.",
-            },
-            &RunList}};
+const CommandRegistration kList{Command{
+    CommandSpec{
+        .name = "list",
+        .summary = "List the backups of the backup folder",
+        .arguments = "[--json] [--folder DIR]",
+        .options = {{"--json", "", "print a JSON array instead of the table"},
+                    options::kFolder,
+                    {"--verbose", "", "say why each skipped file was skipped"}},
+        .details =
+            "One row per backup (a file ending in .vbk, any letter case), sorted by "
+            "title: the reading\nperiod, the number of profiles and the day it was "
+            "taken. Files that cannot be loaded are named on stderr\nand skipped; a backup folder "
+            "that does not exist is an error (exit status 2).",
+    },
+    &RunList}};
 
 }  // namespace
 }  // namespace vantrel::cli

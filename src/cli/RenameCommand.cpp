@@ -6,6 +6,7 @@
 #include "cli/Command.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
 #include "frontend/BackupChoice.h"
 #include "ops/BackupFolder.h"
@@ -22,7 +23,7 @@ int RunRename(const ParsedArgs& args, CommandIo& io) {
     const std::string newTitle = TitleFromTyped(args.positionals[1]);
     ConsolePrompt prompt(std::cin, io.out, io.err, {});
     if (!RenameBackup(folder, *oldTitle, newTitle, prompt)) return kExitFailed;
-    io.out << "Renamed " << *oldTitle << " to " << newTitle << "\n";
+    io.out << "Renamed " << PrintableText(*oldTitle) << " to " << PrintableText(newTitle) << "\n";
     return kExitOk;
 }
 

@@ -1,6 +1,7 @@
 #include "data/VantrelArchive.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include "data/AtomicFile.h"
 
@@ -18,54 +20,69 @@ namespace {
     throw std::system_error(error, std::generic_category(), "cannot read " + path.string());
 }
 
-// The whole file in one buffer. The buffer is not zero-filled first: the read fills it,
-// and loading a backup should cost little more than reading it.
-struct FileBytes {
-    std::unique_ptr<std::uint8_t[]> data;
-    std::size_t size = 0;
-};
+// The file's bytes, mapped rather than copied: loading a backup then costs about the
+// archive it builds, not that and a copy of the file.
+class MappedFile {
+public:
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile() {
+        if (data_ != nullptr) ::munmap(data_, size_);
+    }
+    std::span<const std::uint8_t> Bytes() const {
+        return {static_cast<const std::uint8_t*>(data_), size_};
+    }
 
-// Only a regular file is read: a pipe named like a backup would block the open and the
-// reads until some writer came, and a device such as /dev/zero would never end. The open
-// does not wait (O_NONBLOCK, which changes nothing for a regular file).
-FileBytes ReadWholeFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) ThrowFileError(errno, path);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ThrowFileError(error, path);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        if (S_ISDIR(info.st_mode)) ThrowFileError(EISDIR, path);
-        throw std::system_error(EINVAL, std::generic_category(),
-                                "cannot read " + path.string() + ": not a regular file");
-    }
-    // One byte more than the size announced, to see the end of the file in the same loop.
-    std::size_t capacity = (info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0) + 1;
-    FileBytes file{std::unique_ptr<std::uint8_t[]>(new std::uint8_t[capacity]), 0};
-    for (;;) {
-        if (file.size == capacity) {  // the file grew, or reports no size
-            capacity *= 2;
-            auto larger = std::unique_ptr<std::uint8_t[]>(new std::uint8_t[capacity]);
-            std::memcpy(larger.get(), file.data.get(), file.size);
-            file.data = std::move(larger);
-        }
-        const ssize_t n = ::read(fd, file.data.get() + file.size, capacity - file.size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
+    // Only a regular file is mapped: a pipe named like a backup would block the open until
+    // some writer came, and a device such as /dev/zero would never end. The open does not
+    // wait (O_NONBLOCK, which changes nothing for a regular file). A file larger than any
+    // backup is refused before a byte of it is read.
+    static MappedFile Open(const std::filesystem::path& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) ThrowFileError(errno, path);
+        struct stat info {};
+        if (::fstat(fd, &info) != 0) {
             const int error = errno;
             ::close(fd);
             ThrowFileError(error, path);
         }
-        if (n == 0) break;
-        file.size += static_cast<std::size_t>(n);
+        if (!S_ISREG(info.st_mode)) {
+            ::close(fd);
+            if (S_ISDIR(info.st_mode)) ThrowFileError(EISDIR, path);
+            throw std::system_error(EINVAL, std::generic_category(),
+                                    "cannot read " + path.string() + ": not a regular file");
+        }
+        const auto size = static_cast<std::uint64_t>(info.st_size);
+        if (size > kMaxBackupFileBytes) {
+            ::close(fd);
+            throw ArchiveError(ArchiveError::Kind::TooLarge,
+                               "the file is larger than any backup (" + std::to_string(size) +
+                                   " bytes): " + path.string());
+        }
+        MappedFile file;
+        file.size_ = static_cast<std::size_t>(size);
+        if (file.size_ > 0) {
+            void* data = ::mmap(nullptr, file.size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            if (data == MAP_FAILED) {
+                const int error = errno;
+                ::close(fd);
+                ThrowFileError(error, path);
+            }
+            file.data_ = data;
+            ::madvise(data, file.size_, MADV_SEQUENTIAL);
+        }
+        ::close(fd);
+        return file;
     }
-    ::close(fd);
-    return file;
-}
+
+    MappedFile(MappedFile&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+private:
+    MappedFile() = default;
+    void* data_ = nullptr;
+    std::size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -135,8 +152,11 @@ int CVantrelArchive::GetLastDepth(int i) const {
 }
 
 CVantrelArchive CVantrelArchive::LoadFromFile(const std::filesystem::path& path) {
-    const FileBytes file = ReadWholeFile(path);
-    return Load(std::span<const std::uint8_t>(file.data.get(), file.size));
+    // A file cut short while mapped raises SIGBUS on the reading thread; backups are
+    // written whole under their final name, so only a file truncated by another program
+    // meanwhile could do that.
+    const MappedFile file = MappedFile::Open(path);
+    return Load(file.Bytes());
 }
 
 void CVantrelArchive::SaveToFile(const std::filesystem::path& path) const {

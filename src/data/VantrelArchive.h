@@ -19,13 +19,20 @@ namespace vantrel {
 // referred to an object that does not exist.
 class ArchiveError : public std::runtime_error {
 public:
-    enum class Kind { EndOfFile, BadClass, BadIndex };
+    enum class Kind { EndOfFile, BadClass, BadIndex, TooLarge };
     ArchiveError(Kind kind, const std::string& what) : std::runtime_error(what), kind_(kind) {}
     Kind kind() const { return kind_; }
 
 private:
     Kind kind_;
 };
+
+// The largest file taken for a backup. The loggers this program serves keep their files
+// in a few megabytes; a logger with 16 MiB, a generous bound, backed up with every byte as
+// two hexadecimal digits in two-byte characters gives 64 MiB. Four times that leaves room
+// for any logger of this kind, while a file beyond it (a disk image, a sparse file named
+// like a backup) is refused at once instead of being read into memory.
+inline constexpr std::uint64_t kMaxBackupFileBytes = 256ull << 20;
 
 class CVantrelArchive {
 public:
@@ -71,7 +78,8 @@ public:
     static CVantrelArchive Load(std::span<const std::uint8_t> bytes);
 
     // Whole-file helpers. LoadFromFile throws std::system_error when the file cannot be
-    // read and ArchiveError when its contents are bad. SaveToFile writes to a temporary
+    // read and ArchiveError when its contents are bad or it is larger than
+    // kMaxBackupFileBytes (then nothing of it is read). SaveToFile writes to a temporary
     // file in the same folder, flushes it and renames it over `path`; it throws
     // std::system_error and leaves nothing behind when that fails.
     static CVantrelArchive LoadFromFile(const std::filesystem::path& path);

@@ -1,11 +1,16 @@
 #include "link/LineTrace.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "base/StringPrintf.h"
 
 namespace vantrel {
 
-LineTrace::LineTrace(const std::string& path, const IClock& clock)
+LineTrace::LineTrace(const std::string& path, const IClock& clock,
+                     std::function<void(const std::string&)> onFailure)
     : out_(path, std::ios::out | std::ios::trunc | std::ios::binary),
+      onFailure_(std::move(onFailure)),
       clock_(clock),
       startMs_(clock.TickMilliseconds()) {}
 
@@ -47,6 +52,13 @@ void LineTrace::Flush() {
     out_ << '\n';
     out_.flush();
     direction_ = 0;
+    CheckWritten();
+}
+
+void LineTrace::CheckWritten() {
+    if (out_.good() || failed_) return;
+    failed_ = true;
+    if (onFailure_) onFailure_(std::strerror(errno != 0 ? errno : EIO));
 }
 
 }  // namespace vantrel

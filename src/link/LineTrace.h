@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -16,13 +17,15 @@ namespace vantrel {
 
 class LineTrace {
 public:
-    // Opens `path` for writing; check IsOpen().
-    LineTrace(const std::string& path, const IClock& clock);
+    // Opens `path` for writing; check IsOpen(). `onFailure` is told, once, when a write
+    // fails later (a full disk); the trace stops there.
+    LineTrace(const std::string& path, const IClock& clock,
+              std::function<void(const std::string& reason)> onFailure = {});
     ~LineTrace();
     LineTrace(const LineTrace&) = delete;
     LineTrace& operator=(const LineTrace&) = delete;
 
-    bool IsOpen() const { return out_.is_open(); }
+    bool IsOpen() const { return out_.is_open() && !failed_; }
 
     // A whole request as written, NUL included.
     void Sent(std::string_view bytes);
@@ -37,7 +40,11 @@ public:
 private:
     void StartLine(char direction);
 
+    void CheckWritten();
+
     std::ofstream out_;
+    std::function<void(const std::string&)> onFailure_;
+    bool failed_ = false;
     const IClock& clock_;
     std::int64_t startMs_;
     char direction_ = 0;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <memory>
+#include <set>
 
 #include "base/AsciiText.h"
 #include "base/StringPrintf.h"
@@ -101,6 +103,26 @@ bool BackupPathTaken(const std::string& path) {
     const std::string name = file.filename().string();
     if (!IsBackupFileName(name)) return false;
     return BackupFileOf(file.parent_path(), BackupTitleOf(name)).has_value();
+}
+
+FileExistsPredicate TakenNamesIn(const fs::path& folder) {
+    auto names = std::make_shared<std::set<std::string>>();
+    auto titles = std::make_shared<std::set<std::string>>();
+    std::error_code error;
+    fs::directory_iterator it(SearchFolder(folder), error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        names->insert(name);
+        std::error_code typeError;
+        if (IsBackupFileName(name) && it->is_regular_file(typeError)) {
+            titles->insert(BackupTitleOf(name));
+        }
+    }
+    return [names, titles](const std::string& path) {
+        const std::string name = fs::path(path).filename().string();
+        return names->contains(name) ||
+               (IsBackupFileName(name) && titles->contains(BackupTitleOf(name)));
+    };
 }
 
 bool RenameBackup(const fs::path& folder, std::string_view oldTitle, std::string_view newTitle,

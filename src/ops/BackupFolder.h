@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "data/DateTime.h"
+#include "ops/BackupNaming.h"
 
 namespace vantrel {
 
@@ -67,6 +68,11 @@ std::optional<std::filesystem::path> BackupFileOf(const std::filesystem::path& f
 // same title exists under any letter case of the extension (so two rows never share a
 // title). Used to pick a free name for a new backup.
 bool BackupPathTaken(const std::string& path);
+
+// One read of `folder` standing in for BackupPathTaken for names in that folder (only the
+// file-name part of a path is looked at): choosing a free name among thousands of
+// numbered backups then costs one read of the folder, not one per candidate.
+FileExistsPredicate TakenNamesIn(const std::filesystem::path& folder);
 
 // Renames the backup `oldTitle` to `newTitle`, keeping its extension. Never replaces an
 // existing backup; a title that is empty, holds a path separator or names an existing

@@ -15,6 +15,12 @@ LoadedBackup LoadBackup(const std::filesystem::path& path) {
         result.archive = CVantrelArchive::LoadFromFile(path);
     } catch (const std::system_error&) {
         result.error = kCouldNotOpenBackupText;
+    } catch (const ArchiveError& error) {
+        result.error = kBadBackupDataText;
+        // A file too large to be a backup was not read at all: say so.
+        if (error.kind() == ArchiveError::Kind::TooLarge) {
+            result.error += "\nThe file is larger than any backup can be.";
+        }
     } catch (const std::exception&) {
         // ArchiveError, and any other failure to decode the stored data.
         result.error = kBadBackupDataText;

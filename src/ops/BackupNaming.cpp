@@ -2,10 +2,16 @@
 
 #include "base/AsciiText.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -90,6 +96,44 @@ std::string FileNamePart(std::string_view path) {
     // A separator in first place (a backup in the root folder) leaves the whole path.
     if (separator == std::string_view::npos || separator == 0) return std::string(path);
     return std::string(path.substr(separator + 1));
+}
+
+std::string BackupNameProblem(std::string_view typedName) {
+    if (typedName.find_first_not_of(" \t") == std::string_view::npos) {
+        return "Please enter a filename to backup the vantrel to";
+    }
+    const std::string name = WithBackupExtension(typedName);
+    const std::string_view title =
+        std::string_view(name).substr(0, name.size() - kExtension.size());
+    if (title.find_first_not_of(". \t") == std::string_view::npos) {
+        return "A backup name needs more than dots and blanks: '" + std::string(typedName) + "'";
+    }
+    return {};
+}
+
+std::string BackupFolderProblem(const std::string& folder, std::string_view fileName) {
+    const std::string shown = folder.empty() ? "the current directory" : folder;
+    const char* where = folder.empty() ? "." : folder.c_str();
+    struct stat info {};
+    if (::stat(where, &info) != 0) return "The backup folder does not exist: " + shown;
+    if (!S_ISDIR(info.st_mode)) return "The backup folder is not a folder: " + shown;
+    // Writing is tried, not guessed from the permission bits: an unnamed file leaves nothing.
+    int probe = ::open(where, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    const int error = probe < 0 ? errno : 0;
+    if (probe >= 0) ::close(probe);
+    const bool unsupported = error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+    if (error != 0 && !(unsupported && ::access(where, W_OK) == 0)) {
+        return "The backup folder cannot be written: " + shown + " (" + std::strerror(error) + ")";
+    }
+    const long longest = ::pathconf(where, _PC_NAME_MAX);
+    // Room for a "(n)" the name may still get.
+    constexpr std::size_t kNumberRoom = 8;
+    if (longest > 0 && fileName.size() + kNumberRoom > static_cast<std::size_t>(longest)) {
+        return "The backup name is too long for this file system (" +
+               std::to_string(fileName.size()) + " bytes; at most " +
+               std::to_string(static_cast<std::size_t>(longest) - kNumberRoom) + ")";
+    }
+    return {};
 }
 
 BackupTarget ResolveBackupTarget(std::string_view folder, std::string_view typedName,

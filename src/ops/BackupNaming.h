@@ -37,6 +37,17 @@ struct BackupTarget {
     std::string name;  // the file name to show in the page's name box
 };
 
+// Why `typedName` cannot name a new backup, or empty when it can: a name of nothing but
+// blanks, or one whose title is nothing but dots and blanks ("..vbk" would make a backup
+// titled "." that no command could name again).
+std::string BackupNameProblem(std::string_view typedName);
+
+// Why a backup named `fileName` cannot be written into `folder` (empty: the current
+// directory), or empty when it can: the folder is missing, is not a folder or cannot be
+// written, or the name is too long for the file system. Checked before connecting, so a
+// download is never made in vain. Creates nothing.
+std::string BackupFolderProblem(const std::string& folder, std::string_view fileName);
+
 // The page's rules together: extension, folder, unique name.
 BackupTarget ResolveBackupTarget(std::string_view folder, std::string_view typedName,
                                  const FileExistsPredicate& exists);

@@ -138,7 +138,9 @@ bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
             path.parent_path(),
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-            const std::string candidate = UniqueBackupPath(path.string(), BackupPathTaken);
+            // A fresh look at the folder each time: another writer may have taken a name.
+            const std::string candidate =
+                UniqueBackupPath(path.string(), TakenNamesIn(path.parent_path()));
             if (file.PublishNew(candidate)) {
                 lastBackupPath_ = candidate;
                 return true;

@@ -2,6 +2,7 @@
 // with settings of their own (XDG_CONFIG_HOME in a temporary folder).
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,8 +89,10 @@ TEST_F(CliCommandsTest, UsageAndInputErrorsExitWithTwo) {
     } cases[] = {
         {{"backup", "a/b"}, "file name in the backup folder"},
         {{"backup", ""}, "Please enter a filename to backup the vantrel to"},
+        {{"backup", "..vbk"}, "needs more than dots and blanks"},
+        {{"backup", std::string(300, 'n')}, "too long for this file system"},
         {{"backup", "--baud", "1200"}, "--baud is 9600, 19200 or 38400"},
-        {{"backup", "--folder", "/nonexistent/folder"}, "the backup folder does not exist"},
+        {{"backup", "--folder", "/nonexistent/folder"}, "The backup folder does not exist"},
         {{"logger", "rm"}, "missing argument"},
         {{"logger", "rm", "A\"B"}, "not a logger file name"},
         {{"logger"}, "needs a subcommand"},
@@ -200,7 +203,63 @@ TEST_F(CliCommandsTest, RenameNeverReplacesAnotherBackup) {
     EXPECT_FALSE(fs::exists(Backups() / "Old.VBK"));
 }
 
-TEST_F(CliCommandsTest, ListShowsReadableBackupsSortedAndNamesTheOthersWhenVerbose) {
+TEST_F(CliCommandsTest, ABackupFolderThatCannotBeWrittenIsRefusedBeforeConnecting) {
+    // As an ordinary user (the super-user may write anywhere): a folder of root's, 0755.
+    const fs::path config = root_ / "open-config";
+    fs::create_directories(config);
+    fs::permissions(config, fs::perms::all);
+    std::vector<std::string> command = {VANTREL_CLI,        "backup", "Site",          "--folder",
+                                        Backups().string(), "--port", "/dev/null/none"};
+    if (::geteuid() == 0) {
+        command.insert(command.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups"});
+    } else {
+        fs::permissions(Backups(), fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    ProcessOptions options;
+    options.env = {"XDG_CONFIG_HOME=" + config.string(), "HOME=" + config.string()};
+    const ProcessResult run = RunProcess(
+        ::geteuid() == 0 ? "/usr/bin/setpriv" : command[0],
+        std::vector<std::string>(command.begin() + (::geteuid() == 0 ? 0 : 1), command.end()),
+        options);
+    fs::permissions(Backups(), fs::perms::owner_all);
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_TRUE(Contains(run.err, "The backup folder cannot be written")) << run.err;
+    EXPECT_FALSE(Contains(run.err + run.out, "Error opening port")) << "it tried to connect";
+}
+
+TEST_F(CliCommandsTest, ATraceFileThatCannotBeWrittenIsAWarningAtOnce) {
+    const ProcessResult badFolder = InFolder(
+        {"backup", "Site", "--port", "/dev/null/none", "--trace", "/nonexistent/dir/t.log"});
+    EXPECT_TRUE(Contains(badFolder.err,
+                         "warning: cannot write the trace file "
+                         "'/nonexistent/dir/t.log'"))
+        << badFolder.err;
+    EXPECT_TRUE(Contains(badFolder.out + badFolder.err, "Error opening port")) << "went on";
+}
+
+TEST_F(CliCommandsTest, ListRefusesAFolderThatIsNotThereAndShowsHostileNamesSafely) {
+    const ProcessResult missing = Vantrel({"list", "--folder", (root_ / "nowhere").string()});
+    EXPECT_EQ(missing.exitCode, 2);
+    EXPECT_TRUE(Contains(missing.err, "the backup folder does not exist: ")) << missing.err;
+    std::ofstream(root_ / "plain-file") << "x";
+    EXPECT_EQ(Vantrel({"list", "--folder", (root_ / "plain-file").string()}).exitCode, 2);
+
+    // A title that would retitle the terminal, break the table or start a control sequence.
+    AddBackup(
+        "Site\x1b]0;owned\x07 \x9b"
+        "2J\nrow.vbk");
+    const ProcessResult table = InFolder({"list"});
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    EXPECT_TRUE(Contains(table.out, "Site?]0;owned? ?2J?row")) << table.out;
+    for (const char c : table.out) {
+        const auto byte = static_cast<unsigned char>(c);
+        EXPECT_TRUE((byte >= 0x20 && byte < 0x7F) || c == '\n') << int(byte);
+    }
+    const ProcessResult json = InFolder({"list", "--json"});
+    EXPECT_TRUE(Contains(json.out, "\\u001b]0;owned\\u0007")) << json.out;
+}
+
+TEST_F(CliCommandsTest, ListShowsReadableBackupsSortedAndNamesTheOthersOnStderr) {
     AddBackup("b second.vbk");
     AddBackup("A first.VBK");
     AddCorrupt("Broken.vbk");
@@ -211,10 +270,10 @@ TEST_F(CliCommandsTest, ListShowsReadableBackupsSortedAndNamesTheOthersWhenVerbo
     EXPECT_TRUE(Contains(table.out, "File Name")) << table.out;
     EXPECT_LT(table.out.find("A first"), table.out.find("b second")) << table.out;
     EXPECT_FALSE(Contains(table.out, "Broken") || Contains(table.out, "hidden")) << table.out;
-    EXPECT_TRUE(table.err.empty()) << table.err;
+    EXPECT_EQ(table.err, "Could not open Broken backup file for loading\n");
 
     const ProcessResult verbose = InFolder({"list", "--verbose"});
-    EXPECT_TRUE(Contains(verbose.err, "Broken.vbk")) << verbose.err;
+    EXPECT_TRUE(Contains(verbose.err, "Broken.vbk: it is not a backup")) << verbose.err;
 
     const ProcessResult json = InFolder({"list", "--json"});
     ASSERT_EQ(json.exitCode, 0);

@@ -192,6 +192,12 @@ TEST(TerminalTextTest, ControlCharactersFromOutsideNeverReachTheTerminal) {
     EXPECT_EQ(PrintableText("A\tB\x7f\n"), "A?B??");
     EXPECT_EQ(PrintableText("line one\nline \x07two\n", true), "line one\nline ?two\n");
     EXPECT_EQ(PrintableText("CAF\xC9.ID"), "CAF\xC9.ID") << "8-bit names stay as they are";
+    // C1 controls, as lone bytes or written as UTF-8, and broken UTF-8 around them.
+    EXPECT_EQ(PrintableText("a\x9b"
+                            "2Jb\xC2\x9b"
+                            "c\x85"),
+              "a?2Jb?c?");
+    EXPECT_EQ(PrintableText("Caf\xC3\xA9 \xE2\x80\xBA Mo\xC3"), "Caf\xC3\xA9 \xE2\x80\xBA Mo\xC3");
 
     // The progress printer shows a status text with an escape sequence made harmless.
     std::ostringstream out;

@@ -143,5 +143,35 @@ TEST_F(CliNothingLostTest, ABackupNamesEveryFileItLeavesOut) {
     EXPECT_TRUE(Contains(run.out, "\nNOTES.TXT: named by the Excludes list")) << run.out;
 }
 
+TEST_F(CliNothingLostTest, AMessageNeverOvertakesTheStatusPostedBeforeIt) {
+    FileMap image = testing::ReadFolder(ws().Image());
+    image.erase("ORTVELSOIL.CFG01");
+    const fs::path folder = ws().root() / "image-without-soil";
+    testing::WriteFolder(folder, image);
+    SimulatorProcess sim({"--image", folder.string()});
+    // Both streams into one, as on a terminal.
+    const std::string command = std::string(VANTREL_CLI) + " backup NoSoil --folder '" +
+                                ws().Backups().string() + "' --port '" + sim.linkPath() + "' 2>&1";
+    const test::ProcessResult run =
+        test::RunProcess("/bin/sh", {"-c", command}, ws().ToolOptions());
+    EXPECT_EQ(run.exitCode, 1);
+    const std::size_t status = run.out.find("Comms Closed. Processing Data...");
+    const std::size_t message = run.out.find("Ortvel Soil File missing - Aborted");
+    ASSERT_NE(message, std::string::npos) << run.out;
+    EXPECT_LT(status, message) << run.out;
+}
+
+TEST_F(CliNothingLostTest, ATraceThatFillsTheDiskIsAWarningAndTheBackupGoesOn) {
+    SimulatorProcess sim({"--image", ws().Image().string()});
+    const test::ProcessResult run =
+        ws().Vantrel({"backup", "Traced", "--trace", "/dev/full"}, sim.linkPath());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Contains(run.err,
+                         "warning: the trace file '/dev/full' could not be written (No "
+                         "space left on device); the trace stops here"))
+        << run.err;
+    EXPECT_EQ(DifferenceButForTheDate(ws().Backups() / "Traced.vbk", ws().PackedBackup()), "");
+}
+
 }  // namespace
 }  // namespace vantrel::e2e

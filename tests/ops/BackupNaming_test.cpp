@@ -92,5 +92,46 @@ TEST(BackupNaming, AnExtensionInAnotherCaseTakesTheTitle) {
     EXPECT_FALSE(BackupPathTaken(folder / "Other.vbk"));
 }
 
+TEST(BackupNaming, OneReadOfTheFolderAnswersAsTheFileChecksDo) {
+    TempFolder folder;
+    // Thousands of numbered backups, one title in another case, a folder and a plain file.
+    for (int k = 1; k <= 3000; ++k)
+        WriteBytes(folder / ("Site(" + std::to_string(k) + ").Vbk"), "");
+    WriteBytes(folder / "Site.VBK", "");
+    WriteBytes(folder / "notes.txt", "");
+    std::filesystem::create_directories(folder.path() / "Other.vbk");
+    const FileExistsPredicate taken = TakenNamesIn(folder.path());
+    for (const char* name : {"Site.vbk", "Site(17).vbk", "Site(3001).vbk", "notes.txt", "Other.vbk",
+                             "Other.VBK", "New.vbk"}) {
+        EXPECT_EQ(taken(folder / name), BackupPathTaken(folder / name)) << name;
+    }
+    EXPECT_EQ(ResolveBackupTarget(folder.path().string(), "Site", taken).name, "Site(3001).vbk");
+}
+
+TEST(BackupNaming, NamesOfBlanksOrDotsAreRefusedAndFoldersCheckedBeforeAnyDownload) {
+    EXPECT_EQ(BackupNameProblem("  "), "Please enter a filename to backup the vantrel to");
+    EXPECT_NE(BackupNameProblem("..vbk"), "");
+    EXPECT_NE(BackupNameProblem(". ."), "");
+    EXPECT_EQ(BackupNameProblem(".hidden site"), "");
+    EXPECT_EQ(BackupNameProblem("Site 3"), "");
+
+    TempFolder folder;
+    EXPECT_EQ(BackupFolderProblem(folder.path().string(), "Site.vbk"), "");
+    EXPECT_EQ(BackupFolderProblem((folder.path() / "gone").string(), "Site.vbk")
+                  .rfind("The backup folder does not exist: ", 0),
+              0u);
+    WriteBytes(folder / "file", "");
+    EXPECT_EQ(BackupFolderProblem(folder / "file", "Site.vbk")
+                  .rfind("The backup folder is not a folder: ", 0),
+              0u);
+    EXPECT_EQ(BackupFolderProblem(folder.path().string(), std::string(250, 'n') + ".vbk")
+                  .rfind("The backup name is too long for this file system", 0),
+              0u);
+    // The checks created nothing: the folder holds the one file the test wrote.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
 }  // namespace
 }  // namespace vantrel::test
