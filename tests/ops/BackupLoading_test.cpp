@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <filesystem>
 
+#include "ops/BackupFolder.h"
 #include "ops/BackupLoading.h"
 #include "ops/TestArchives.h"
 
@@ -39,6 +42,19 @@ TEST(LoadBackup, ReportsTheTwoFailuresWithTheirTextsAndLoadsAGoodFile) {
     ASSERT_TRUE(good.archive.has_value()) << good.error;
     EXPECT_EQ(good.archive->GetReadingCount(0), 3);
     EXPECT_EQ(good.archive->m_strUserSoil, original.m_strUserSoil);
+}
+
+TEST(BackupLoading, AFileLargerThanAnyBackupIsRefusedWithoutBeingRead) {
+    TempFolder folder;
+    const std::filesystem::path huge = folder.path() / "huge.vbk";
+    { std::ofstream(huge) << ""; }
+    std::filesystem::resize_file(huge, 8ull << 30);  // sparse: 8 GiB of nothing on disk
+    const LoadedBackup loaded = LoadBackup(huge);
+    EXPECT_FALSE(loaded.archive.has_value());
+    EXPECT_EQ(loaded.error, std::string(kBadBackupDataText) +
+                                "\nThe file is larger than any backup can be.");
+    // The list passes it over like any file that is not a backup.
+    EXPECT_TRUE(ListBackups(folder.path()).empty());
 }
 
 }  // namespace
