@@ -45,7 +45,7 @@ TEST(LoadBackup, ReportsTheTwoFailuresWithTheirTextsAndLoadsAGoodFile) {
 }
 
 TEST(BackupLoading, AFileLargerThanAnyBackupIsRefusedWithoutBeingRead) {
-    TempFolder folder;
+    test::TempFolder folder;
     const std::filesystem::path huge = folder.path() / "huge.vbk";
     { std::ofstream(huge) << ""; }
     std::filesystem::resize_file(huge, 8ull << 30);  // sparse: 8 GiB of nothing on disk
