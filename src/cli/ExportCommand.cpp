@@ -7,12 +7,14 @@
 
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
+#include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
 #include "frontend/ProfileSelection.h"
 #include "ops/AppSettings.h"
 #include "ops/ExportFileName.h"
 #include "ops/ExportFiles.h"
 #include "ops/ExportSummary.h"
+#include "ops/FolderCheck.h"
 
 namespace vantrel::cli {
 namespace {
@@ -48,12 +50,12 @@ void PrintFiles(const ExportReport& report, std::ostream& out) {
     for (const ProfileExport& profile : report.profiles) {
         std::snprintf(number, sizeof number, "%02d", profile.profileNo);
         out << "  Profile " << number << ": " << OutcomeText(profile.outcome) << "  "
-            << profile.path << "\n";
+            << PrintableText(profile.path) << "\n";
     }
     const std::string folder = report.exportPath.empty()
                                    ? std::filesystem::current_path().string()
                                    : std::filesystem::absolute(report.exportPath).string();
-    out << "Export folder: " << folder << "\n";
+    out << "Export folder: " << PrintableText(folder) << "\n";
 }
 
 // The export is confirmed: keep its folder as "Export Path" before any file is written, as
@@ -74,6 +76,11 @@ int RunExport(const ParsedArgs& args, CommandIo& io) {
         io.err << kProgram << " export: " << kEnterExportFilenameText << "\n";
         return kExitUsage;
     }
+    // Checked before anything is exported, so no export stops half-way for want of a folder.
+    const std::string folder = ExportFolderOf(*exportFile);
+    if (const std::string problem = FolderWriteProblem(folder, "export folder"); !problem.empty()) {
+        throw UsageError(PrintableText(problem));
+    }
     const std::optional<CVantrelArchive> archive = LoadBackupArgument(args.positionals[0], io);
     if (!archive) return kExitUsage;
     const std::vector<int> indexes = SelectProfiles(*archive, args.Value("--profiles"));
@@ -82,8 +89,11 @@ int RunExport(const ParsedArgs& args, CommandIo& io) {
     const ExportReport report = ExportProfiles(*archive, indexes, format, *exportFile);
     if (!report.fatalError.empty()) {
         const ProfileExport& failed = report.profiles.back();
-        io.err << kProgram << " export: " << report.fatalError << ": " << failed.path << "\n"
-               << "The export stopped there; files written before it stay.\n";
+        // A write failure carries its reason and file on its second line already.
+        io.err << kProgram << " export: " << PrintableText(report.fatalError, true);
+        if (failed.outcome != ProfileOutcome::WriteFailed)
+            io.err << ": " << PrintableText(failed.path);
+        io.err << "\nThe export stopped there; files written before it stay.\n";
         PrintFiles(report, io.out);
         return kExitFailed;
     }
@@ -110,10 +120,11 @@ const CommandRegistration kExport{Command{
                  "frequency readings"},
                 {"--profiles", "N,N,...", "profile numbers to export (default: all)"},
             },
-        .details = "FILE without any \".\" gets \".csv\". A profile file that exists already "
-                   "takes only the\nreadings it does not hold yet. Exit status: 0 all exported, "
-                   "1 some profile failed\nor a file could not be written, 2 usage error or "
-                   "unreadable backup.",
+        .details = "FILE whose own name has no \".\" gets \".csv\"; its folder must exist and be\n"
+                   "writable. A profile file that exists already takes only the readings it\n"
+                   "does not hold yet. Exit status: 0 all exported, 1 some profile failed or a\n"
+                   "file could not be written, 2 usage error, unreadable backup or unusable\n"
+                   "folder.",
     },
     &RunExport}};
 

@@ -74,6 +74,10 @@ mode_t NewFileMode() {
 // opened for writing is not replaced either (EACCES).
 mode_t ModeFor(const fs::path& path) {
     struct stat info {};
+    // A device, folder or pipe (perhaps behind a symbolic link) is never replaced by a file.
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        ThrowErrno(EINVAL, "not a regular file: " + path.string());
+    }
     if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
         if (::access(path.c_str(), W_OK) != 0) ThrowErrno(errno, "cannot write " + path.string());
         return info.st_mode & 07777;

@@ -1,10 +1,7 @@
 #include "ops/BackupNaming.h"
 
 #include "base/AsciiText.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "ops/FolderCheck.h"
 
 #include <algorithm>
 #include <cctype>
@@ -112,26 +109,16 @@ std::string BackupNameProblem(std::string_view typedName) {
 }
 
 std::string BackupFolderProblem(const std::string& folder, std::string_view fileName) {
-    const std::string shown = folder.empty() ? "the current directory" : folder;
-    const char* where = folder.empty() ? "." : folder.c_str();
-    struct stat info {};
-    if (::stat(where, &info) != 0) return "The backup folder does not exist: " + shown;
-    if (!S_ISDIR(info.st_mode)) return "The backup folder is not a folder: " + shown;
-    // Writing is tried, not guessed from the permission bits: an unnamed file leaves nothing.
-    int probe = ::open(where, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    const int error = probe < 0 ? errno : 0;
-    if (probe >= 0) ::close(probe);
-    const bool unsupported = error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
-    if (error != 0 && !(unsupported && ::access(where, W_OK) == 0)) {
-        return "The backup folder cannot be written: " + shown + " (" + std::strerror(error) + ")";
+    if (std::string problem = FolderWriteProblem(folder, "backup folder"); !problem.empty()) {
+        return problem;
     }
-    const long longest = ::pathconf(where, _PC_NAME_MAX);
     // Room for a "(n)" the name may still get.
     constexpr std::size_t kNumberRoom = 8;
-    if (longest > 0 && fileName.size() + kNumberRoom > static_cast<std::size_t>(longest)) {
+    const std::size_t longest = LongestFileName(folder);
+    if (longest > kNumberRoom && fileName.size() + kNumberRoom > longest) {
         return "The backup name is too long for this file system (" +
                std::to_string(fileName.size()) + " bytes; at most " +
-               std::to_string(static_cast<std::size_t>(longest) - kNumberRoom) + ")";
+               std::to_string(longest - kNumberRoom) + ")";
     }
     return {};
 }

@@ -17,7 +17,8 @@ std::optional<std::string> CheckExportFileName(std::string_view typed) {
         slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
     if (namePart.empty()) return std::nullopt;
     std::string name(trimmed);
-    if (name.find('.') == std::string::npos) name += ".csv";
+    // Only the file's own name counts: "d.ir/North" is North in the folder d.ir.
+    if (namePart.find('.') == std::string_view::npos) name += ".csv";
     return name;
 }
 

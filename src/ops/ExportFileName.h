@@ -9,8 +9,9 @@ namespace vantrel {
 
 inline constexpr std::string_view kEnterExportFilenameText = "Please enter an export filename";
 
-// The name as the export uses it: white space trimmed, ".csv" appended when the text has
-// no "." at all. nullopt when the file-name part (after the last "/") is empty.
+// The name as the export uses it: white space trimmed, ".csv" appended when the file-name
+// part (after the last "/") has no "." (a "." in a folder's name does not count). nullopt
+// when the file-name part is empty.
 std::optional<std::string> CheckExportFileName(std::string_view typed);
 
 // "%s (Pro%02d)%s" from the base and the extension of F. The extension starts at the last

@@ -1,6 +1,11 @@
 #include "ops/ExportFiles.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -19,14 +24,39 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool WriteExportFile(const fs::path& path, std::string_view text) {
+// Writes the file; on failure `reason` says why, in the system's words.
+bool WriteExportFile(const fs::path& path, std::string_view text, std::string& reason) {
     try {
         WriteFileAtomically(path, ToCrLf(text));
         return true;
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
+        reason = error.code().message();
         return false;
     }
 }
+
+// An advisory lock on the folder of the profile files, held from the look at an existing
+// file to its replacement, so that two exports into one file take turns: the second reads
+// what the first wrote instead of overwriting it with its own append. A folder that cannot
+// be locked is exported to without the lock (the write itself then reports any problem).
+class FolderLock {
+public:
+    explicit FolderLock(const fs::path& file) {
+        const fs::path folder = file.parent_path();
+        fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) return;
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
 
 // Only a regular file is read: a folder cannot be, and a pipe of that name would block
 // the export until some writer came.
@@ -89,11 +119,13 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
     }
     const ExportBlocks blocks = BuildExportBlocks(archive, index, format);
     const fs::path path(result.path);
+    const FolderLock lock(path);
 
     std::error_code ec;
     if (!fs::exists(path, ec)) {
-        result.outcome = WriteExportFile(path, blocks.Whole()) ? ProfileOutcome::Created
-                                                               : ProfileOutcome::WriteFailed;
+        result.outcome = WriteExportFile(path, blocks.Whole(), result.reason)
+                             ? ProfileOutcome::Created
+                             : ProfileOutcome::WriteFailed;
         return result;
     }
     std::optional<std::string> existing = ReadExportFile(path);
@@ -102,7 +134,8 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
         return result;
     }
     result.outcome = MergeIntoExisting(*existing, blocks, format);
-    if (result.outcome == ProfileOutcome::Appended && !WriteExportFile(path, *existing)) {
+    if (result.outcome == ProfileOutcome::Appended &&
+        !WriteExportFile(path, *existing, result.reason)) {
         result.outcome = ProfileOutcome::WriteFailed;
     }
     return result;
@@ -131,7 +164,9 @@ ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<in
             case ProfileOutcome::NothingNew:
                 break;
             case ProfileOutcome::WriteFailed:
-                report.fatalError = kErrorOpeningForWritingText;
+                // The system's reason on a second line, as the backup's message has it.
+                report.fatalError = std::string(kErrorOpeningForWritingText) + "\n" + done.reason +
+                                    ": " + done.path;
                 return report;
             case ProfileOutcome::ReadFailed:
                 report.fatalError = kErrorOpeningForReadingText;

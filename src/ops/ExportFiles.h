@@ -29,6 +29,7 @@ struct ProfileExport {
     int profileNo = 0;
     std::string path;
     ProfileOutcome outcome = ProfileOutcome::Error;
+    std::string reason;  // WriteFailed: why, in the system's words
 };
 
 // Exports profile `index` to its file beside `exportFile` (see ProfileFileName). Every
@@ -48,7 +49,9 @@ struct ExportLists {
 struct ExportReport {
     ExportLists lists;
     std::vector<ProfileExport> profiles;  // what happened to each profile handled
-    std::string fatalError;  // set when a file could not be opened or written; export ended
+    // Set when a file could not be opened or written, and the export ended: the message,
+    // and for a write the system's reason and the file on a second line.
+    std::string fatalError;
     std::string exportPath;  // the folder of the export file, for the "Export Path" setting
 
     bool Succeeded() const { return fatalError.empty() && lists.errors.empty(); }

@@ -205,9 +205,16 @@ TEST_F(CliTest, ExportSelectsProfilesAndReportsFailures) {
     EXPECT_TRUE(Contains(partial.err, "Error exporting profiles"));
     EXPECT_TRUE(fs::exists(Out("run2/P (Pro01).csv")) && fs::exists(Out("run2/P (Pro03).csv")));
 
-    const ToolResult fatal = Vantrel({"export", Good(), "--out", Out("nowhere/N.csv")});
-    EXPECT_EQ(fatal.exitCode, 1);
-    EXPECT_TRUE(Contains(fatal.err, "Error opening file for writing")) << fatal.err;
+    // A folder that is not there is named before anything is exported.
+    const ToolResult noFolder = Vantrel({"export", Good(), "--out", Out("nowhere/N.csv")});
+    EXPECT_EQ(noFolder.exitCode, 2);
+    EXPECT_TRUE(Contains(noFolder.err, "The export folder does not exist: ")) << noFolder.err;
+
+    // A name without an extension in a folder with a "." gets ".csv".
+    fs::create_directories(Out("d.ir"));
+    EXPECT_EQ(Vantrel({"export", Good(), "--out", Out("d.ir/North"), "--profiles", "1"}).exitCode,
+              0);
+    EXPECT_TRUE(fs::exists(Out("d.ir/North (Pro01).csv")));
 
     const ToolResult noName = Vantrel({"export", Good(), "--out", Out("run2/") + "  "});
     EXPECT_EQ(noName.exitCode, 2);

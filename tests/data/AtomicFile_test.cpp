@@ -96,6 +96,16 @@ TEST_F(AtomicFile, ALongNameThatFitsTheFileSystemCanBeWritten) {
     EXPECT_EQ(EntryCount(), 1u);
 }
 
+TEST_F(AtomicFile, ALinkToADeviceOrAFolderIsNeverReplacedByAFile) {
+    const fs::path device = folder_ / "to-null";
+    fs::create_symlink("/dev/null", device);
+    EXPECT_THROW(WriteFileAtomically(device, "text"), std::system_error);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    fs::create_directories(folder_ / "folder");
+    EXPECT_THROW(WriteFileAtomically(folder_ / "folder", "text"), std::system_error);
+    EXPECT_TRUE(fs::is_directory(folder_ / "folder"));
+}
+
 TEST_F(AtomicFile, ANewFileNeverReplacesOneAndAnUnnamedFileLeavesNothing) {
     const fs::path path = folder_ / "Site.vbk";
     WriteFileAtomically(path, "first");

@@ -1,0 +1,19 @@
+#pragma once
+// Whether files can be written into a folder, asked before work whose result must go
+// there (a download, an export), so the work is never done in vain.
+
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// Why nothing can be written into `folder` (empty: the current directory), or empty when
+// it can: "The <what> does not exist: <folder>", "... is not a folder: ...", "... cannot
+// be written: ... (reason)". Writing is tried, not guessed from permission bits, with an
+// unnamed file that leaves nothing behind.
+std::string FolderWriteProblem(const std::string& folder, std::string_view what);
+
+// The longest file name the file system of `folder` takes, or 0 when it cannot tell.
+std::size_t LongestFileName(const std::string& folder);
+
+}  // namespace vantrel
