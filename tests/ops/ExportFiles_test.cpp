@@ -2,9 +2,11 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "ops/ExportFileName.h"
 #include "ops/ExportFiles.h"
@@ -209,6 +211,35 @@ TEST_F(ExportFilesTest, SiteAndCalibrationCompareWithoutLetterCase) {
     }
     WriteBytes(FileOf(3), text);
     EXPECT_EQ(Export(archive).lists.unchanged, std::vector<int>{3});
+}
+
+TEST_F(ExportFilesTest, TwoExportsAppendingToOneFileAtOnceLoseNoReadings) {
+    // Every round: a file of the first readings, then two later backups appending to it at
+    // the same moment. Whichever goes second must see what the first one added.
+    const CVantrelArchive first = MakeArchive({Profile("03", 0, 5)});
+    const CVantrelArchive shorter = MakeArchive({Profile("03", 0, 300)});
+    const CVantrelArchive longer = MakeArchive({Profile("03", 0, 600)});
+    const fs::path whole = folder.path() / "whole";
+    fs::create_directories(whole);
+    ExportProfiles(longer, {0}, ExportFormat::Calibrated, (whole / "North.csv").string());
+    const std::string expected = ReadBytes(ProfileFileName((whole / "North.csv").string(), 3));
+
+    for (int round = 0; round < 20; ++round) {
+        fs::remove(FileOf(3));
+        Export(first);
+        std::atomic<int> ready{0};
+        const auto race = [&](const CVantrelArchive& archive) {
+            ++ready;
+            while (ready.load() < 2) {
+            }
+            Export(archive);
+        };
+        std::thread one(race, std::cref(shorter));
+        std::thread two(race, std::cref(longer));
+        one.join();
+        two.join();
+        ASSERT_TRUE(ReadBytes(FileOf(3)) == expected) << "round " << round << " lost readings";
+    }
 }
 
 TEST_F(ExportFilesTest, MissingFolderEndsTheExportWithTheWriteError) {
