@@ -112,6 +112,10 @@ void CLinkEngine::PostErrors() {
 }
 
 void CLinkEngine::StartRateTimer(std::chrono::milliseconds period) {
+    // A rate measures this operation: once ticks have begun, the first tick of a new
+    // operation counts from its start, not from the last tick of the one before (which
+    // would spread its bytes over the idle time between them).
+    if (rateTickKnown_) previousRateTickMs_ = services_.clock.TickMilliseconds();
     services_.queue.SetTimer(this, kRateTimerId, period);
 }
 
@@ -126,8 +130,10 @@ void CLinkEngine::OnRateTimer() {
         const double seconds = static_cast<double>(now - previousRateTickMs_) / 1000.0;
         const auto rate = static_cast<std::uint32_t>(static_cast<double>(transferBytes_) / seconds);
         if (target_ != nullptr) services_.queue.Post(target_, Notification::Rate(rate));
-        transferBytes_ = 0;
     }
+    // Every tick starts a new count, the first one too: otherwise the first rate posted
+    // would carry the bytes of two periods over the time of one.
+    transferBytes_ = 0;
     // Kept from one operation to the next, like the first tick after start-up.
     previousRateTickMs_ = now;
     rateTickKnown_ = true;

@@ -271,6 +271,28 @@ TEST_F(Transport, RateTimerPostsCharactersPerSecondFromTheSecondTick) {
     EXPECT_FALSE(f.queue.PumpMessage(10s));
 }
 
+TEST_F(Transport, EachRateCountsOnlyItsOwnPeriodAndANewOperationItsOwnStart) {
+    f.engine.StartRateTimer(2000ms);
+    f.engine.SetTransferByteCount(4000);    // bytes of the first period
+    EXPECT_TRUE(f.queue.PumpMessage(10s));  // first tick: no rate, but a new count
+    f.engine.SetTransferByteCount(f.engine.TransferByteCount() + 2000);
+    EXPECT_TRUE(f.queue.PumpMessage(10s));
+    f.engine.StopRateTimer();
+    f.Drain();
+    ASSERT_EQ(f.target.received.size(), 1u);
+    EXPECT_EQ(f.target.received[0].value, 1000u);  // 2000 bytes in 2 s, not 6000
+
+    // A minute idle, then the next operation: its first rate is over its own 6 s.
+    f.clock.Advance(60s);
+    f.engine.StartRateTimer(6000ms);
+    f.engine.SetTransferByteCount(3000);
+    EXPECT_TRUE(f.queue.PumpMessage(10s));
+    f.engine.StopRateTimer();
+    f.Drain();
+    ASSERT_EQ(f.target.received.size(), 2u);
+    EXPECT_EQ(f.target.received[1].value, 500u);
+}
+
 TEST_F(Transport, TraceRecordsBothDirections) {
     const std::string path = testing::TempDir() + "/link_trace.txt";
     f.engine.SetTrace(std::make_unique<LineTrace>(path, f.clock));
