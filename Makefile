@@ -3,7 +3,7 @@ PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test demo gui asan tsan fuzz bench format clean
+.PHONY: deps configure build test demo gui asan tsan fuzz bench format clean package check-package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -25,15 +25,25 @@ gui: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS) --target vantrel-utilities
 	@$(BUILD_DIR)/bin/vantrel-utilities
 
+# Debian packages in build/packages: vantrel-utilities and vantrel-logger-sim.
+package: build
+	@cmake --build --preset $(PRESET) --target package
+
+# The packages built, then checked: contents, lintian, desktop and AppStream data, and the
+# unpacked programs run.
+check-package: package
+	@bash scripts/check-package.sh $(BUILD_DIR)
+
 asan: deps
 	@cmake --preset asan >/dev/null && cmake --build --preset asan -j $(JOBS) && ctest --preset asan -j $(JOBS)
 
 tsan: deps
 	@cmake --preset tsan >/dev/null && cmake --build --preset tsan -j $(JOBS) && ctest --preset tsan -j $(JOBS) -L serial
 
+# Builds the fuzz targets and runs each for a minute (FUZZ_SECONDS=n for longer or shorter).
 fuzz: deps
-	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS)
-	@echo "Fuzzers are in build-fuzz/bin; e.g. build-fuzz/bin/fuzz_archive -max_total_time=60 fuzz/corpus/archive"
+	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS) --target fuzzers
+	@bash fuzz/run_all.sh
 
 bench: build
 	@bash bench/run.sh $(BUILD_DIR)/bin

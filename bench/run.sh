@@ -16,3 +16,15 @@ bash "$HERE/backup_timing.sh" "$BIN"
 echo
 echo "== 256 KB download at 38400 baud and unpaced"
 bash "$HERE/link_download.sh" "$BIN"
+
+if [[ -x $BIN/gui_responsiveness ]]; then
+  echo
+  echo "== Desktop program: the GUI thread while received bytes stream in at 38400 baud"
+  "$BIN/gui_responsiveness"
+  echo
+  echo "== Desktop program: start-up to the first painted window against a plain Qt window"
+  bash "$HERE/gui_startup.sh" "$BIN"
+  echo
+  echo "== Desktop program: CPU and wall time of a backup against the command-line tool"
+  bash "$HERE/gui_backup_cpu.sh" "$BIN"
+fi

@@ -59,6 +59,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
                               "(GPL-3.0-or-later). It comes with no warranty.",
                               "aboutLicence", -1);
     licence->setWordWrap(true);
+    // A wrapped line sets no width of its own: give it room for a readable line, so the
+    // lines that do not wrap decide the box's width at every scale.
+    licence->setMinimumWidth(licence->fontMetrics().averageCharWidth() * 48);
     QFont small = licence->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     licence->setFont(small);
@@ -76,7 +79,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(buttons);
-    setMinimumWidth(fontMetrics().averageCharWidth() * 60);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 }  // namespace vantrel::app

@@ -80,6 +80,7 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
 }
 
 CMainSheet::~CMainSheet() {
+    delete helpWindow_;
     // The pages go first: they drop their queued notifications from the queue.
     delete tabs_;
     tabs_ = nullptr;
@@ -255,8 +256,14 @@ void CMainSheet::ShowAbout() {
     about.exec();
 }
 
+CHelpWindow* CMainSheet::HelpWindow() const {
+    return helpWindow_.data();
+}
+
 void CMainSheet::ShowHelp(int topicId) {
-    if (!helpWindow_) helpWindow_ = new CHelpWindow(this);
+    // A window of its own, not a child of the sheet: a dialog that blocks the sheet (the
+    // export dialog) leaves the help it opened usable.
+    if (!helpWindow_) helpWindow_ = new CHelpWindow(nullptr);
     helpWindow_->ShowTopic(topicId);
 }
 

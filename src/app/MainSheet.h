@@ -103,6 +103,8 @@ public:
     void ShowAbout();
     // The help window on the topic of page or dialog `topicId` (0: the contents).
     void ShowHelp(int topicId);
+    // The help window, once opened (a window of its own, not a child of the sheet).
+    CHelpWindow* HelpWindow() const;
 
     // Called by a page whose busy state changed: the window title follows.
     void OnBusyChanged();

@@ -2,6 +2,7 @@
 
 #include "app/MainSheet.h"
 #include "app/Strings.h"
+#include "link/LinkTexts.h"
 
 namespace vantrel::app {
 
@@ -29,6 +30,14 @@ void COperationPage::OnNotification(const Notification& notification) {
         default:
             break;
     }
+}
+
+void COperationPage::ExplainPortFailureIfAny() {
+    if (m_pSheet == nullptr) return;
+    const std::string explanation = m_pSheet->Session().ExplainOpenFailure(PortAdvice::Desktop);
+    if (explanation.empty()) return;
+    m_pSheet->Prompt().Show(explanation, texts::kCouldNotOpenPortCaption, PromptButtons::OK,
+                            PromptIcon::Information);
 }
 
 void COperationPage::SetBusy(bool busy) {

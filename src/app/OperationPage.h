@@ -31,6 +31,11 @@ public:
     // Marks the page busy (or idle again) and tells the sheet, which updates its title.
     void SetBusy(bool busy);
 
+    // After an operation: when it could not open the serial port, says why and what to do
+    // about it (a missing device, a port in use, membership of the port's group) in an
+    // information box. Nothing when the port opened.
+    void ExplainPortFailureIfAny();
+
 protected:
     // `progress` is 0..100 or kKeepProgress; no text: leave the text unchanged.
     virtual void OnCommsStatus(std::uint32_t progress, const std::optional<std::string>& text) = 0;

@@ -1,13 +1,16 @@
 #include "app/SettingsPage.h"
 
 #include <QFileDialog>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/ContextHelp.h"
 #include "app/ControlIds.h"
+#include "app/FindLoggerDialog.h"
 #include "app/MainSheet.h"
 #include "app/RestoreExportPage.h"
 #include "app/Strings.h"
+#include "frontend/LoggerProbe.h"
 #include "frontend/SerialPorts.h"
 #include "link/PortName.h"
 #include "ops/AppSettings.h"
@@ -48,6 +51,15 @@ CSettingsPage::CSettingsPage(QWidget* parent)
     connect(m_ui->pathEdit, &QLineEdit::textChanged, this, &CSettingsPage::OnPathChanged);
     connect(m_ui->applyButton, &QPushButton::clicked, this, &CSettingsPage::OnApplySettings);
     connect(m_ui->browseButton, &QPushButton::clicked, this, &CSettingsPage::OnBrowse);
+
+    auto* findButton = new QPushButton(QStringLiteral("Find Logger"), this);
+    findButton->setObjectName("findLoggerButton");
+    findButton->setAccessibleName(findButton->text());
+    findButton->setAutoDefault(false);
+    m_ui->applyRow->insertWidget(0, findButton);
+    setTabOrder(m_ui->baudList, findButton);
+    setTabOrder(findButton, m_ui->applyButton);
+    connect(findButton, &QPushButton::clicked, this, &CSettingsPage::OnFindLogger);
 }
 
 CSettingsPage::~CSettingsPage() = default;
@@ -105,7 +117,10 @@ int CSettingsPage::BaudIndex() const {
 
 void CSettingsPage::ShowPortDescription() {
     const int row = m_ui->portList->findText(PortText());
-    m_ui->portDescription->setText(row >= 0 ? m_ui->portList->itemData(row).toString() : QString());
+    const QString description = row >= 0 ? m_ui->portList->itemData(row).toString() : QString();
+    m_ui->portDescription->setText(description);
+    // No empty line between the two rows when there is nothing to say about the port.
+    m_ui->portDescription->setVisible(!description.isEmpty());
 }
 
 void CSettingsPage::OnSettingChanged() {
@@ -154,6 +169,26 @@ bool CSettingsPage::OnApplySettings() {
                                 {}, PromptButtons::OK, PromptIcon::Information);
     }
     return true;
+}
+
+void CSettingsPage::OnFindLogger() {
+    std::vector<SerialPortListing> ports = m_pSheet->ListPorts();
+    const std::string shown = PortText().toStdString();
+    const bool listed = std::any_of(ports.begin(), ports.end(),
+                                    [&shown](const auto& port) { return port.name == shown; });
+    if (!shown.empty() && !listed) ports.insert(ports.begin(), SerialPortListing{shown, {}});
+    CFindLoggerDialog dialog(*m_pSheet, std::move(ports), this);
+    if (dialog.exec() != QDialog::Accepted || !dialog.Found()) return;
+
+    const LinkSettings found = *dialog.Found();
+    const int baudIndex = BaudIndexOfRate(found.baudRate).value_or(-1);
+    WriteLinkChoice(m_pSheet->Settings(), found.port, baudIndex);
+    // Shown as stored; other edits of the page stay as they were.
+    m_bInitialising = true;
+    ShowPort(FromStd(found.port));
+    m_ui->baudList->setCurrentIndex(baudIndex);
+    m_bInitialising = false;
+    ShowPortDescription();
 }
 
 void CSettingsPage::OnBrowse() {

@@ -38,6 +38,10 @@ public:
     // Apply: checks the choices, writes them, and marks the page clean; false (after a
     // message) when the port or the baud rate is missing.
     bool OnApplySettings();
+    // "Find Logger": searches the listed ports (and the one shown, when the list lacks it)
+    // for the logger; when it answered and the user agrees, its port and rate are stored
+    // and shown.
+    void OnFindLogger();
 
 private:
     void OnInitDialog();

@@ -22,6 +22,12 @@ int ParseBaudRate(const std::string& text) {
     throw UsageError("--baud is 9600, 19200 or 38400, not '" + text + "'");
 }
 
+ExportFormat ParseExportFormat(const std::optional<std::string>& text) {
+    if (!text || *text == "calibrated") return ExportFormat::Calibrated;
+    if (*text == "scaled") return ExportFormat::Scaled;
+    throw UsageError("--format is 'calibrated' or 'scaled', not '" + *text + "'");
+}
+
 bool TakesValue(const std::string& option) {
     static const std::array<const OptionSpec*, 3> kValued = {&kPort, &kBaud, &kTrace};
     if (option == kFolder.name) return true;

@@ -1,10 +1,12 @@
 #pragma once
 // Options shared by several commands, and the parsing of their values.
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/ArgParser.h"
+#include "ops/ExportText.h"
 
 namespace vantrel::cli::options {
 
@@ -26,6 +28,10 @@ std::vector<OptionSpec> With(std::vector<OptionSpec> base, const std::vector<Opt
 
 // 9600, 19200 or 38400 from the text of --baud; throws UsageError for anything else.
 int ParseBaudRate(const std::string& text);
+
+// The export format from the text of --format: "calibrated" (also when absent) or
+// "scaled"; throws UsageError for anything else.
+ExportFormat ParseExportFormat(const std::optional<std::string>& text);
 
 // Options that take a value, for moving options given before the command name behind it.
 bool TakesValue(const std::string& option);

@@ -61,6 +61,8 @@ public:
     // Texts of the export.
     std::string GetUnitsText(int i) const;
     std::string GetDepthHeader(int i) const;
+    // The depth header's column of one sensor ("10cm"); the header joins these with ", ".
+    std::string GetDepthLabel(int i, int sensor) const;
     void GetCalibration(int i, int sensor, std::string& a, std::string& b, std::string& c) const;
     // One reading line ending in "\n"; scaled frequencies when `scaled`, else calibrated values.
     // A reading outside 0 .. GetReadingCount(i)-1 throws std::out_of_range; a reading the
@@ -69,6 +71,12 @@ public:
     // Appends the reading lines of every reading of profile i (the export's readings block):
     // the stored reading count, bounded by the whole records the data text holds.
     void AppendReadingLines(int i, bool scaled, std::string& out) const;
+    // The readings AppendReadingLines writes: the stored count bounded by the whole records.
+    int GetExportedReadingCount(int i) const;
+    // The number a reading line prints for one sensor (before "%f" formats it): the
+    // scaled frequency when `scaled`, else the calibrated value. A reading or sensor the
+    // data text does not hold reads as 0.
+    float GetReadingValue(int i, int reading, int sensor, bool scaled) const;
 
     // The exact byte stream of a backup file, and its reverse. Load throws ArchiveError; it
     // reads the current and the old layout, and gives an empty archive for an unknown

@@ -7,6 +7,9 @@
 #include "platform/Version.h"
 
 namespace vantrel {
+namespace {
+constexpr const char* kLicense = "GPL-3.0-or-later";
+}  // namespace
 
 std::string_view ProgramVersion() {
     return kVersion;
@@ -15,7 +18,7 @@ std::string_view ProgramVersion() {
 std::string VersionText(std::string_view program) {
     return std::string(program) + " " + kVersion + " (" + kProgramName + "), Qt " + qVersion() +
            ", " + QSysInfo::prettyProductName().toStdString() + " " +
-           QSysInfo::currentCpuArchitecture().toStdString();
+           QSysInfo::currentCpuArchitecture().toStdString() + "\nLicense: " + kLicense;
 }
 
 }  // namespace vantrel

@@ -9,8 +9,9 @@ namespace vantrel {
 // "0.1.0": the version of the project, set in CMake.
 std::string_view ProgramVersion();
 
-// "vantrel 0.1.0 (Vantrel Utilities), Qt 6.4.2, Debian GNU/Linux 12 (bookworm) x86_64"
-// for `program` "vantrel".
+// Two lines for `program` "vantrel":
+//   vantrel 0.1.0 (Vantrel Utilities), Qt 6.4.2, Debian GNU/Linux 12 (bookworm) x86_64
+//   License: GPL-3.0-or-later
 std::string VersionText(std::string_view program);
 
 }  // namespace vantrel

@@ -1,5 +1,6 @@
 // The logger's file-system requests and the single-file download and upload.
 #include <algorithm>
+#include <cctype>
 
 #include "base/StringPrintf.h"
 #include "link/LinkEngine.h"
@@ -10,6 +11,11 @@ namespace vantrel {
 namespace {
 std::uint32_t Percent(std::uint64_t part, std::uint64_t whole) {
     return whole == 0 ? 0 : static_cast<std::uint32_t>(part * 100 / whole);
+}
+
+bool IsHexText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 }  // namespace
 
@@ -88,8 +94,10 @@ bool CLinkEngine::RetrieveFile(const std::string& name, std::uint32_t size, std:
         const auto count = reply::BlockCount(CurrentReply());
         const std::string_view data = reply::BlockData(CurrentReply());
         // A count of 0 or more than asked would loop for ever or overrun the file; data
-        // that do not match the count would corrupt it.
-        if (!count || *count == 0 || *count > wanted || data.size() != 2u * *count) {
+        // that do not match the count, or are not hexadecimal digits (a damaged reply whose
+        // LRC still adds up), would corrupt it.
+        if (!count || *count == 0 || *count > wanted || data.size() != 2u * *count ||
+            !IsHexText(data)) {
             FailTransfer("Bad block size from Vantrel while transferring %s", name);
             readFailed = true;
             break;
@@ -110,6 +118,13 @@ bool CLinkEngine::UploadFile(const std::string& name, std::string_view content) 
     statusText_ = StringPrintf("Uploading %s", name.c_str());
     PostStatus(0, statusText_);
     if (!Transact(request::CreateFile(name))) {
+        // Cancelled after the logger created and opened the file: close it, so that the
+        // caller can delete the empty file (an open file cannot be deleted).
+        if (lastReplyStatus_ == ReplyStatus::Data) {
+            if (const auto handle = reply::FileHandle(CurrentReply())) {
+                Transact(request::CloseHandle(*handle));
+            }
+        }
         statusText_ =
             StringPrintf("Fatal error uploading %s - Vantrel may now be unstable", name.c_str());
         PostStatus(0, statusText_);

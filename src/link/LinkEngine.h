@@ -80,6 +80,11 @@ public:
     // then in CurrentReply()), false otherwise.
     bool Transact(std::string_view body);
     bool OpenCommsLink();
+    // Finding the logger: sends Connect once and waits at most `timeOut` for its answer,
+    // with no retry, no status posted and no message shown. True when a well-formed reply
+    // to it came back (ACK, NAK, data or a hold-off: a logger on this port at this rate);
+    // LastReplyStatus() then tells which, but for a hold-off. Cancel ends the wait.
+    bool ProbeConnect(std::chrono::milliseconds timeOut);
     // How the last Transact ended: the status of the reply it checked last, or nothing when
     // it ended without a reply (time-out, no port).
     std::optional<ReplyStatus> LastReplyStatus() const { return lastReplyStatus_; }

@@ -125,4 +125,33 @@ bool CLinkEngine::OpenCommsLink() {
     return true;
 }
 
+bool CLinkEngine::ProbeConnect(std::chrono::milliseconds timeOut) {
+    lastReplyStatus_.reset();
+    if (port_ == nullptr || cancel_) return false;
+    assembler_.Reset();
+    assembler_.ClearReplyReady();  // a reply taken before is no answer to this request
+    const std::string frame = BuildRequest(request::Connect());
+    SendFrame(frame);
+    transferBytes_ += static_cast<std::uint32_t>(frame.size() + 1);
+    IClock& clock = services_.clock;
+    const std::int64_t deadline = clock.TickMilliseconds() + timeOut.count();
+    for (;;) {
+        if (assembler_.ReplyReady()) {
+            if (IsHoldOffReply()) {
+                lastReplyStatus_.reset();
+                return true;  // busy, but there
+            }
+            ReplyStatus status = ReplyStatus::Malformed;
+            const bool accepted = ParseReply(false, status);
+            lastReplyStatus_ = status;
+            if (accepted || status != ReplyStatus::Malformed) return true;
+            // Noise, or a reply to something else: keep listening until the deadline.
+            assembler_.ClearReplyReady();
+        }
+        const std::int64_t left = deadline - clock.TickMilliseconds();
+        if (left <= 0 || cancel_) return false;
+        services_.queue.PumpMessage(std::chrono::milliseconds(left));
+    }
+}
+
 }  // namespace vantrel

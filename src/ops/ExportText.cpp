@@ -27,6 +27,11 @@ DateTimeValue StampOf(std::string_view line) {
 
 }  // namespace
 
+std::string_view ExportFormatCaption(ExportFormat format) {
+    return format == ExportFormat::Scaled ? "Scaled Frequency Readings"
+                                          : "Calibrated Moisture Readings";
+}
+
 ExportBlocks BuildExportBlocks(const CVantrelArchive& archive, int index, ExportFormat format) {
     const std::string depthHeader = archive.GetDepthHeader(index);
     ExportBlocks blocks;
@@ -38,9 +43,7 @@ ExportBlocks BuildExportBlocks(const CVantrelArchive& archive, int index, Export
         "Calibration, " + depthHeader + "\nA:, " + JoinCalibration(archive, index, 0) + "\nB:, " +
         JoinCalibration(archive, index, 1) + "\nC:, " + JoinCalibration(archive, index, 2) + "\n\n";
     blocks.formatHeader =
-        std::string(format == ExportFormat::Scaled ? "Scaled Frequency Readings"
-                                                   : "Calibrated Moisture Readings") +
-        "\nTime, " + depthHeader + "\n";
+        std::string(ExportFormatCaption(format)) + "\nTime, " + depthHeader + "\n";
     archive.AppendReadingLines(index, format == ExportFormat::Scaled, blocks.readings);
     return blocks;
 }

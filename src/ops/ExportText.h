@@ -11,6 +11,10 @@ class CVantrelArchive;
 // 0 = calibrated moisture readings, 1 = scaled frequency readings (the dialog's m_nFormat).
 enum class ExportFormat { Calibrated = 0, Scaled = 1 };
 
+// "Calibrated Moisture Readings" / "Scaled Frequency Readings": the heading of the
+// readings block, also the caption of a chart of the same readings.
+std::string_view ExportFormatCaption(ExportFormat format);
+
 // The four blocks of an export file, "\n" line ends.
 struct ExportBlocks {
     std::string site;

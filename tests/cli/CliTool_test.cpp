@@ -98,6 +98,7 @@ TEST_F(CliTest, HelpAndVersionWorkOnEveryCommandAndAtTheTop) {
         EXPECT_EQ(versionRun.exitCode, 0);
         EXPECT_TRUE(Contains(versionRun.out, std::string("vantrel ") + kVersion)) << versionRun.out;
         EXPECT_TRUE(Contains(versionRun.out, ", Qt 6.")) << versionRun.out;
+        EXPECT_TRUE(Contains(versionRun.out, "\nLicense: GPL-3.0-or-later\n")) << versionRun.out;
     }
     const ToolResult top = Vantrel({"--help"});
     EXPECT_TRUE(Contains(top.out, "  info") && Contains(top.out, "  export")) << top.out;

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <limits>
 
 #include "data/TestRecords.h"
 #include "data/VantrelArchive.h"
@@ -123,6 +124,18 @@ TEST(ProfileTexts, StoredReadingCountBeyondTheTextIsBounded) {
     block.clear();
     archive.AppendReadingLines(0, true, block);
     EXPECT_EQ(block, "");
+}
+
+// A damaged backup file can store any reading count, the smallest int included.
+TEST(ProfileTexts, SmallestStoredReadingCountRefusesEveryReadingWithItsRange) {
+    CVantrelArchive archive = ThreeSensorArchive(0);
+    archive.m_profiles[0].m_nReadings = std::numeric_limits<std::int32_t>::min();
+    try {
+        archive.FormatReading(0, 0, false);
+        FAIL() << "reading 0 of a profile with a negative reading count";
+    } catch (const std::out_of_range& error) {
+        EXPECT_STREQ(error.what(), "reading 0 outside 0 .. -2147483649");
+    }
 }
 
 TEST(ProfileTexts, IndicesOutsideTheListAreRefused) {

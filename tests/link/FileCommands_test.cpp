@@ -188,6 +188,30 @@ TEST_F(FileCommands, BadBlockCountsFailTheDownloadAndStillCloseTheHandle) {
     }
 }
 
+// A damaged block whose LRC still adds up must not reach the backup as file content.
+TEST_F(FileCommands, BlockDataThatAreNotHexDigitsFailTheDownload) {
+    OpenLink();
+    logger.files = {{"B.CFG", Bytes(3)}};
+    f.responder = [&](FakePort& port, const std::string& frame) {
+        const auto request = test::ParseRequest(frame);
+        if (request && request->body.rfind("f06", 0) == 0) {
+            logger.bodies.push_back(request->body);
+            port.Deliver(test::SlaveFrame(request->id, "0003A1G2C3"));
+            return;
+        }
+        logger.Answer(port, frame);
+    };
+    std::string content;
+    EXPECT_FALSE(f.engine.RetrieveFile("B.CFG", 3, content));
+    EXPECT_EQ(content, "");
+    EXPECT_EQ(logger.bodies.back(), "f0501");
+    f.Drain();
+    const auto texts = f.target.StatusTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(),
+                        "Bad block size from Vantrel while transferring B.CFG"),
+              texts.end());
+}
+
 TEST_F(FileCommands, FailedBlockStillClosesAndKeepsWhatWasRead) {
     OpenLink();
     logger.files = {{"B.CFG", Bytes(300)}};

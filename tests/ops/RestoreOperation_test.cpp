@@ -212,6 +212,32 @@ TEST(RestoreOperation, ACancelDuringAnUploadDeletesTheCutOffFileAndSaysWhatTheLo
               "Restoring the same backup again puts it right.");
 }
 
+TEST(RestoreOperation, ACancelWhileAFileIsCreatedClosesAndDeletesIt) {
+    std::vector<TestProfile> profiles(1);
+    profiles[0].key = "03";
+    profiles[0].readings = HourlyReadings(0, 10);
+    const CVantrelArchive archive = MakeArchive(profiles);
+    LoggerFixture f(LoggerImage{{"QUILON.CFG00", "kept"}});
+    f.page.onNotification = [&](const Notification& n) {
+        // The Cancel button, just as the data file's Create File goes out.
+        if (n.text == "Uploading PRO03.DAT00" && n.value == 0 && !f.link.IsCancelled()) {
+            f.link.SetCancel(true);
+        }
+    };
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, archive), 0);
+    f.Drain();
+
+    EXPECT_EQ(f.Files().count("PRO03.DAT00"), 0u);
+    // Closed before it was deleted: the logger never refused the delete as a locked file.
+    EXPECT_FALSE(f.page.SawStatus("Fatal errors, connection timed out"));
+    EXPECT_EQ(f.ops.LastRestoreOutcome().filesComplete, 3);
+    EXPECT_EQ(f.ops.LastRestoreOutcome().cutOff, "");
+    // The file was closed again: restoring the same backup now puts everything right.
+    f.page.onNotification = nullptr;
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, archive), 1) << "the created file was left open";
+    EXPECT_EQ(f.Files().count("PRO03.DAT00"), 1u);
+}
+
 TEST(RestoreOperation, OutcomeTextsNameTheStageAndACutOffFile) {
     RestoreOutcome outcome;
     EXPECT_EQ(DescribeRestoreOutcome(outcome), "");  // the logger was never touched

@@ -1,5 +1,7 @@
 #include "sim/SimOptions.h"
 
+#include <termios.h>
+
 #include <charconv>
 #include <cstdint>
 #include <functional>
@@ -29,6 +31,9 @@ const char* SimUsage() {
            "  --dump DIR             write the logger's files to DIR on exit\n"
            "  --log FILE             log every frame received and sent, with times\n"
            "  --baud B               pace the line at B baud, 10 bits a byte (default: unpaced)\n"
+           "  --strict-baud          with --baud: hear the program only while its side of the\n"
+           "                         line is set to B baud; at any other rate its requests are\n"
+           "                         garbage and get no answer (a logger set to another rate)\n"
            "  --exit-after-idle S    exit when nothing was received for S seconds\n"
            "Faults (each with probability 1/N per reply, from --seed; a retry of a\n"
            "faulted request is answered cleanly unless --fault-retries):\n"
@@ -69,6 +74,8 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
             options.faults.shortBlocks = true;
         } else if (arg == "--fault-retries") {
             options.faults.faultRetries = true;
+        } else if (arg == "--strict-baud") {
+            options.strictBaud = true;
         } else if (texts.count(arg) || numbers.count(arg) || arg == "--seed") {
             if (i + 1 >= args.size()) return {std::nullopt, arg + " needs a value"};
             const std::string& value = args[++i];
@@ -91,7 +98,33 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
         }
     }
     options.faults.holdOffDelay = std::chrono::milliseconds{holdOffMs};
+    if (options.strictBaud && !IsLineRate(options.baud)) {
+        return {std::nullopt,
+                "--strict-baud needs --baud with a serial line rate (such as "
+                "9600, 19200 or 38400)"};
+    }
     return {options, {}};
+}
+
+namespace {
+const std::map<unsigned, std::uint32_t>& LineRates() {
+    static const std::map<unsigned, std::uint32_t> rates = {
+        {B1200, 1200},   {B2400, 2400},   {B4800, 4800},   {B9600, 9600},
+        {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    return rates;
+}
+}  // namespace
+
+std::uint32_t RateOfSpeed(unsigned speed) {
+    const auto found = LineRates().find(speed);
+    return found == LineRates().end() ? 0 : found->second;
+}
+
+bool IsLineRate(std::uint32_t rate) {
+    for (const auto& [speed, value] : LineRates()) {
+        if (value == rate) return true;
+    }
+    return false;
 }
 
 }  // namespace vantrel::sim

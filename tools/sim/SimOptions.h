@@ -16,6 +16,9 @@ struct SimOptions {
     std::string dump;        // folder to write the file system to on exit; "" = none
     std::string log;         // line log file; "" = none
     std::uint32_t baud = 0;  // 0 = unpaced
+    // With `baud`: the logger talks at that rate only. While the program's side of the
+    // line is set to another rate, what it sends arrives as garbage and gets no answer.
+    bool strictBaud = false;
     std::uint32_t exitAfterIdleSeconds = 0;  // 0 = run until a signal
     FaultOptions faults;
     bool help = false;
@@ -29,5 +32,10 @@ struct ParsedOptions {
 ParsedOptions ParseSimOptions(const std::vector<std::string>& args);
 
 const char* SimUsage();
+
+// The rate of a termios speed constant (B19200 -> 19200); 0 for one this table lacks.
+std::uint32_t RateOfSpeed(unsigned speed);
+// Whether a rate has a termios speed constant the program's side can be set to.
+bool IsLineRate(std::uint32_t rate);
 
 }  // namespace vantrel::sim

@@ -1,12 +1,16 @@
 #include "sim/SimServer.h"
 
+#include "sim/SimOptions.h"
+
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <ctime>
+#include <string>
 
 namespace vantrel::sim {
 namespace {
@@ -26,14 +30,24 @@ timespec ToTimespec(std::chrono::nanoseconds span) {
 }  // namespace
 
 SimServer::SimServer(LoggerEngine& engine, int lineFd, int stopFd, std::uint32_t baud,
-                     TrafficLog* log)
+                     TrafficLog* log, bool strictBaud)
     : engine_(engine),
       lineFd_(lineFd),
       stopFd_(stopFd),
       byteTime_(PacedLine::ByteTime(baud)),
       line_(byteTime_),
       log_(log),
+      baud_(baud),
+      strictBaud_(strictBaud),
       lastActivity_(Clock::now()) {}
+
+std::uint32_t SimServer::ProgramRate() const {
+    // The master side of a pseudo-terminal reports the line settings of the slave side,
+    // which the program under test sets like a serial port's.
+    termios settings{};
+    if (tcgetattr(lineFd_, &settings) != 0) return 0;
+    return RateOfSpeed(static_cast<unsigned>(cfgetospeed(&settings)));
+}
 
 void SimServer::Run(std::chrono::seconds idleLimit) {
     bool hungUp = false;
@@ -89,6 +103,18 @@ bool SimServer::ReadLine(Clock::time_point now) {
 
 void SimServer::Accept(std::string_view bytes, Clock::time_point now) {
     lastActivity_ = now;
+    if (strictBaud_) {
+        if (const std::uint32_t rate = ProgramRate(); rate != baud_) {
+            // A UART at the wrong rate sees framing errors and stray bytes, never a frame.
+            if (log_) {
+                log_->Note("garbage: " + std::to_string(bytes.size()) + " bytes sent at " +
+                               (rate == 0 ? std::string("an unknown rate") : std::to_string(rate)) +
+                               " baud, not " + std::to_string(baud_),
+                           now);
+            }
+            return;
+        }
+    }
     // On a paced line these bytes could not have arrived faster than the baud rate allows:
     // the logger acts on a request only when its last byte would have been received.
     receivedUntil_ =

@@ -14,8 +14,10 @@ namespace vantrel::sim {
 
 class SimServer {
 public:
-    // `stopFd` becomes readable when the server must stop (a signalfd).
-    SimServer(LoggerEngine& engine, int lineFd, int stopFd, std::uint32_t baud, TrafficLog* log);
+    // `stopFd` becomes readable when the server must stop (a signalfd). `strictBaud`: the
+    // program is heard only while its side of the line is set to `baud`.
+    SimServer(LoggerEngine& engine, int lineFd, int stopFd, std::uint32_t baud, TrafficLog* log,
+              bool strictBaud = false);
 
     // Runs until the stop descriptor fires or nothing arrived for `idleLimit` (zero: no limit).
     void Run(std::chrono::seconds idleLimit);
@@ -33,6 +35,11 @@ private:
     std::chrono::nanoseconds byteTime_;
     PacedLine line_;
     TrafficLog* log_;
+    // The rate the program has set its side of the line to (0: one we cannot name).
+    std::uint32_t ProgramRate() const;
+
+    std::uint32_t baud_;
+    bool strictBaud_;
     Clock::time_point receivedUntil_{};  // when the bytes read so far would have arrived
     Clock::time_point lastActivity_;
 };

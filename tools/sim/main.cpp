@@ -83,7 +83,8 @@ int Run(const SimOptions& options) {
     std::cout << "ready " << (options.link.empty() ? terminal.slavePath() : options.link)
               << std::endl;
 
-    SimServer server(engine, terminal.masterFd(), stopFd, options.baud, log ? &*log : nullptr);
+    SimServer server(engine, terminal.masterFd(), stopFd, options.baud, log ? &*log : nullptr,
+                     options.strictBaud);
     server.Run(std::chrono::seconds{options.exitAfterIdleSeconds});
     close(stopFd);
 

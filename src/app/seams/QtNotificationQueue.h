@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -65,6 +66,7 @@ private:
     void PostWakeUp();
 
     std::mutex mutex_;
+    std::condition_variable gathered_;
     std::deque<Entry> pending_;
     bool wakeUpPosted_ = false;
     std::vector<Timer> timers_;

@@ -1,0 +1,101 @@
+// chart_window BACKUP.vbk PROFILE [--shot FILE.png] [--size WxH]
+// Opens the desktop program's readings window on one profile of a backup, as the backup
+// list's "View Readings..." does, and ends at the first paint of its chart. Prints
+// "opened <ms>": from the start of loading the backup to that paint (bench/chart_timing.sh
+// compares it with `vantrel export` of the same profile). With --shot it saves what the
+// window shows (at the device pixel ratio: QT_SCALE_FACTOR=2 gives twice the pixels).
+
+#include <QApplication>
+#include <QChartView>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "app/MainSheet.h"
+#include "app/ReadingsWindow.h"
+#include "frontend/ProfileSelection.h"
+#include "ops/BackupLoading.h"
+#include "platform/FixedSpecialFolders.h"
+#include "platform/MemorySettings.h"
+
+using namespace vantrel;
+using namespace vantrel::app;
+
+namespace {
+
+class AtFirstPaint : public QObject {
+public:
+    AtFirstPaint(QWidget* watched, std::function<void()> then)
+        : watched_(watched), then_(std::move(then)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == watched_ && event->type() == QEvent::Paint && !done_) {
+            done_ = true;
+            QTimer::singleShot(0, this, [this] { then_(); });
+        }
+        return false;
+    }
+
+private:
+    QWidget* watched_;
+    std::function<void()> then_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc < 3) {
+        std::fputs("Usage: chart_window BACKUP.vbk PROFILE [--shot FILE.png] [--size WxH]\n",
+                   stderr);
+        return 2;
+    }
+    QString shot;
+    QSize size(1000, 620);
+    for (int i = 3; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--shot") == 0) shot = QString::fromLocal8Bit(argv[i + 1]);
+        if (std::strcmp(argv[i], "--size") == 0) {
+            const QStringList parts = QString::fromLatin1(argv[i + 1]).split('x');
+            if (parts.size() == 2) size = QSize(parts[0].toInt(), parts[1].toInt());
+        }
+    }
+    MemorySettings settings;
+    FixedSpecialFolders folders;
+    CMainSheet sheet(CMainSheet::Environment{settings, folders});
+
+    QElapsedTimer timer;
+    timer.start();
+    LoadedBackup loaded = LoadBackup(argv[1]);
+    if (!loaded.archive) {
+        std::fprintf(stderr, "chart_window: %s\n", loaded.error.c_str());
+        return 1;
+    }
+    const int index = SelectProfiles(*loaded.archive, std::string(argv[2])).front();
+    CReadingsWindow* window = CReadingsWindow::ShowForBackup(
+        sheet, nullptr, *loaded.archive,
+        QFileInfo(QString::fromLocal8Bit(argv[1])).completeBaseName(), index);
+    window->resize(size);
+    AtFirstPaint done(window->ChartView()->viewport(), [&] {
+        std::printf("opened %.3f\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        std::fflush(stdout);
+        if (!shot.isEmpty() && !window->grab().save(shot, "PNG")) {
+            std::fprintf(stderr, "chart_window: could not save %s\n", qPrintable(shot));
+            QApplication::exit(1);
+            return;
+        }
+        QApplication::exit(0);
+    });
+    QTimer::singleShot(30000, [] {
+        std::fputs("chart_window: no paint within 30 s\n", stderr);
+        QApplication::exit(1);
+    });
+    return QApplication::exec();
+}

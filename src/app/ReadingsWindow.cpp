@@ -1,0 +1,433 @@
+#include "app/ReadingsWindow.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QDir>
+#include <QFileDialog>
+#include <QGraphicsScene>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <system_error>
+
+#include "app/ListCtrlEx.h"
+#include "app/MainSheet.h"
+#include "app/ReadingsChart.h"
+#include "data/AtomicFile.h"
+#include "ops/AppSettings.h"
+
+namespace vantrel::app {
+namespace {
+
+constexpr const char* kWindowTitle = "Readings";
+constexpr const char* kNoProfiles = "The backup holds no profiles.";
+constexpr const char* kPngFilter = "PNG image (*.png)";
+constexpr const char* kSvgFilter = "SVG image (*.svg)";
+constexpr const char* kChooseImageName =
+    "Please give the image a file name ending in .png or .svg.";
+// One key press scrolls a tenth of the plot; "+" and "-" zoom by this factor.
+constexpr qreal kScrollFraction = 0.1;
+constexpr qreal kZoomFactor = 1.5;
+
+QString ProfileRowText(const CVantrelArchive& archive, int index) {
+    const QString depths = archive.HasData(index)
+                               ? QStringLiteral("%1 - %2%3")
+                                     .arg(archive.GetFirstDepth(index))
+                                     .arg(archive.GetLastDepth(index))
+                                     .arg(QString::fromStdString(archive.GetUnitsText(index)))
+                               : QStringLiteral("incomplete");
+    const QString first = CListCtrlEx::ShortDateText(archive.GetFirstDate(index));
+    const QString last = CListCtrlEx::ShortDateText(archive.GetLastDate(index));
+    const QString period =
+        first.isEmpty() ? QStringLiteral("no readings") : first + QStringLiteral(" to ") + last;
+    return QStringLiteral("%1.  Site# %2,  %3,  %4")
+        .arg(index + 1)
+        .arg(archive.GetProfileNo(index))
+        .arg(depths, period);
+}
+
+QString SummaryText(const ProfileSeries& series) {
+    if (series.IsEmpty()) return {};
+    QString text =
+        QStringLiteral("%1 readings at %2 depths").arg(series.readings).arg(series.depths.size());
+    if (series.unplottableValues > 0) {
+        text += QStringLiteral("; %1 values cannot be drawn and leave gaps")
+                    .arg(series.unplottableValues);
+    }
+    return text;
+}
+
+QPushButton* MakeButton(const QString& caption, const char* name, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(QString(caption).remove(u'&'));
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+// The chart view of the window: a dragged rectangle zooms in (the right button zooms out),
+// "+" / "-" zoom about the centre, the arrows move the view, and the tooltip follows the
+// mouse to the nearest reading.
+class ReadingsChartView final : public QChartView {
+public:
+    ReadingsChartView(CReadingsWindow& window, QWidget* parent)
+        : QChartView(parent), window_(window) {
+        setRubberBand(QChartView::RectangleRubberBand);
+        setRenderHint(QPainter::Antialiasing);
+        setMouseTracking(true);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        QChart* shown = chart();
+        if (shown == nullptr || shown->series().isEmpty()) {
+            QChartView::keyPressEvent(event);
+            return;
+        }
+        const QRectF area = shown->plotArea();
+        const qreal dx = area.width() * kScrollFraction;
+        const qreal dy = area.height() * kScrollFraction;
+        switch (event->key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                shown->zoom(kZoomFactor);
+                break;
+            case Qt::Key_Minus:
+                shown->zoom(1.0 / kZoomFactor);
+                break;
+            case Qt::Key_Left:
+                shown->scroll(-dx, 0);
+                break;
+            case Qt::Key_Right:
+                shown->scroll(dx, 0);
+                break;
+            case Qt::Key_Up:
+                shown->scroll(0, dy);
+                break;
+            case Qt::Key_Down:
+                shown->scroll(0, -dy);
+                break;
+            default:
+                QChartView::keyPressEvent(event);
+                return;
+        }
+        event->accept();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override {
+        QChartView::mouseMoveEvent(event);
+        if (event->buttons() != Qt::NoButton) return;
+        const QString text = window_.ToolTipAt(event->position().toPoint());
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+        } else {
+            QToolTip::showText(event->globalPosition().toPoint(), text, this);
+        }
+    }
+
+private:
+    CReadingsWindow& window_;
+};
+
+CReadingsWindow::CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive,
+                                 const QString& backupTitle, QWidget* parent)
+    : QDialog(parent), sheet_(sheet), archive_(std::move(archive)), backupTitle_(backupTitle) {
+    setObjectName("readingsWindow");
+    setWindowTitle(backupTitle_.isEmpty()
+                       ? QString(kWindowTitle)
+                       : QStringLiteral("%1 - %2").arg(kWindowTitle, backupTitle_));
+    // A window of its own, which the user may enlarge and keep beside the sheet.
+    setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
+    setSizeGripEnabled(true);
+    BuildControls();
+    FillProfilePicker();
+    SelectProfile(archive_.GetProfileCount() > 0 ? 0 : -1);
+}
+
+CReadingsWindow::~CReadingsWindow() = default;
+
+CReadingsWindow* CReadingsWindow::ShowForBackup(CMainSheet& sheet, QWidget* parent,
+                                                const CVantrelArchive& archive,
+                                                const QString& title, int profileIndex) {
+    auto* window = new CReadingsWindow(sheet, archive, title, parent != nullptr ? parent : &sheet);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (profileIndex >= 0 && profileIndex < archive.GetProfileCount()) {
+        window->SelectProfile(profileIndex);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void CReadingsWindow::BuildControls() {
+    auto* pickerLabel = new QLabel(QStringLiteral("&Profile:"), this);
+    pickerLabel->setObjectName("profilePickerLabel");
+    profilePicker_ = new QComboBox(this);
+    profilePicker_->setObjectName("profilePicker");
+    profilePicker_->setAccessibleName(QStringLiteral("Profile:"));
+    profilePicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    pickerLabel->setBuddy(profilePicker_);
+
+    calibratedButton_ = new QRadioButton(
+        QString::fromUtf8(ExportFormatCaption(ExportFormat::Calibrated).data()), this);
+    calibratedButton_->setObjectName("formatCalibrated");
+    calibratedButton_->setAccessibleName(calibratedButton_->text());
+    calibratedButton_->setChecked(true);
+    scaledButton_ =
+        new QRadioButton(QString::fromUtf8(ExportFormatCaption(ExportFormat::Scaled).data()), this);
+    scaledButton_->setObjectName("formatScaled");
+    scaledButton_->setAccessibleName(scaledButton_->text());
+    formatGroup_ = new QButtonGroup(this);
+    formatGroup_->setObjectName("formatGroup");
+    formatGroup_->addButton(calibratedButton_, static_cast<int>(ExportFormat::Calibrated));
+    formatGroup_->addButton(scaledButton_, static_cast<int>(ExportFormat::Scaled));
+
+    chartView_ = new ReadingsChartView(*this, this);
+    chartView_->setObjectName("readingsChart");
+    chartView_->setAccessibleName(QStringLiteral("Readings chart"));
+    emptyLabel_ = new QLabel(this);
+    emptyLabel_->setObjectName("emptyState");
+    emptyLabel_->setAlignment(Qt::AlignCenter);
+    emptyLabel_->setWordWrap(true);
+    emptyLabel_->setTextFormat(Qt::PlainText);
+    stack_ = new QStackedWidget(this);
+    stack_->setObjectName("readingsStack");
+    stack_->addWidget(chartView_);
+    stack_->addWidget(emptyLabel_);
+
+    summaryLabel_ = new QLabel(this);
+    summaryLabel_->setObjectName("readingsSummary");
+    summaryLabel_->setTextFormat(Qt::PlainText);
+    resetButton_ = MakeButton(QStringLiteral("&Reset"), "resetZoomButton", this);
+    resetButton_->setToolTip(QStringLiteral("Show the whole profile again"));
+    copyButton_ = MakeButton(QStringLiteral("&Copy"), "copyImageButton", this);
+    saveButton_ = MakeButton(QStringLiteral("&Save Image..."), "saveImageButton", this);
+    closeButton_ = MakeButton(QStringLiteral("Close"), "closeReadingsButton", this);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(pickerLabel);
+    top->addWidget(profilePicker_, 1);
+    top->addSpacing(fontMetrics().averageCharWidth() * 2);
+    top->addWidget(calibratedButton_);
+    top->addWidget(scaledButton_);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(summaryLabel_, 1);
+    bottom->addWidget(resetButton_);
+    bottom->addWidget(copyButton_);
+    bottom->addWidget(saveButton_);
+    bottom->addWidget(closeButton_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(stack_, 1);
+    layout->addLayout(bottom);
+
+    // Room for a readable chart of many depths: about 100 by 32 characters.
+    const QFontMetrics metrics = fontMetrics();
+    resize(metrics.averageCharWidth() * 110, metrics.height() * 34);
+    stack_->setMinimumSize(metrics.averageCharWidth() * 50, metrics.height() * 14);
+
+    connect(profilePicker_, &QComboBox::currentIndexChanged, this,
+            &CReadingsWindow::OnProfilePicked);
+    connect(formatGroup_, &QButtonGroup::idClicked, this,
+            [this](int id) { SetFormat(static_cast<ExportFormat>(id)); });
+    connect(resetButton_, &QPushButton::clicked, this, &CReadingsWindow::ResetZoom);
+    connect(copyButton_, &QPushButton::clicked, this, &CReadingsWindow::CopyImage);
+    connect(saveButton_, &QPushButton::clicked, this, &CReadingsWindow::OnSaveImage);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::close);
+    setTabOrder(profilePicker_, calibratedButton_);
+    setTabOrder(calibratedButton_, scaledButton_);
+    setTabOrder(scaledButton_, chartView_);
+    setTabOrder(chartView_, resetButton_);
+    setTabOrder(resetButton_, copyButton_);
+    setTabOrder(copyButton_, saveButton_);
+    setTabOrder(saveButton_, closeButton_);
+}
+
+void CReadingsWindow::FillProfilePicker() {
+    const QSignalBlocker block(profilePicker_);
+    profilePicker_->clear();
+    for (int i = 0; i < archive_.GetProfileCount(); ++i) {
+        profilePicker_->addItem(ProfileRowText(archive_, i), i);
+    }
+}
+
+void CReadingsWindow::OnProfilePicked(int row) {
+    if (row < 0) return;
+    const int index = profilePicker_->itemData(row).toInt();
+    if (index != profileIndex_) SelectProfile(index);
+}
+
+void CReadingsWindow::SelectProfile(int index) {
+    profileIndex_ = index >= 0 && index < archive_.GetProfileCount() ? index : -1;
+    if (profileIndex_ >= 0) {
+        const QSignalBlocker block(profilePicker_);
+        profilePicker_->setCurrentIndex(profilePicker_->findData(profileIndex_));
+    }
+    ShowSeries();
+}
+
+void CReadingsWindow::SetFormat(ExportFormat format) {
+    (format == ExportFormat::Scaled ? scaledButton_ : calibratedButton_)->setChecked(true);
+    if (format == format_) return;
+    format_ = format;
+    ShowSeries();
+}
+
+void CReadingsWindow::ShowSeries() {
+    QChart* old = chart_;
+    chart_ = nullptr;
+    if (profileIndex_ < 0) {
+        series_ = ProfileSeries{};
+        series_.emptyReason = kNoProfiles;
+    } else {
+        series_ = BuildProfileSeries(archive_, profileIndex_, format_);
+    }
+    if (series_.IsEmpty()) {
+        emptyLabel_->setText(QString::fromStdString(series_.emptyReason) +
+                             QStringLiteral("\n\nThere is nothing to draw for it."));
+        emptyLabel_->setAccessibleName(emptyLabel_->text());
+        stack_->setCurrentWidget(emptyLabel_);
+        // A view keeps showing its chart: it gets an empty one in place of the old.
+        chartView_->setChart(new QChart);
+    } else {
+        chart_ = BuildReadingsChart(series_, ChartTitle(backupTitle_, series_));
+        chartView_->setChart(chart_);
+        stack_->setCurrentWidget(chartView_);
+    }
+    if (old != nullptr) delete old;
+    summaryLabel_->setText(SummaryText(series_));
+    const bool drawn = chart_ != nullptr;
+    resetButton_->setEnabled(drawn);
+    copyButton_->setEnabled(drawn);
+    saveButton_->setEnabled(drawn);
+}
+
+QChartView* CReadingsWindow::ChartView() const {
+    return chartView_;
+}
+
+bool CReadingsWindow::IsShowingChart() const {
+    return chart_ != nullptr && stack_->currentWidget() == chartView_;
+}
+
+QString CReadingsWindow::EmptyText() const {
+    return IsShowingChart() ? QString() : emptyLabel_->text();
+}
+
+void CReadingsWindow::ResetZoom() {
+    if (chart_ == nullptr) return;
+    chart_->zoomReset();
+    ResetChartRanges(*chart_, series_);
+}
+
+QImage CReadingsWindow::Picture() const {
+    if (chart_ == nullptr || chart_->scene() == nullptr) return {};
+    const qreal ratio = chartView_->devicePixelRatioF();
+    const QRectF source = chart_->geometry();
+    QImage image = RenderSceneToImage(*chart_->scene(), source, (source.size() * ratio).toSize());
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+void CReadingsWindow::CopyImage() {
+    const QImage image = Picture();
+    if (!image.isNull()) QApplication::clipboard()->setImage(image);
+}
+
+bool CReadingsWindow::SaveImage(const QString& path) {
+    if (chart_ == nullptr || chart_->scene() == nullptr) return false;
+    const std::optional<ImageKind> kind = ImageKindOf(path);
+    if (!kind) {
+        sheet_.Prompt().Show(kChooseImageName);
+        return false;
+    }
+    const QRectF source = chart_->geometry();
+    const QByteArray bytes =
+        *kind == ImageKind::Png
+            ? RenderSceneImage(*chart_->scene(), source,
+                               (source.size() * chartView_->devicePixelRatioF()).toSize(), *kind,
+                               chart_->title())
+            : RenderSceneImage(*chart_->scene(), source, source.size().toSize(), *kind,
+                               chart_->title());
+    try {
+        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                            std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    } catch (const std::system_error& error) {
+        sheet_.Prompt().Show(QStringLiteral("Could not save the image %1: %2")
+                                 .arg(QDir::toNativeSeparators(path),
+                                      QString::fromLocal8Bit(error.code().message().c_str()))
+                                 .toStdString(),
+                             {}, PromptButtons::OK, PromptIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+QString CReadingsWindow::SuggestedImageName() const {
+    QString name = backupTitle_.isEmpty() ? QStringLiteral("readings") : backupTitle_;
+    return name + QStringLiteral(" (Pro%1).png").arg(series_.profileNo, 2, 10, QLatin1Char('0'));
+}
+
+void CReadingsWindow::OnSaveImage() {
+    if (chart_ == nullptr) return;
+    QFileDialog browser(this, QStringLiteral("Save Image"));
+    browser.setObjectName("imageBrowser");
+    browser.setAcceptMode(QFileDialog::AcceptSave);
+    browser.setFileMode(QFileDialog::AnyFile);
+    browser.setNameFilters({kPngFilter, kSvgFilter});
+    browser.setDefaultSuffix(QStringLiteral("png"));
+    connect(&browser, &QFileDialog::filterSelected, &browser, [&browser](const QString& filter) {
+        browser.setDefaultSuffix(filter == kSvgFilter ? QStringLiteral("svg")
+                                                      : QStringLiteral("png"));
+    });
+    const QString folder =
+        QString::fromStdString(ReadExportFolder(sheet_.Settings(), sheet_.Folders()));
+    if (!folder.isEmpty()) browser.setDirectory(folder);
+    browser.selectFile(SuggestedImageName());
+    if (browser.exec() != QDialog::Accepted) return;
+    const QStringList chosen = browser.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty()) return;
+    SaveImage(chosen.front());
+}
+
+QString CReadingsWindow::ToolTipAt(const QPoint& viewPosition) const {
+    if (chart_ == nullptr) return {};
+    const QPointF inChart = chart_->mapFromScene(chartView_->mapToScene(viewPosition));
+    const QRectF area = chart_->plotArea();
+    if (!area.contains(inChart) || area.width() <= 0 || area.height() <= 0) return {};
+    const auto* timeAxis = qobject_cast<QDateTimeAxis*>(chart_->axes(Qt::Horizontal).value(0));
+    const auto* valueAxis = qobject_cast<QValueAxis*>(chart_->axes(Qt::Vertical).value(0));
+    if (timeAxis == nullptr || valueAxis == nullptr) return {};
+    const double minDays =
+        DaysOfChartTime(static_cast<double>(timeAxis->min().toMSecsSinceEpoch()));
+    const double maxDays =
+        DaysOfChartTime(static_cast<double>(timeAxis->max().toMSecsSinceEpoch()));
+    const double fx = (inChart.x() - area.left()) / area.width();
+    const double fy = (area.bottom() - inChart.y()) / area.height();
+    const double days = minDays + fx * (maxDays - minDays);
+    const double value = valueAxis->min() + fy * (valueAxis->max() - valueAxis->min());
+    const std::optional<NearestReading> nearest =
+        FindNearestReading(series_, days, value, (maxDays - minDays) / area.width(),
+                           (valueAxis->max() - valueAxis->min()) / area.height());
+    if (!nearest) return {};
+    return QStringLiteral("%1\n%2\n%3")
+        .arg(QString::fromStdString(series_.depths[nearest->depth].label),
+             ReadingTimeText(nearest->point.days), ValueText(nearest->point.value));
+}
+
+}  // namespace vantrel::app

@@ -1,0 +1,207 @@
+// The Restore / Export page against vantrel-logger-sim on a pseudo-terminal, through the
+// real serial port code, clicked as a user would: a restore from the click to the logger's
+// files with its progress on the way, one refused at the warning, and one cancelled.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "app/ConnectionStatus.h"
+#include "app/GuiFixture.h"
+#include "app/ListCtrlEx.h"
+#include "app/RestoreExportPage.h"
+#include "e2e/CliE2eSupport.h"
+#include "ops/AppSettings.h"
+
+namespace vantrel::app::test {
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::CliWorkspace;
+using vantrel::testing::FileMap;
+using vantrel::testing::SimulatorProcess;
+
+// Each text the page's status, error and rate lines show while the restore runs, every
+// change once, in order (sampled every millisecond, inside the restore's waits). `onSample`
+// runs after each sample, as a user watching the page.
+class LineWatcher {
+public:
+    LineWatcher(QWidget* page, std::function<void()> onSample = {})
+        : lines_{Find<QLabel>(page, "statusLine"), Find<QLabel>(page, "transferErrors"),
+                 Find<QLabel>(page, "transferRate")},
+          onSample_(std::move(onSample)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Sample(); });
+        timer_.start(1);
+    }
+
+    QStringList statuses, errors, rates;
+
+    QString Seen() const {
+        return statuses.join(" | ") + " // " + errors.join(" | ") + " // " + rates.join(" | ");
+    }
+    bool SawStatusStartingWith(const QString& start) const {
+        for (const QString& status : statuses) {
+            if (status.startsWith(start)) return true;
+        }
+        return false;
+    }
+
+private:
+    static void Note(QStringList& seen, const QLabel* label) {
+        if (seen.isEmpty() || seen.back() != label->text()) seen << label->text();
+    }
+    void Sample() {
+        if (sampling_) return;
+        sampling_ = true;
+        Note(statuses, lines_[0]);
+        Note(errors, lines_[1]);
+        Note(rates, lines_[2]);
+        if (onSample_) onSample_();
+        sampling_ = false;
+    }
+
+    QLabel* lines_[3];
+    std::function<void()> onSample_;
+    QTimer timer_;
+    bool sampling_ = false;
+};
+
+// What the logger holds before the restore: its own configuration, unlike the backup's,
+// and a file that the backup does not have.
+const FileMap kLoggerBefore = {{"QUILON.CFG00", "the logger's own configuration"},
+                               {"OLDSITE.id", "a site the backup does not know"}};
+
+class RestoreE2eTest : public GuiTest {
+protected:
+    static void SetUpTestSuite() {
+        workspace_ = new CliWorkspace(
+            {"--profiles", "2", "--readings", "20", "--sensors", "4", "--seed", "23"});
+    }
+    static void TearDownTestSuite() {
+        delete workspace_;
+        workspace_ = nullptr;
+    }
+    // The sheet lets go of the port before the simulator stops.
+    ~RestoreE2eTest() override { sheet_.reset(); }
+
+    static CliWorkspace& ws() { return *workspace_; }
+
+    // The simulator on the logger's files with `options`, the sample backup in the backup
+    // folder as "Field trip", and the page showing it, selected.
+    void Start(const std::vector<std::string>& options = {}) {
+        const fs::path image = folder_.path() / "logger";
+        vantrel::testing::WriteFolder(image, kLoggerBefore);
+        std::vector<std::string> args = {"--image", image.string()};
+        args.insert(args.end(), options.begin(), options.end());
+        sim_ = std::make_unique<SimulatorProcess>(args);
+        settings_.WriteString(settings::kSettings, settings::kPort, sim_->linkPath());
+        fs::copy_file(ws().PackedBackup(), BackupFolder() / "Field trip.vbk");
+        MakeSheet();
+        page_ = sheet().RestoreExportPage();
+        ASSERT_TRUE(sheet().SetActivePage(page_));
+        auto* list = Find<CListCtrlEx>(page_, "backupList");
+        ASSERT_EQ(list->RowCount(), 1);
+        ASSERT_EQ(list->ItemText(0, 0), "Field trip");
+        list->setCurrentItem(list->topLevelItem(0));
+        button_ = Find<QPushButton>(page_, "restoreButton");
+    }
+    void ClickRestore() {
+        QTest::mouseClick(button_, Qt::LeftButton);
+        QApplication::processEvents();  // what the restore posted last
+    }
+    QString Status() const { return Find<QLabel>(page_, "statusLine")->text(); }
+    void ExpectIdle() {
+        EXPECT_EQ(button_->text(), "Restore");
+        EXPECT_FALSE(page_->IsBusy());
+        EXPECT_FALSE(sheet().IsCancelled());
+    }
+    // The sample image as a restore leaves it: every file but the logger's configuration,
+    // which the logger keeps.
+    static FileMap ImageAfterRestore() {
+        FileMap files = vantrel::testing::ReadFolder(ws().Image());
+        files["QUILON.CFG00"] = kLoggerBefore.at("QUILON.CFG00");
+        return files;
+    }
+
+    static CliWorkspace* workspace_;
+    std::unique_ptr<SimulatorProcess> sim_;
+    CRestoreExportPage* page_ = nullptr;
+    QPushButton* button_ = nullptr;
+};
+CliWorkspace* RestoreE2eTest::workspace_ = nullptr;
+
+TEST_F(RestoreE2eTest, ARestoreWritesTheBackupButKeepsTheLoggersOwnConfiguration) {
+    const FileMap image = vantrel::testing::ReadFolder(ws().Image());
+    ASSERT_NE(image.at("QUILON.CFG00"), kLoggerBefore.at("QUILON.CFG00"));
+    // Paced, so that the restore outlasts two ticks of the rate timer (6 s each).
+    Start({"--baud", "9600"});
+    LineWatcher watch(page_);
+    ClickRestore();
+
+    ASSERT_TRUE(Status().startsWith(
+        QString("Restored %1 files OK.  Elapsed Time: 00:00:").arg(image.size() - 1)))
+        << watch.Seen().toStdString();
+    EXPECT_TRUE(watch.statuses.contains("Erasing Vantrel File System"))
+        << watch.Seen().toStdString();
+    EXPECT_TRUE(watch.statuses.contains("Uploading PRO01.DAT00")) << watch.Seen().toStdString();
+    EXPECT_TRUE(watch.errors.contains("Transfer Errors: 0")) << watch.Seen().toStdString();
+    ASSERT_FALSE(watch.rates.isEmpty());
+    const QString rate = watch.rates.back();
+    ASSERT_TRUE(rate.startsWith("Transfer Rate [cps]: ")) << watch.Seen().toStdString();
+    // 9600 baud carry at most 960 characters a second (and the timer's period may run a
+    // little short).
+    const int cps = rate.mid(21).toInt();
+    EXPECT_GT(cps, 100);
+    EXPECT_LE(cps, 1100);
+    EXPECT_EQ(prompt_.Texts().size(), 1u);  // the warning only
+    ExpectIdle();
+
+    EXPECT_EQ(sim_->StopAndReadDump(), ImageAfterRestore());
+}
+
+TEST_F(RestoreE2eTest, WithTheWarningRefusedTheLoggerIsNotTouched) {
+    Start();
+    prompt_.ScriptAnswer(PromptAnswer::Cancel);
+    ClickRestore();
+    ASSERT_EQ(prompt_.shown().size(), 1u);
+    EXPECT_EQ(prompt_.shown()[0].caption, "Restore Warning");
+    EXPECT_EQ(Status(), "Idle");
+    EXPECT_FALSE(sheet().Session().engine().HasOpenPort());
+    ExpectIdle();
+    EXPECT_EQ(sim_->StopAndReadDump(), kLoggerBefore);
+}
+
+TEST_F(RestoreE2eTest, CancelStopsARestoreAtTheLoggersNextAnswer) {
+    Start({"--baud", "9600"});
+    bool cancelled = false;
+    std::chrono::steady_clock::time_point cancelledAt;
+    LineWatcher watch(page_, [&] {
+        if (!cancelled && Status() == "Uploading PRO01.DAT00") {
+            cancelled = true;
+            cancelledAt = std::chrono::steady_clock::now();
+            EXPECT_EQ(button_->text(), "Cancel");
+            QTest::mouseClick(button_, Qt::LeftButton);
+        }
+    });
+    ClickRestore();
+    ASSERT_TRUE(cancelled) << watch.Seen().toStdString();
+    // Stopped at the next answer, not after the remaining uploads (over ten seconds here).
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds{4});
+    EXPECT_FALSE(watch.SawStatusStartingWith("Restored")) << watch.Seen().toStdString();
+    ExpectIdle();
+
+    // Erased, and written up to the file being uploaded when Cancel was pressed.
+    const FileMap after = sim_->StopAndReadDump();
+    EXPECT_EQ(after.count("OLDSITE.id"), 0u);
+    EXPECT_EQ(after.at("QUILON.CFG00"), kLoggerBefore.at("QUILON.CFG00"));
+    EXPECT_EQ(after.count("USERSOIL.CFG01"), 1u);
+    EXPECT_EQ(after.count("PRO02.DAT00"), 0u);
+}
+
+}  // namespace
+}  // namespace vantrel::app::test
