@@ -17,24 +17,12 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-class CliAgainstSimulatorTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        workspace_ = new CliWorkspace(
-            {"--profiles", "3", "--readings", "40", "--sensors", "4", "--seed", "11"});
+class CliAgainstSimulatorTest : public CliWorkspaceTest<CliAgainstSimulatorTest> {
+public:
+    static std::vector<std::string> ImageArgs() {
+        return {"--profiles", "3", "--readings", "40", "--sensors", "4", "--seed", "11"};
     }
-    static void TearDownTestSuite() {
-        delete workspace_;
-        workspace_ = nullptr;
-    }
-    void SetUp() override {
-        fs::remove_all(ws().Backups());
-        fs::create_directories(ws().Backups());
-    }
-    static CliWorkspace& ws() { return *workspace_; }
-    static CliWorkspace* workspace_;
 };
-CliWorkspace* CliAgainstSimulatorTest::workspace_ = nullptr;
 
 TEST_F(CliAgainstSimulatorTest, BackupEqualsThePackedImageButForItsDate) {
     SimulatorProcess sim({"--image", ws().Image().string()});

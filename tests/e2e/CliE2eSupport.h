@@ -3,6 +3,8 @@
 // sample logger image with its packed backup, the tool run with settings of its own, and
 // comparing backups but for the day they were taken.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -40,6 +42,26 @@ public:
 
 private:
     testing::TempDir dir_;
+};
+
+// A test suite sharing one workspace, made once from `Suite::ImageArgs()`, with an empty
+// backup folder for every test.
+template <typename Suite>
+class CliWorkspaceTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { workspace_ = new CliWorkspace(Suite::ImageArgs()); }
+    static void TearDownTestSuite() {
+        delete workspace_;
+        workspace_ = nullptr;
+    }
+    void SetUp() override {
+        fs::remove_all(ws().Backups());
+        fs::create_directories(ws().Backups());
+    }
+    static CliWorkspace& ws() { return *workspace_; }
+
+private:
+    static inline CliWorkspace* workspace_ = nullptr;
 };
 
 // Empty when the two backups hold the same bytes but for the backup date (the twelve

@@ -29,24 +29,12 @@ std::string WrittenPath(const std::string& out) {
     return out.substr(at + marker.size(), end - at - marker.size());
 }
 
-class CliNothingLostTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        workspace_ = new CliWorkspace(
-            {"--profiles", "2", "--readings", "30", "--sensors", "3", "--seed", "41"});
+class CliNothingLostTest : public CliWorkspaceTest<CliNothingLostTest> {
+public:
+    static std::vector<std::string> ImageArgs() {
+        return {"--profiles", "2", "--readings", "30", "--sensors", "3", "--seed", "41"};
     }
-    static void TearDownTestSuite() {
-        delete workspace_;
-        workspace_ = nullptr;
-    }
-    void SetUp() override {
-        fs::remove_all(ws().Backups());
-        fs::create_directories(ws().Backups());
-    }
-    static CliWorkspace& ws() { return *workspace_; }
-    static CliWorkspace* workspace_;
 };
-CliWorkspace* CliNothingLostTest::workspace_ = nullptr;
 
 TEST_F(CliNothingLostTest, TwoBackupsRacingForOneNameKeepBothAndSayWhereEachWent) {
     SimulatorProcess first({"--image", ws().Image().string(), "--baud", "38400"});
