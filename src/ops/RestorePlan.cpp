@@ -1,6 +1,7 @@
 #include "ops/RestorePlan.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/StringPrintf.h"
 #include "data/VantrelArchive.h"
@@ -11,6 +12,12 @@ namespace {
 
 constexpr const char* kOrtvelSoilName = "ORTVELSOIL.CFG01";
 constexpr const char* kUserSoilName = "USERSOIL.CFG01";
+
+bool IsHexText(std::string_view text) {
+    return text.size() % 2 == 0 &&
+           std::all_of(text.begin(), text.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+}
 
 std::string FilesText(int count) {
     return count == 1 ? "1 file" : std::to_string(count) + " files";
@@ -55,6 +62,12 @@ std::string RestoreRefusal(const CVantrelArchive& archive) {
     for (const RestoreFile& file : plan) {
         if (!CanCarryFileName(file.name)) {
             return "This backup holds a file whose name the vantrel cannot take (\"" + file.name +
+                   "\"): it cannot be restored. Nothing was sent; the vantrel is unchanged.";
+        }
+        // A file travels as pairs of hex digits: anything else would break the request
+        // frames or lose a digit after the logger has been erased.
+        if (!IsHexText(file.content)) {
+            return "This backup holds a damaged file (\"" + file.name +
                    "\"): it cannot be restored. Nothing was sent; the vantrel is unchanged.";
         }
     }

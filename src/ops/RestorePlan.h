@@ -34,7 +34,8 @@ std::string RestoreQuestion(const CVantrelArchive& archive);
 
 // Why `archive` must not be restored, or empty when it may: a backup holding no logger
 // file at all (a file of zeros loads as one) would only erase the logger, and a file name
-// that a request cannot carry would fail after the erase.
+// that a request cannot carry, or a content that is not pairs of hex digits, would fail
+// after the erase.
 std::string RestoreRefusal(const CVantrelArchive& archive);
 
 // How far a restore got.

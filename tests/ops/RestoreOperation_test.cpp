@@ -163,8 +163,15 @@ TEST(RestoreOperation, ABackupThatCannotBeRestoredIsRefusedBeforeAnythingIsSent)
     };
     // A file of zeros loads as a backup holding nothing at all.
     const std::vector<std::uint8_t> zeros(64, 0);
+    CVantrelArchive damaged = MakeArchive({});
+    damaged.m_astrOtherNames = {"NOTES.TXT"};
+    damaged.m_astrOtherFiles = {"41@4"};  // an "@" would start a new frame on the line
+    CVantrelArchive odd = MakeArchive({});
+    odd.m_strUserSoil += "A";  // half a byte
     const Case cases[] = {
         {"nothing in it", CVantrelArchive::Load(zeros), "holds no vantrel files"},
+        {"a content that is not hex", damaged, "a damaged file (\"NOTES.TXT\")"},
+        {"half a byte", odd, "a damaged file (\"USERSOIL.CFG01\")"},
         {"a name the frame cannot carry", quoted, "cannot take (\"A\"B.TXT\")"},
     };
     for (const Case& c : cases) {

@@ -10,6 +10,10 @@
 
 namespace vantrel::test {
 
+std::vector<std::int8_t> DefaultSoilCodes() {
+    return {1, 2};
+}
+
 using sample::EncodeReadingRecord;
 using sample::LoggerSeconds;
 using sample::ToHexText;

@@ -16,11 +16,15 @@ struct TestReading {
     std::vector<std::uint16_t> raw;  // defaults to 40000 per sensor
 };
 
+// User soils 1 and 2: A 0.1 / 0.2, B 2, C 0. (A function, not a braced list in the
+// member's initialiser, which GCC 12 at -O2 wrongly takes for uninitialised memory.)
+std::vector<std::int8_t> DefaultSoilCodes();
+
 struct TestProfile {
     std::string key = "03";
     bool inches = false;
     std::uint8_t depthOffset = 0;
-    std::vector<std::int8_t> soilCodes = {1, 2};  // user soils 1 and 2: A 0.1 / 0.2, B 2, C 0
+    std::vector<std::int8_t> soilCodes = DefaultSoilCodes();
     std::vector<TestReading> readings;
     bool withData = true;  // false: a configuration file without data file
 };
