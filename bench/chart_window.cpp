@@ -1,4 +1,4 @@
-// chart_window BACKUP.vbk PROFILE [--shot FILE.png] [--size WxH]
+// chart_window BACKUP.vbk PROFILE [--shot FILE.png]
 // Opens the desktop program's readings window on one profile of a backup, as the backup
 // list's "View Readings..." does, and ends at the first paint of its chart. Prints
 // "opened <ms>": from the start of loading the backup to that paint (bench/chart_timing.sh
@@ -54,19 +54,11 @@ private:
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc < 3) {
-        std::fputs("Usage: chart_window BACKUP.vbk PROFILE [--shot FILE.png] [--size WxH]\n",
-                   stderr);
+        std::fputs("Usage: chart_window BACKUP.vbk PROFILE [--shot FILE.png]\n", stderr);
         return 2;
     }
     QString shot;
-    QSize size(1000, 620);
-    for (int i = 3; i + 1 < argc; i += 2) {
-        if (std::strcmp(argv[i], "--shot") == 0) shot = QString::fromLocal8Bit(argv[i + 1]);
-        if (std::strcmp(argv[i], "--size") == 0) {
-            const QStringList parts = QString::fromLatin1(argv[i + 1]).split('x');
-            if (parts.size() == 2) size = QSize(parts[0].toInt(), parts[1].toInt());
-        }
-    }
+    if (argc >= 5 && std::strcmp(argv[3], "--shot") == 0) shot = QString::fromLocal8Bit(argv[4]);
     MemorySettings settings;
     FixedSpecialFolders folders;
     CMainSheet sheet(CMainSheet::Environment{settings, folders});
@@ -82,8 +74,10 @@ int main(int argc, char** argv) {
     CReadingsWindow* window = CReadingsWindow::ShowForBackup(
         sheet, nullptr, *loaded.archive,
         QFileInfo(QString::fromLocal8Bit(argv[1])).completeBaseName(), index);
-    window->resize(size);
-    AtFirstPaint done(window->ChartView()->viewport(), [&] {
+    // The chart's first paint; a profile with nothing to draw paints the window only.
+    QWidget* painted = window->Series().IsEmpty() ? static_cast<QWidget*>(window)
+                                                  : window->ChartView()->viewport();
+    AtFirstPaint done(painted, [&] {
         std::printf("opened %.3f\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
         std::fflush(stdout);
         if (!shot.isEmpty() && !window->grab().save(shot, "PNG")) {

@@ -28,3 +28,9 @@ if [[ -x $BIN/gui_responsiveness ]]; then
   echo "== Desktop program: CPU and wall time of a backup against the command-line tool"
   bash "$HERE/gui_backup_cpu.sh" "$BIN"
 fi
+
+if [[ -x $BIN/chart_window ]]; then
+  echo
+  echo "== Readings chart of 2000 readings at 16 depths: window and vantrel plot against the export"
+  bash "$HERE/chart_timing.sh" "$BIN"
+fi

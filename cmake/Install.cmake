@@ -28,6 +28,7 @@ set(VANTREL_PACKAGE_simulator vantrel-logger-sim)
 #    -- Name <address>  Mon, 07 Dec 2026 12:00:00 +0000
 # Its date dates the manual pages, so that a rebuild gives the same files.
 file(STRINGS ${VANTREL_DEBIAN_DIR}/changelog VANTREL_CHANGELOG_LINES)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VANTREL_DEBIAN_DIR}/changelog)
 list(GET VANTREL_CHANGELOG_LINES 0 VANTREL_CHANGELOG_HEAD)
 if(NOT VANTREL_CHANGELOG_HEAD MATCHES "^[a-z0-9.+-]+ \\(([^)-]+)-([^)]+)\\)")
   message(FATAL_ERROR "cmake/debian/changelog: the first line names no version: ${VANTREL_CHANGELOG_HEAD}")

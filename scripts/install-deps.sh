@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 libgl-dev
-  qt6-charts-dev libqt6charts6 libqt6opengl6-dev
+  qt6-charts-dev libqt6charts6 libqt6opengl6-dev libpng-dev
   clang libclang-rt-14-dev
   python3 xvfb xauth xdotool time desktop-file-utils
   scdoc dpkg-dev fakeroot file lintian appstream man-db

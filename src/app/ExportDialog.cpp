@@ -20,6 +20,7 @@
 #include "app/ControlIds.h"
 #include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
+#include "app/ReadingsWindow.h"
 #include "app/Strings.h"
 #include "data/VantrelArchive.h"
 #include "ops/ExportFileName.h"
@@ -70,6 +71,14 @@ CExportDial::CExportDial(CMainSheet& sheet, QWidget* parent)
     m_ui->exportButtons->button(QDialogButtonBox::Cancel)->setAccessibleName("Cancel");
     m_ui->exportBrowseButton->setAutoDefault(false);
 
+    // A double click on a profile shows its readings (the window is the dialog's own).
+    connect(list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        const int row = m_ui->profileList->indexOfTopLevelItem(item);
+        if (m_pArchive != nullptr && row >= 0) {
+            CReadingsWindow::ShowForBackup(m_sheet, this, *m_pArchive, m_strBackup,
+                                           static_cast<int>(m_ui->profileList->ItemData(row)));
+        }
+    });
     connect(m_ui->exportBrowseButton, &QPushButton::clicked, this, &CExportDial::OnBrowse);
     connect(m_ui->exportButtons, &QDialogButtonBox::accepted, this, &CExportDial::OnOK);
     connect(m_ui->exportButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -26,6 +26,7 @@
 #include "app/ReadingsChart.h"
 #include "data/AtomicFile.h"
 #include "ops/AppSettings.h"
+#include "ops/BackupSummary.h"
 
 namespace vantrel::app {
 namespace {
@@ -47,10 +48,13 @@ QString ProfileRowText(const CVantrelArchive& archive, int index) {
                                      .arg(archive.GetLastDepth(index))
                                      .arg(QString::fromStdString(archive.GetUnitsText(index)))
                                : QStringLiteral("incomplete");
-    const QString first = CListCtrlEx::ShortDateText(archive.GetFirstDate(index));
+    const DateTimeValue firstDate = archive.GetFirstDate(index);
+    const QString first = CListCtrlEx::ShortDateText(firstDate);
     const QString last = CListCtrlEx::ShortDateText(archive.GetLastDate(index));
-    const QString period =
-        first.isEmpty() ? QStringLiteral("no readings") : first + QStringLiteral(" to ") + last;
+    // A profile without readings keeps the dates it was never given.
+    const QString period = first.isEmpty() || IsUnsetDate(firstDate)
+                               ? QStringLiteral("no readings")
+                               : first + QStringLiteral(" to ") + last;
     return QStringLiteral("%1.  Site# %2,  %3,  %4")
         .arg(index + 1)
         .arg(archive.GetProfileNo(index))
@@ -144,7 +148,7 @@ private:
 };
 
 CReadingsWindow::CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive,
-                                 const QString& backupTitle, QWidget* parent)
+                                 const QString& backupTitle, QWidget* parent, int profileIndex)
     : QDialog(parent), sheet_(sheet), archive_(std::move(archive)), backupTitle_(backupTitle) {
     setObjectName("readingsWindow");
     setWindowTitle(backupTitle_.isEmpty()
@@ -155,7 +159,8 @@ CReadingsWindow::CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive,
     setSizeGripEnabled(true);
     BuildControls();
     FillProfilePicker();
-    SelectProfile(archive_.GetProfileCount() > 0 ? 0 : -1);
+    const bool known = profileIndex >= 0 && profileIndex < archive_.GetProfileCount();
+    SelectProfile(known ? profileIndex : (archive_.GetProfileCount() > 0 ? 0 : -1));
 }
 
 CReadingsWindow::~CReadingsWindow() = default;
@@ -163,11 +168,9 @@ CReadingsWindow::~CReadingsWindow() = default;
 CReadingsWindow* CReadingsWindow::ShowForBackup(CMainSheet& sheet, QWidget* parent,
                                                 const CVantrelArchive& archive,
                                                 const QString& title, int profileIndex) {
-    auto* window = new CReadingsWindow(sheet, archive, title, parent != nullptr ? parent : &sheet);
+    auto* window = new CReadingsWindow(sheet, archive, title, parent != nullptr ? parent : &sheet,
+                                       profileIndex);
     window->setAttribute(Qt::WA_DeleteOnClose);
-    if (profileIndex >= 0 && profileIndex < archive.GetProfileCount()) {
-        window->SelectProfile(profileIndex);
-    }
     window->show();
     window->raise();
     window->activateWindow();
@@ -236,9 +239,9 @@ void CReadingsWindow::BuildControls() {
     layout->addWidget(stack_, 1);
     layout->addLayout(bottom);
 
-    // Room for a readable chart of many depths: about 100 by 32 characters.
+    // Room for a readable chart of many depths: about 160 by 44 characters.
     const QFontMetrics metrics = fontMetrics();
-    resize(metrics.averageCharWidth() * 110, metrics.height() * 34);
+    resize(metrics.averageCharWidth() * 160, metrics.height() * 44);
     stack_->setMinimumSize(metrics.averageCharWidth() * 50, metrics.height() * 14);
 
     connect(profilePicker_, &QComboBox::currentIndexChanged, this,
@@ -289,32 +292,52 @@ void CReadingsWindow::SetFormat(ExportFormat format) {
 }
 
 void CReadingsWindow::ShowSeries() {
-    QChart* old = chart_;
+    // The view gives up its chart when it gets another: the previous one is deleted here.
+    QChart* previous = chartView_->chart();
     chart_ = nullptr;
+    chartPending_ = false;
     if (profileIndex_ < 0) {
         series_ = ProfileSeries{};
         series_.emptyReason = kNoProfiles;
     } else {
         series_ = BuildProfileSeries(archive_, profileIndex_, format_);
     }
+    QChart* next = nullptr;
     if (series_.IsEmpty()) {
-        emptyLabel_->setText(QString::fromStdString(series_.emptyReason) +
-                             QStringLiteral("\n\nThere is nothing to draw for it."));
+        QString hint = QStringLiteral("Choose another profile above.");
+        if (series_.gap == SeriesGap::NothingPlottable) {
+            hint = QStringLiteral("Choose another profile above, or the other readings.");
+        }
+        emptyLabel_->setText(QString::fromStdString(series_.emptyReason) + QStringLiteral("\n\n") +
+                             hint);
         emptyLabel_->setAccessibleName(emptyLabel_->text());
         stack_->setCurrentWidget(emptyLabel_);
-        // A view keeps showing its chart: it gets an empty one in place of the old.
-        chartView_->setChart(new QChart);
+        next = new QChart;
+    } else if (!isVisible()) {
+        chartPending_ = true;
+        next = new QChart;
+        stack_->setCurrentWidget(chartView_);
     } else {
-        chart_ = BuildReadingsChart(series_, ChartTitle(backupTitle_, series_));
-        chartView_->setChart(chart_);
+        chart_ = next = BuildReadingsChart(series_, ChartTitle(backupTitle_, series_));
         stack_->setCurrentWidget(chartView_);
     }
-    if (old != nullptr) delete old;
+    chartView_->setChart(next);
+    delete previous;
     summaryLabel_->setText(SummaryText(series_));
-    const bool drawn = chart_ != nullptr;
+    const bool drawn = !series_.IsEmpty();
     resetButton_->setEnabled(drawn);
     copyButton_->setEnabled(drawn);
     saveButton_->setEnabled(drawn);
+}
+
+void CReadingsWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!chartPending_) return;
+    chartPending_ = false;
+    QChart* placeholder = chartView_->chart();
+    chart_ = BuildReadingsChart(series_, ChartTitle(backupTitle_, series_));
+    chartView_->setChart(chart_);
+    delete placeholder;
 }
 
 QChartView* CReadingsWindow::ChartView() const {
@@ -326,7 +349,7 @@ bool CReadingsWindow::IsShowingChart() const {
 }
 
 QString CReadingsWindow::EmptyText() const {
-    return IsShowingChart() ? QString() : emptyLabel_->text();
+    return series_.IsEmpty() ? emptyLabel_->text() : QString();
 }
 
 void CReadingsWindow::ResetZoom() {

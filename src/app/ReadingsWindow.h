@@ -33,8 +33,10 @@ class ReadingsChartView;
 class CReadingsWindow : public QDialog {
     Q_OBJECT
 public:
+    // Shows the profile with archive index `profileIndex` (the first when there is no
+    // such profile).
     CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive, const QString& backupTitle,
-                    QWidget* parent = nullptr);
+                    QWidget* parent = nullptr, int profileIndex = 0);
     ~CReadingsWindow() override;
 
     // Opens a window on `archive` (copied) titled `title`, showing the profile with archive
@@ -70,6 +72,9 @@ public:
     // reading's depth, time and value; empty outside the plot area or without a chart.
     QString ToolTipAt(const QPoint& viewPosition) const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void BuildControls();
     void FillProfilePicker();
@@ -84,6 +89,9 @@ private:
     int profileIndex_ = -1;
     ExportFormat format_ = ExportFormat::Calibrated;
     ProfileSeries series_;
+    // The chart is made once the window is on screen at its size: every change of its
+    // size lays out all of its lines again, which takes long for a large profile.
+    bool chartPending_ = false;
 
     QComboBox* profilePicker_ = nullptr;
     QRadioButton* calibratedButton_ = nullptr;

@@ -21,6 +21,7 @@
 #include "app/ExportRun.h"
 #include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
+#include "app/ReadingsWindow.h"
 #include "app/Strings.h"
 #include "frontend/BackupChoice.h"
 #include "ops/AppSettings.h"
@@ -193,9 +194,22 @@ void CRestoreExportPage::BuildMenu() {
     m_menu->addAction(m_exportAction);
     m_menu->addAction(m_renameAction);
     m_menu->addAction(m_deleteAction);
+    m_viewReadingsAction =
+        MakeCommand("View Readings...", "backupViewReadingsCommand", {}, m_listBackups);
+    m_menu->addAction(m_viewReadingsAction);
+    connect(m_viewReadingsAction, &QAction::triggered, this, &CRestoreExportPage::OnViewReadings);
     connect(m_exportAction, &QAction::triggered, this, &CRestoreExportPage::OnExport);
     connect(m_renameAction, &QAction::triggered, this, &CRestoreExportPage::OnRenameBackup);
     connect(m_deleteAction, &QAction::triggered, this, &CRestoreExportPage::OnDeleteBackup);
+}
+
+void CRestoreExportPage::OnViewReadings() {
+    const int row = m_listBackups->SelectedRow();
+    if (row < 0) return;
+    const QString title = m_listBackups->ItemText(row, 0);
+    if (const std::optional<CVantrelArchive> archive = LoadBackup(row)) {
+        CReadingsWindow::ShowForBackup(*m_pSheet, this, *archive, title);
+    }
 }
 
 void CRestoreExportPage::OnSetActive() {

@@ -54,6 +54,8 @@ public:
     void OnRenameBackup();
     // Menu "Delete", Delete key: deletes the selected backup after asking.
     void OnDeleteBackup();
+    // Menu "View Readings...": the readings window on the selected backup.
+    void OnViewReadings();
 
     // The folder whose backups the list shows, as shown in "Current Backup Path".
     const std::string& Folder() const { return m_strFolder; }
@@ -99,6 +101,7 @@ private:
     QAction* m_exportAction = nullptr;
     QAction* m_renameAction = nullptr;
     QAction* m_deleteAction = nullptr;
+    QAction* m_viewReadingsAction = nullptr;
     QTreeWidgetItem* m_renaming = nullptr;  // the row being edited in place
 };
 

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <cmath>
+#include <ctime>
 #include <functional>
 #include <limits>
 
@@ -42,20 +43,21 @@ using vantrel::test::MakeArchive;
 using vantrel::test::ReadBytes;
 using vantrel::test::TestProfile;
 
+TestProfile Profile(const char* key, std::vector<std::int8_t> soilCodes, int readings) {
+    TestProfile profile;
+    profile.key = key;
+    profile.soilCodes = std::move(soilCodes);
+    profile.readings = HourlyReadings(0, readings, static_cast<int>(profile.soilCodes.size()));
+    return profile;
+}
+
 // Profile 3: 30 hourly readings at 3 depths; profile 5: a gap in its first depth;
 // profile 7: a data file of records but a stored count of none.
 CVantrelArchive SampleArchive() {
-    TestProfile full;
-    full.soilCodes = {1, 2, 1};
-    full.readings = HourlyReadings(0, 30, 3);
-    TestProfile gaps;
-    gaps.key = "05";
-    gaps.readings = HourlyReadings(0, 10, 2);
+    TestProfile gaps = Profile("05", {1, 2}, 10);
     gaps.readings[4].calibrated[0] = std::numeric_limits<float>::quiet_NaN();
-    TestProfile none;
-    none.key = "07";
-    none.readings = HourlyReadings(0, 2, 2);
-    CVantrelArchive archive = MakeArchive({full, gaps, none});
+    CVantrelArchive archive =
+        MakeArchive({Profile("03", {1, 2, 1}, 30), gaps, Profile("07", {1, 2}, 2)});
     archive.m_profiles[2].m_nReadings = 0;
     return archive;
 }
@@ -223,6 +225,16 @@ TEST_F(ReadingsWindowTest, NothingToDrawShowsWhyAndDisablesThePictureCommands) {
     CReadingsWindow& nothing = Open(CVantrelArchive{});
     EXPECT_FALSE(nothing.IsShowingChart());
     EXPECT_TRUE(nothing.EmptyText().startsWith("The backup holds no profiles."));
+
+    // A profile whose data file is missing: no depths and no reading period to show.
+    TestProfile incomplete = Profile("09", {1, 2}, 0);
+    incomplete.withData = false;
+    CReadingsWindow& missing = Open(MakeArchive({incomplete}));
+    EXPECT_EQ(Find<QComboBox>(&missing, "profilePicker")->itemText(0),
+              "1.  Site# 9,  incomplete,  no readings");
+    EXPECT_EQ(missing.EmptyText(),
+              "Profile 9 is incomplete: the backup holds no data file for it.\n\n"
+              "Choose another profile above.");
 }
 
 TEST_F(ReadingsWindowTest, KeysAndADraggedRectangleZoomAndResetShowsTheWholeProfile) {
@@ -359,6 +371,55 @@ TEST_F(ReadingsWindowTest, TheWindowKeepsItsOwnCopyAndGoesWhenClosed) {
     EXPECT_EQ(Lines(window.Chart()).size(), 3);
     QTest::mouseClick(Find<QAbstractButton>(&window, "closeReadingsButton"), Qt::LeftButton);
     QTRY_VERIFY(window_.isNull());
+}
+
+}  // namespace
+}  // namespace vantrel::app::test
+
+namespace vantrel::app::test {
+namespace {
+
+// Sets the local time zone for one test and puts the old one back.
+class LocalZone {
+public:
+    explicit LocalZone(const char* zone)
+        : had_(qEnvironmentVariableIsSet("TZ")), old_(qgetenv("TZ")) {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~LocalZone() {
+        if (had_) {
+            qputenv("TZ", old_);
+        } else {
+            qunsetenv("TZ");
+        }
+        tzset();
+    }
+
+private:
+    bool had_;
+    QByteArray old_;
+};
+
+double Days(int hour, int minute) {
+    return FromCivil(CivilTime{2025, 3, 30, hour, minute, 0}).days;
+}
+
+TEST(ReadingsChart, TheLineRunsForwardThroughTheHourSummerTimeSkips) {
+    const LocalZone berlin("Europe/Berlin");  // 02:00 to 03:00 on 30 March 2025 do not exist
+    const int clock[][2] = {{1, 0}, {1, 30}, {2, 0}, {2, 30}, {3, 0}, {3, 30}};
+    qint64 previous = std::numeric_limits<qint64>::min();
+    for (const auto& [hour, minute] : clock) {
+        const qint64 time = ChartTimeOf(Days(hour, minute));
+        EXPECT_GE(time, previous) << hour << ":" << minute;
+        previous = time;
+    }
+    // The skipped times sit at the end of the gap; the hour before it is an hour earlier.
+    EXPECT_EQ(ChartTimeOf(Days(2, 30)), ChartTimeOf(Days(3, 0)));
+    EXPECT_EQ(ChartTimeOf(Days(3, 0)) - ChartTimeOf(Days(1, 0)), 3600 * 1000);
+    // The tooltip shows the logger's own clock time all the same.
+    EXPECT_TRUE(ReadingTimeText(Days(2, 30)).contains("2:30"))
+        << ReadingTimeText(Days(2, 30)).toStdString();
 }
 
 }  // namespace

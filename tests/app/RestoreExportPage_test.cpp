@@ -500,7 +500,7 @@ TEST_F(RestoreExportPageTest, ARightClickOnARowOpensTheBackupMenuAndElsewhereNot
                                 viewport->mapToGlobal(beta.center()));
         QApplication::sendEvent(viewport, &event);
     });
-    EXPECT_EQ(shown, (QStringList{"Export", "Rename", "Delete"}));
+    EXPECT_EQ(shown, (QStringList{"Export", "Rename", "Delete", "View Readings..."}));
     EXPECT_EQ(List().SelectedRow(), RowOf("beta"));
 
     const QPoint below(beta.center().x(), viewport->height() - 2);
@@ -516,7 +516,7 @@ TEST_F(RestoreExportPageTest, TheMenuCommandsReachTheirHandlers) {
     AddBackup("alpha.vbk");
     ShowPage();
     auto* menu = Find<QMenu>(sheet().RestoreExportPage(), "backupMenu");
-    ASSERT_EQ(menu->actions().size(), 3);
+    ASSERT_EQ(menu->actions().size(), 4);
     EXPECT_EQ(menu->actions()[0]->data().toInt(), 32773);
     EXPECT_EQ(menu->actions()[1]->data().toInt(), 32774);
     EXPECT_EQ(menu->actions()[2]->data().toInt(), 32775);
@@ -528,6 +528,22 @@ TEST_F(RestoreExportPageTest, TheMenuCommandsReachTheirHandlers) {
     Select("alpha");
     menu->actions()[1]->trigger();
     EXPECT_TRUE(WaitFor([this] { return RenameEditor() != nullptr; }));
+}
+
+TEST_F(RestoreExportPageTest, ViewReadingsOpensTheReadingsWindowOnTheSelectedBackup) {
+    AddBackup("alpha.vbk");
+    ShowPage();
+    Select("alpha");
+    auto* menu = Find<QMenu>(sheet().RestoreExportPage(), "backupMenu");
+    menu->actions()[3]->trigger();
+    QWidget* window = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == "readingsWindow" && widget->isVisible()) window = widget;
+        }
+        return window != nullptr;
+    }));
+    if (window != nullptr) window->close();
 }
 
 TEST_F(RestoreExportPageTest, KeysAndADoubleClickReachTheCommandsOfTheSelectedRow) {
