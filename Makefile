@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Everyday entry points. `make demo` runs the main job, `make test` the whole test suite.
 PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build

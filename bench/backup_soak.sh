@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The long runs of the tool's fault soak and kill tests (CI runs 20 backups and 24 kills).
 #   bench/backup_soak.sh [BIN_DIR] [SOAK_ROUNDS] [KILL_ROUNDS]   (defaults build/bin 200 100)
 # SOAK_ROUNDS backups over a line with hold-offs, NAKs, bad LRCs and dropped replies, each

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Times `vantrel backup` of the sample image against the logger simulator.
 #   bench/backup_timing.sh [BIN_DIR]      (default build/bin)
 # Paced at 38400 baud: the wall time against the wire time of every byte exchanged (from

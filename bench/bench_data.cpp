@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data layer benchmarks: loading a backup file of about 5 MB against a plain read of the
 // same file, and rendering the reading lines of a large archive.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The readings chart on the largest profile (2000 readings at 16 depths) against the CSV
 # export of the same profile, in the same run:
 #   - `vantrel plot` to PNG (and to SVG), the whole process, against `vantrel export`;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // chart_window BACKUP.vbk PROFILE [--shot FILE.png]
 // Opens the desktop program's readings window on one profile of a backup, as the backup
 // list's "View Readings..." does, and ends at the first paint of its chart. Prints

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop program's cost of a backup against the command-line tool's: the same paced
 # 38400-baud backup of the sample image from the logger simulator, once through the Backup
 # page (vantrel-screenshots --backup-only, offscreen) and once by `vantrel backup`.

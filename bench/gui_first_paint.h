@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // For the start-up benchmark: ends the program at the first paint of its window, after
 // printing when it happened ("shown <seconds since the epoch>", microseconds), so the

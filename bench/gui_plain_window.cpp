@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gui_plain_window: the start-up yardstick for bench/gui_startup.sh. Shows an empty
 // QWidget (with --text: a QLabel with one line of text, so Qt's fonts are loaded as for
 // any window with words in it), prints the wall-clock time of its first paint ("shown

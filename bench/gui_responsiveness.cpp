@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gui_responsiveness: how well the desktop program's GUI thread keeps handling its own
 // events while the link's nested wait (PumpMessage) runs on it and the serial monitor's
 // received bytes arrive through the notification queue.

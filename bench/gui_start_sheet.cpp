@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // gui_start_sheet: the desktop program's start-up as vantrel-utilities runs it (the
 // application set up, the start-up recorded, the main sheet built and shown by
 // CVantrelToolsApp::InitInstance), ended at the sheet's first paint for

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time of the desktop program to its first painted window, against a plain Qt
 # program started the same way.
 #   bench/gui_startup.sh [BIN_DIR] [RUNS]      (default build/bin, 20 runs each)

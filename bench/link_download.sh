@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Measures a 256 KB download from the logger simulator through the link engine.
 #   bench/link_download.sh [BIN_DIR]      (default build/bin)
 # Paced at 38400 baud: wall time against the wire time of every byte exchanged (from the

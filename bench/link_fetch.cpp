@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_link_fetch: downloads every file of a logger over the link engine, for measuring
 // the link's throughput and CPU use. Prints "files N bytes B seconds S".
 //   bench_link_fetch PORT BAUD [--trace FILE]

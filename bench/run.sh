@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every benchmark: the data layer's Google Benchmark program, then the link and
 # backup timings against the simulator (the paced runs take a few minutes).
 #   bench/run.sh [BIN_DIR]      (default build/bin)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation under the prefix, in the usual places (GNUInstallDirs):
 #   bin/                                    vantrel, vantrel-utilities, vantrel-logger-sim
 #   share/applications/                     vantrel-utilities.desktop

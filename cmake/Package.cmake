@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Debian packages with CPack (`make package`, or `cpack` in the build folder):
 #   vantrel-utilities    the command-line tool, the desktop program and their files
 #   vantrel-logger-sim   the simulated logger, for tests, demonstrations and training

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # vantrel_add_gtest(NAME name SOURCES ... LIBS ... [LABELS label] [TIMEOUT s] [QT_MAIN])
 # One GoogleTest executable, its tests discovered into CTest. Give one label: `ctest -L`
 # takes a regular expression, so "link-serial" is selected by both -L link and -L serial.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes given to the backup file reader either load or fail with
 // ArchiveError; a loaded archive stores, loads and stores again to the same bytes, and
 // its export texts can be produced without reading outside its texts.

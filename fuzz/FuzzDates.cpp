@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the time stamps the export's append rules read back, and the round trips
 // through them. The whole input is read as a stamp text; a stamp that reads as a date is
 // written again in the export's form and in ISO form, and both read back as the same day

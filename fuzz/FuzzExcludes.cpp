@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the Excludes list read from an initialisation file. The input is a logger
 // file name (a length-prefixed section) and the file's text (the rest), which is written
 // to a temporary file and read the way a backup reads it. The list must always end, the

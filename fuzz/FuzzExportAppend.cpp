@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: an export into a file that already exists. The first byte chooses:
 //  - even: AppendNewReadings on an existing text and a readings block both from the input.
 //    When it appends, the old text stays in front and what follows is the block from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Splits one fuzz input into the pieces a target needs: single bytes, length-prefixed
 // sections and the rest. Reading past the end gives zeros and empty pieces, so every input,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the decoding of profile data files, profile configuration files and the two
 // soil tables, and every text of the export built from them. The input gives the two soil
 // tables and up to four profiles (number text, data file, configuration file), each as raw

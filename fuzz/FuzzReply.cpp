@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the link's side of the serial line. The first byte chooses how the rest is
 // used:
 //  - even: two bytes give the number of requests sent so far, the rest is what comes from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private folder for the targets that go through files, made once per process and removed
 // when it ends. It lies in /dev/shm when that is there: on a disk file system every rewrite

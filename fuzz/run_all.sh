@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target of build-fuzz for a while: 60 seconds each, or FUZZ_SECONDS.
 # Each starts from its saved corpus (fuzz/corpus/<target>, never changed here) and from
 # what earlier runs found (build-fuzz/fuzz-corpus/<target>, where new inputs go). An input

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make check-package: checks the Debian packages that `make package` put in BUILD/packages.
 #   - both packages are there, with the files an installation needs, owned by root, with
 #     the usual permissions;

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # make demo: backs up a simulated logger, lists the backups, exports one to CSV files,
 # restores it to a second, empty simulated logger and checks what that logger received.
 # Everything goes to ./demo/ under the repository, with settings of its own (never yours).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the desktop program for review and documentation, at the normal scale and at
 # scale 2 (high-density screens): every page, the About box, the help window, the export
 # dialog, and the pages before, during and after a backup from a simulated logger.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CAboutDlg: "About Vantrel Utilities": the program's name, "Version %s" with the version
 // the command-line tool prints too, the copyright and the licence.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CVantrelToolsApp: the desktop program's start-up. It records the start in the settings
 // store ("Home Directory", "CommsTimeOut", "CommsAttempts"), creates the main sheet with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CBackupPage: the "Backup" page. The user types or accepts a name for the backup file and
 // presses Backup; the page makes the name a new file in the backup folder (".vbk" added,

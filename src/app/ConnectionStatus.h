@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "Connection Status" group of the operation pages: the status line, the progress bar
 // (0 to 100) and, on the Backup and Restore / Export pages, the transfer-error and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "What's This?" texts. They live in one resource file, ":/help/popups.txt", each under
 // the number 0x60000 OR the number of its control:

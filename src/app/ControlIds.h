@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Numbers of the program's windows and controls. Each control's "What's This?" text is
 // found under 0x60000 OR its number; each page's and dialog's help topic under its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CExportDial: "Export to CSV", the one question of an export: which profiles of the loaded
 // backup, which output format and which file name. One row per profile with its reading

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The export run of the Restore / Export page: the Export to CSV dialog, then one file per
 // chosen profile written or appended by the same code as `vantrel export`, then the

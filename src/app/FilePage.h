@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CFilePage: the "ID Tags" page. It lists the ID files on the logger (names ending in
 // ".id", in the logger's order) and deletes the chosen ones there. Nothing is stored on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CFindLoggerDialog: "Find Logger", the search for the logger's port and rate from the
 // Settings page. It tries the given ports at 38400, 19200 and 9600 baud on the sheet's

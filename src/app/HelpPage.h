@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CHelpPropPage: the base of the main sheet's pages. A page knows its number (its help
 // topic and the help context of its controls), its tab caption and the sheet that holds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The help window: the program's HTML help, kept in the program's resources, in a
 // QTextBrowser with Back, Forward and Contents. One window serves every topic.

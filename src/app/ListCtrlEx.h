@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CListCtrlEx: a report-mode list (rows of cells under column titles) for the backup list
 // and the profile list. Columns come from one comma-separated text, each as wide as its

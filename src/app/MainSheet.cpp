@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainSheet.h"
 
 #include <QAction>
@@ -81,9 +82,13 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
 
 CMainSheet::~CMainSheet() {
     delete helpWindow_;
-    // The pages go first: they drop their queued notifications from the queue.
-    delete tabs_;
-    tabs_ = nullptr;
+    // The pages go first: they drop their queued notifications from the queue. The tab
+    // widget is cut loose before, so that its signals and its tab bar's events, which come
+    // while it is being destroyed, no longer reach the sheet.
+    QTabWidget* tabs = std::exchange(tabs_, nullptr);
+    disconnect(tabs, nullptr, this, nullptr);
+    tabs->tabBar()->removeEventFilter(this);
+    delete tabs;
 }
 
 void CMainSheet::AddPage(CHelpPropPage* page) {
@@ -139,7 +144,8 @@ bool CMainSheet::SetActivePage(CHelpPropPage* page) {
 // A click on another tab asks the page being left before the tab changes, so a busy page
 // never disappears from view; a change by keyboard is asked after and undone if refused.
 bool CMainSheet::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == tabs_->tabBar() && event->type() == QEvent::MouseButtonPress) {
+    if (tabs_ != nullptr && watched == tabs_->tabBar() &&
+        event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const int index = tabs_->tabBar()->tabAt(mouse->position().toPoint());
         if (index >= 0 && index != activeIndex_ && mouse->button() == Qt::LeftButton) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CMainSheet: the program's one window. A tab widget holds the pages (Backup, Restore /
 // Export, Settings, and ID Tags when the companion program is installed); a strip below

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // COperationPage: a page that starts logger operations (Backup, Restore / Export, ID
 // Tags). While its operation runs the page is busy: it refuses to be left, the sheet

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The chart of one profile's readings, shared by the readings window and `vantrel plot`:
 // one line per sensor depth over time (a gap where a value cannot be drawn), the time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CReadingsWindow: the readings of a backup's profiles as a chart. A profile picker, the
 // format (calibrated moisture by default, scaled frequency by a switch), one line per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CRestoreExportPage: the "Restore / Export" page. It lists the backups of the backup
 // folder (title, reading period, profile count, day taken), and from that list renames

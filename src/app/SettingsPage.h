@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CSettingsPage: the serial port, the baud rate and the backup folder. Edits stay in the
 // page's controls until Apply (or the answer Yes when the page is left or the program

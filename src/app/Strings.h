@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop program's fixed texts that more than one window uses: captions, string
 // resources by number, and the questions of the closing rules.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-utilities: the desktop program.
 #include "app/Application.h"
 

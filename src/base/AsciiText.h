@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Comparisons of names and texts without regard to letter case, ASCII only: logger file
 // names, initialisation-file keys, month names and the export's block comparisons.

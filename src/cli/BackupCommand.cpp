@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel backup [NAME]: backs up the logger into a new file in the backup folder.
 
 #include <filesystem>

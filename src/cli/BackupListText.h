@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The backup list as text: a table in the user's short-date format, or JSON.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The command framework of the `vantrel` tool. Each command lives in a file of its own and
 // registers itself with a CommandRegistration at namespace scope:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One logger command's run: the shared engine on a plain queue and the system clock, the
 // console prompt, the progress printer, Ctrl-C handling and the exit status of the run.

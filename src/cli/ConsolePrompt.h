@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Message boxes on the console. Information goes to stdout, everything else to stderr,
 // caption first. A question is asked on a terminal ("[y/N]"); without a terminal it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel delete NAME [--yes]: deletes a backup of the backup folder.
 
 #include <filesystem>

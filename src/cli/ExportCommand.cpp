@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel export BACKUP.vbk --out FILE [--format calibrated|scaled] [--profiles N,N,...]
 // One comma-separated file per profile, named "FILE (ProNN).csv"; a file exported before
 // takes only the readings it does not hold yet.

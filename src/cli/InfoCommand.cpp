@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel info BACKUP.vbk [--json]: what a backup holds.
 
 #include <cstdio>

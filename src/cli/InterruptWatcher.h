@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP during a logger operation. The signal handler only
 // writes the signal's number to a pipe; a watching thread reads it and calls

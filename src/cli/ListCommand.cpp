@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel list [--json]: the backups of the backup folder.
 
 #include "cli/BackupListText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel logger ls: the files on the logger with their sizes.
 
 #include <algorithm>

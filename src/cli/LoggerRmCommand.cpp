@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel logger rm NAME...: deletes files on the logger.
 
 #include "cli/Command.h"

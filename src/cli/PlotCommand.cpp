@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel plot BACKUP.vbk --profile N --out FILE.png|FILE.svg [--format calibrated|scaled]
 //              [--size WIDTHxHEIGHT]
 // The chart of the readings window drawn without a display: one line per sensor depth of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel ports [--probe [--port NAME] [--yes]]: the serial ports the system lists and,
 // with --probe, which of them the logger answers on and at which rate.
 

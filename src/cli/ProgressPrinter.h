@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shows what a running logger operation posts (status texts, progress, transfer errors,
 // transfer rate). On a terminal: one line redrawn in place. Otherwise: one plain line per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel rename OLD NEW: renames a backup of the backup folder.
 
 #include <iostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel restore BACKUP [--yes]: erases the logger and writes a backup back to it.
 
 #include "cli/BackupArgument.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finds the command named by the first arguments, parses its options and runs it; usage
 // errors end with exit code 2 and a hint, on stderr.
 

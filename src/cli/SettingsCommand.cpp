@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel settings [KEY VALUE]: shows every setting, or changes one.
 
 #include "cli/Command.h"

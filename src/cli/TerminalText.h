@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Texts that reach the terminal but come from outside: logger file names, backup file
 // names from the folder, paths, and the status and message texts that carry them. A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user's settings store as the tool uses it: QSettings("Ortvel", "VantrelUtilities"),
 // the start-up writes, and the one-run overrides given on the command line.

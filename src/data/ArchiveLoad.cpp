@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a backup file into an archive: the current layout and the old one.
 
 #include "data/ArchiveFormat.h"

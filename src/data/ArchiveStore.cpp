@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a backup archive as the bytes of a backup file.
 
 #include "data/ArchiveFormat.h"

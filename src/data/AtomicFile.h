@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a whole file so that a crash, a kill, a full disk or a vanished folder never
 // leaves a truncated file under the final name, and, where the file system allows it,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads the little-endian items of a backup file from a byte span. Every read checks the
 // bytes left first, and a length or count is checked against the bytes left before

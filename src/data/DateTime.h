@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Date-time values as the backup file and the lists hold them: a count of days since
 // 30 December 1899 00:00 (the fraction is the time of day) with a status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Excludes list: logger files that a backup downloads but does not keep, named in
 // section "Excludes" of "Vantrel.ini" in the current directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Single-precision values as "%f" prints them once widened to double: fixed notation,
 // six digits after the point, exact rounding of the binary value (ties to even), a minus

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Fields of a logger file held as hex text (two digits per byte, either letter case),
 // read in place, big-endian. A field that is cut off by the end of the text or holds a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading one section of an initialisation file the way the Windows profile functions
 // read it: section and key names without regard to letter case, blanks around names and

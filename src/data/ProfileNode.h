@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One profile of the logger: its data file (one 128-byte record per reading) and its
 // configuration file, both as hex text, with the summary a backup keeps of them. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One backup in memory: the profile records, the backup time, the reading period, the
 // device configuration, both soil tables and the other logger files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Naming a backup: by its title in the backup folder ("Site 3"), by
 // its file name there ("Site 3.vbk", any letter case of the extension), or by a path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A value the user gave that does not fit (a profile list, a setting): the command-line tool
 // reports it as a usage error, the desktop program as a message box.

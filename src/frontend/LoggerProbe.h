@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the logger: which serial port it is on and at which rate it talks. Each port is
 // opened at 38400, 19200 and 9600 baud in turn; at each rate the Connect request goes out

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The engine both front ends run: the link engine wired to the front end's queue, clock,
 // prompt and diagnostic log, and the logger operations on it with the port they open.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every value of the settings store with its current value, and the checked writing of
 // the values a user may change from the command line.

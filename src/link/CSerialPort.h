@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One serial port on POSIX termios, with a monitor thread that posts one WM_SERIAL_RXCHAR
 // per received byte to its owner and performs the writes handed to it by SendText.

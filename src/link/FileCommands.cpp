@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger's file-system requests and the single-file download and upload.
 #include <algorithm>
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole operations of the ID Tags page: listing and deleting the logger's files, from
 // opening the port to Close Link.
 

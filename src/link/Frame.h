@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Request frames: "@m", a four-digit id, ";", the body and a two-digit LRC. The NUL that
 // ends a frame on the wire is added by the serial port.

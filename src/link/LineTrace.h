@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A line trace: every byte sent and received, with the time, in a text form a person can
 // read and a test can replay. One line per direction change or per frame end:

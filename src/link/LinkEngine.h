@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The communications engine: it owns the serial port, the reply assembly, the transport and
 // the logger's file-system requests. It runs on one thread (the GUI's, or the CLI's main

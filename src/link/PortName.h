@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The "Port" setting holds a device name as listed ("ttyUSB0") or a path.
 

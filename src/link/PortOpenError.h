@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Why a serial port could not be opened, in a form a caller can turn into a clear message.
 

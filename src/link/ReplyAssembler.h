@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Assembles reply frames from received bytes: "@" starts (or restarts) a frame, NUL ends
 // it, bytes outside a frame are ignored, a frame longer than 4094 bytes is lost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Bodies of the logger's requests and readers for the data of their replies. Offsets are
 // those of the whole reply frame (data start at offset 7).

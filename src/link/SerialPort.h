@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the link engine needs from a serial port, and how it gets one. The real port is
 // CSerialPort (termios); tests and the simulator plug in ports of their own through a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport: one request, up to three attempts, each waiting for its own reply.
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every value of the settings store, by section and value name, with the defaults the
 // program uses when a value is missing. Values are read and written where they are used;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The backups in the backup folder: the list the Restore / Export page shows, and
 // renaming and deleting a backup. A backup is a file whose extension is ".vbk" in any

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Naming a new backup: the default name, the ".vbk" extension and a name that does not
 // replace an existing backup ("A.vbk" -> "A(1).vbk" -> "A(2).vbk").

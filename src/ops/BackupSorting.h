@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sorting the downloaded logger files into a backup: profile records, the device
 // configuration, both soil tables and the other files.

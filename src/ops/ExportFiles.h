@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Exporting the profiles of a backup to comma-separated files, one file per profile: a new
 // file for a profile not exported before, else the readings the old file does not hold.

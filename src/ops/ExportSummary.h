@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The messages that close an export: failed, unchanged, appended and created profiles.
 

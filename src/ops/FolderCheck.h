@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether files can be written into a folder, asked before work whose result must go
 // there (a download, an export), so the work is never done in vain.

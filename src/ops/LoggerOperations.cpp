@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces the backup and the restore share, and the backup itself.
 #include "ops/LoggerOperations.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The backup, restore and erase operations on a connected logger. They run on the thread
 // that owns the link engine and report to the page (or progress printer) that started

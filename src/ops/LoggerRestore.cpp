@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The restore: erase the logger (keeping its own configuration) and upload a backup.
 #include <algorithm>
 #include <string>

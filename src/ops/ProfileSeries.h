@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The readings of one profile as numbers over time, for a chart: one series per sensor
 // depth, labelled like the columns of the export's depth header, holding the very values

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a restore writes to the logger, what is checked before the logger is erased, and
 // what the user is told when a restore ends early.

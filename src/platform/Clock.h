@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Time for the link: wall-clock whole seconds for the transport's time-out, milliseconds
 // for the transfer rate and the timers, and the one way the message pump waits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Diagnostic lines (the transport's retries, malformed replies, hold-offs, cancels, port
 // errors). The CLI prints them to stderr with --verbose; the GUI sends them to qDebug.

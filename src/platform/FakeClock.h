@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A clock for tests. Time moves only when a pump waits, someone sleeps or the test calls
 // Advance, so a 60-second hold-off test runs in milliseconds. Actions scheduled for a fake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // ISettings held in memory, for tests. A value written as an int reads back as its decimal
 // text and the other way round, as in the registry profile operations.

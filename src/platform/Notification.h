@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The notifications that travel between the serial port's monitor thread, the link engine
 // and the page (or progress printer) that started an operation. The kind values keep the

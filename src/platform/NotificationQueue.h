@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The posting seam and the message pump. Any thread may post; the thread that owns the
 // link engine pumps, and every notification is delivered on that thread, in posting order.

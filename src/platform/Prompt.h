@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // User prompts (message boxes). The GUI shows a real box; the CLI prints the text; tests
 // record it and answer from a script.

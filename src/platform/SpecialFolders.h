@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user's special folders, as the desktop shell reports them. The Qt front ends take
 // them from QStandardPaths; tests give fixed ones. Kept free of any toolkit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Backup and ID Tags pages against vantrel-logger-sim on a pseudo-terminal, through the
 // real serial port code, clicked as a user would: a backup from the click to the file on
 // disk, a cancelled one, one over a faulty line, the rules that hold while one runs, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Backup page against the simulator's engine in-process: the name as it ends up in the
 // name box, what is refused before anything connects, the link notifications on the
 // status group, cancelling from the button, and what a finished backup tells the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Export to CSV dialog (its list, its checks on OK, browsing for the file) and the
 // export run behind the Restore / Export page's "Export": the files it writes against
 // those of `vantrel export`, a second run, cancelling and the "Export Path" setting.

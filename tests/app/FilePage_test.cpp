@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ID Tags page against the simulator's engine in-process: which logger files it shows
 // and in what order, deleting after the warning, the buttons while it works, and its
 // status line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Find Logger" on the Settings page against vantrel-logger-sim set to one rate
 // (--strict-baud), through the real serial port code: found and stored when the user says
 // so, not found, cancelled, and a port that cannot be opened.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the desktop program's tests share: a main sheet on settings in memory, special
 // folders in a temporary folder and a prompt that records every message box and answers

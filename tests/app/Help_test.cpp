@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's help: a "What's This?" text for every numbered control, a topic of its own
 // for every page and dialog, and help pages whose links all lead to a page of the help.
 

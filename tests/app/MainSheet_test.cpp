@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main sheet's frame: its pages, the closing rules, page navigation while busy, the
 // link wiring (port opening, the transfer-rate timer) and context help.
 

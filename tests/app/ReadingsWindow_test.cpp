@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readings window: its chart against the decoded readings and the export's texts, the
 // format switch, the empty states, zoom by keys and by a dragged rectangle, the tooltip,
 // and the pictures it saves and copies.

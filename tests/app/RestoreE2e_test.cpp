@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Restore / Export page against vantrel-logger-sim on a pseudo-terminal, through the
 // real serial port code, clicked as a user would: a restore from the click to the logger's
 // files with its progress on the way, one refused at the warning, and one cancelled.

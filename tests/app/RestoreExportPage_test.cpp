@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Restore / Export page: the backup list and when it is read again, renaming and
 // deleting a backup, the restore button (against the simulator's engine in-process), and
 // the context menu and keys that reach the page's commands.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The driver behind vantrel-screenshots and the GUI benchmarks: it must find widgets in
 // any window, answer message boxes that wait in their own event loop, and act while a
 // button's handler runs a nested wait, or the pictures it takes show the wrong moment.

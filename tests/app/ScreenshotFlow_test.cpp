@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The steps of vantrel-screenshots on a real main sheet whose logger is the simulator's
 // engine in-process: a backup it reports as completed must be on disk, the export dialog it
 // photographs must be closed again without exporting, and every picture it claims must

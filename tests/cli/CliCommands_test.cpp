@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup-folder, settings and housekeeping commands of the tool, run as a user would,
 // with settings of their own (XDG_CONFIG_HOME in a temporary folder).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs the `vantrel` tool (or any program) as a child process for tests: with its own
 // environment additions and working folder, stdin from /dev/null (so it never sees a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces the logger commands share: the progress line and printer, the console
 // prompt, and the settings table with its checked writes.
 

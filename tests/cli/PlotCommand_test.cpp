@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `vantrel plot`, run as a user would: PNG and SVG files of the asked size in both formats,
 // without a display, and the exit codes and messages of what it refuses.
 

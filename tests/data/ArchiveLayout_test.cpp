@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exact bytes a backup file is written with.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading backup files: both layouts, the load table, hostile and truncated input.
 
 #include <gtest/gtest.h>

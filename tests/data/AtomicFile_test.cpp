@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file writes: links written through, permissions kept, read-only files left alone.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Date-time values: calendar fields, the export's stamps, elapsed times.
 
 #include <gtest/gtest.h>

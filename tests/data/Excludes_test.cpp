@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Excludes list of "Vantrel.ini".
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fast "%f" text of single-precision values equals the C library's.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding a profile's data and configuration texts.
 
 #include <gtest/gtest.h>

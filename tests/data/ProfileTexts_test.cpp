@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The export's texts of a profile.
 
 #include <gtest/gtest.h>

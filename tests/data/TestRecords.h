@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builders of the logger's files as hex text, and of small archives, for the data tests.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The `vantrel` tool against vantrel-logger-sim on a pseudo-terminal: backup, restore,
 // logger ls/rm, Ctrl-C and a port that does not exist, through the real binaries.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the end-to-end tests of the `vantrel` tool against vantrel-logger-sim: a
 // sample logger image with its packed backup, the tool run with settings of its own, and

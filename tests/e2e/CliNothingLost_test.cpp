@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The `vantrel` tool where data could be lost: racing backups, backups that cannot be
 // restored, restores that end early, and files a backup leaves out.
 

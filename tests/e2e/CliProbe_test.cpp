@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `vantrel ports --probe` against vantrel-logger-sim set to one rate (--strict-baud): the
 // rate found at each of the three, only Connect and Close Link on the wire, storing the
 // result, no logger, a port that cannot be opened, and Ctrl-C.

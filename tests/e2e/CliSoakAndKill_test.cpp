@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The `vantrel` tool under stress: backups over a line with every kind of fault, and a
 // backup killed with SIGKILL at random moments, which must never leave a file under the
 // final name that is not a complete backup, nor anything `vantrel list` would show.

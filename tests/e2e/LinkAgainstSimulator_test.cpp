@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real link (CLinkEngine over CSerialPort) against vantrel-logger-sim on a
 // pseudo-terminal: list, download, upload and delete, on a clean line and with every fault
 // switch on at about one reply in ten. Downloads must be byte-identical to the image and

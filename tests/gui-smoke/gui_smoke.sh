@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build into a temporary prefix and checks what was installed; then starts the
 # installed desktop program on an X server of its own (Xvfb), with settings of its own,
 # waits for its main window, closes it with its Close button (Alt+C) and expects the

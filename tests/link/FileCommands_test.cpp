@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger file-system requests and the operations built on them, against a scripted
 // logger behind the fake port.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Request frames, the LRC, message ids, reply assembly and reply checks.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test doubles for the link: a fake port whose "logger" is a function of the request frame,
 // a scripted logger file system, a recorder of link notifications, and a fixture wiring an

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logger search over fake ports: the order of ports and rates, what it sends, ports that
 // cannot be opened, no logger at all, cancelling, and the texts of its report.
 #include <gtest/gtest.h>

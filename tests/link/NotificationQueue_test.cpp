@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The posting seam and the pump: order, cross-thread posting, bounded blocking waits,
 // timers and the fake clock's cooperation with them.
 #include <gtest/gtest.h>

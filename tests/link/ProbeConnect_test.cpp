@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single Connect of the logger search: one frame, a wait bounded by its own time-out,
 // what counts as an answer, and nothing shown or posted.
 #include <gtest/gtest.h>

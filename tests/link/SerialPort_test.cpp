@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSerialPort over real pseudo-terminals: the test plays the logger on the master side.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport against a fake port on a fake clock: retries, time-outs, hold-offs,
 // cancel, half-received frames, error counting and what is posted and logged.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings values: defaults, start-up writes, the link settings the operations open.
 
 #include <gtest/gtest.h>

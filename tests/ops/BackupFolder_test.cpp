@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listing, finding, renaming and deleting the backups of a folder.
 
 #include <gtest/gtest.h>

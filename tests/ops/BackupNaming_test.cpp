@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Naming a new backup: extension, unique "(n)" names, default name, path building.
 
 #include <gtest/gtest.h>

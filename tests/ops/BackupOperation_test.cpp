@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backup operation through the real link engine against the simulated logger.
 
 #include <gtest/gtest.h>

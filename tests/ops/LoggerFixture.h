@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The backup and restore operations wired to the real link engine and the simulator's
 // protocol engine in-process, on a fake clock: a logger image in memory, a page that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The QSettings store: sections as groups, defaults for missing and unreadable values.
 
 #include <gtest/gtest.h>

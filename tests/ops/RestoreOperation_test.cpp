@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The restore and erase operations, and the backup-restore-backup round trip, through the
 // real link engine against the simulated logger.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small archives with chosen readings and calibrations, built from real logger bytes.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Loads the bash completion of vantrel into this shell and completes command lines as
 # bash would (COMP_WORDS, COMP_CWORD), in a home folder of its own with a settings file,
 # backups and a made-up /dev; then checks that the commands and options it completes are

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks that a manual page documents everything its program's --help lists.
 
     man_page_test.py PAGE.1 PROGRAM --commands   every command of `PROGRAM --help` has a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-system requests as the link sends them, answered byte for byte.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Retries and fault injection: whatever the faults, a master that retries as the link does
 // must end with exactly the logger's bytes, and the logger with exactly the master's.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link engine driving the simulator's engine through InProcessLoggerPort, on a fake
 // clock: time-outs and hold-offs cost no real time.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-logger-sim as a process on a pseudo-terminal, driven through its link.
 
 #include <poll.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Master-side helpers for driving the simulator's engine in tests.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-logger-sim --strict-baud: a logger set to one rate hears a program at another
 // rate only as garbage and answers nothing, and is not upset by it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main() of the GUI tests: a QApplication on the offscreen platform (unless the caller
 // chose another) and settings of the tests' own, so no test reads or writes the user's.
 

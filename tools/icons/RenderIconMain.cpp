@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-render-icon: renders a scalable icon into the PNG sizes of an icon theme.
 //
 //     vantrel-render-icon INPUT.svg OUTPUT_FOLDER NAME SIZE...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte layouts of the logger's files, for building logger images without a logger: the
 // 128-byte reading records of PROnn.DAT00, the soil codes of PROnn.CFG00 and the 16-byte

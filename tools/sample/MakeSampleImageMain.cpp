@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-make-sample-image OUT_DIR [--profiles N] [--readings N] [--sensors N] [--seed S]
 // Writes a deterministic logger image (real binary files) for demos and tests.
 

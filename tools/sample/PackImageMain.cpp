@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-pack-image IMAGE_DIR OUT.vbk
 // Makes a backup from a logger image folder without a logger: the files are sorted into
 // the backup exactly as a backup from the logger sorts them.

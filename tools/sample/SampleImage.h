@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A realistic, deterministic logger image: profiles with plausible readings, both soil
 // tables, the device configuration, PRODUCTS.GR and a couple of ID files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Drives the desktop program's windows from inside its own process, as a user would, for
 // the screenshot tool: widgets found by object name among every top-level window, waits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The steps of vantrel-screenshots on a running main sheet: pictures of the pages, a backup
 // run through the Backup page (with a picture taken while it runs), the export dialog over

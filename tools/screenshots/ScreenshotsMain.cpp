@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-screenshots: saves pictures of the desktop program as a user would see them, for
 // review and documentation, by driving its widgets through their object names.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Executes request bodies against the logger's file system and gives the reply payloads:
 // Connect "e", Close Link "c" and the file commands "fNN..." (count, first/next info,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Deterministic fault injection. Each switch "every N" fires with probability 1/N per
 // reply, drawn from one std::mt19937_64 seeded with `seed` (its output sequence is fixed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Hexadecimal text as the logger speaks it: upper-case digits out, either case in.
 

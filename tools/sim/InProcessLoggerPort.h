@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A serial port for the link engine that is wired straight to the simulator's protocol
 // engine, with no pseudo-terminal: every text the link sends (plus its NUL) goes to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulated logger as a byte-in/byte-out protocol engine, free of any I/O: feed it the
 // bytes the master sent, get back the reply frames to send and when to send them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger's file system held in memory: name -> contents and creation time, listed in
 // name order. Loads from and dumps to a folder of plain files (one file per logger file).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sending side of the simulated serial line. Frames go out in order, each no earlier
 // than its own start time; at a baud rate every byte is written only when it would have

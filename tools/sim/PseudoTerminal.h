@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The simulator's end of the serial line: a pseudo-terminal whose slave device the program
 // under test opens like a serial port, optionally reachable through a symlink.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Serves the logger engine on the pseudo-terminal until a stop signal (or idle time-out):
 // reads request bytes, hands them to the engine at the pace of the line, and sends the

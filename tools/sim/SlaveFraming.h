@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logger's side of the line framing: request frames in, reply frames out.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-logger-sim: plays the Vantrel logger on a pseudo-terminal for tests and demos.
 
 #include <signal.h>

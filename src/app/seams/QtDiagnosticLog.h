@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The link's diagnostic lines in the desktop program: the logging category
 // "vantrel.link" (QT_LOGGING_RULES="vantrel.link.debug=true" shows them).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The notification queue of the desktop program, on Qt's event loop. Any thread may post;
 // notifications wait in a queue of our own (so that Discard can drop them) and one posted

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Message boxes of the desktop program: QMessageBox with the program's captions, buttons
 // and icons, owned by the window that asks. Before a box is shown, every notification

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings store on QSettings: the organisation "Ortvel", the application
 // "VantrelUtilities" (the registry key on Windows, an INI file under the user's config
