@@ -35,11 +35,14 @@ package: build
 check-package: package
 	@bash scripts/check-package.sh $(BUILD_DIR)
 
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, stopping at the
+# first error (the options are in CMakePresets.json).
 asan: deps
 	@cmake --preset asan >/dev/null && cmake --build --preset asan -j $(JOBS) && ctest --preset asan -j $(JOBS)
 
+# The serial port's monitor thread under ThreadSanitizer: only what its tests need is built.
 tsan: deps
-	@cmake --preset tsan >/dev/null && cmake --build --preset tsan -j $(JOBS) && ctest --preset tsan -j $(JOBS) -L serial
+	@cmake --preset tsan >/dev/null && cmake --build --preset tsan -j $(JOBS) --target link_serial_tests && ctest --preset tsan -j $(JOBS) -L serial
 
 # Builds the fuzz targets and runs each for a minute (FUZZ_SECONDS=n for longer or shorter).
 fuzz: deps

@@ -102,7 +102,11 @@ CRestoreExportPage::CRestoreExportPage(QWidget* parent)
     BuildMenu();
 }
 
-CRestoreExportPage::~CRestoreExportPage() = default;
+CRestoreExportPage::~CRestoreExportPage() {
+    // A rename editor still open is closed as the list is destroyed, after this page's own
+    // destruction has begun: its end must not reach the page any more.
+    m_listBackups->itemDelegateForColumn(0)->disconnect(this);
+}
 
 void CRestoreExportPage::BuildControls() {
     m_listBackups = new CListCtrlEx(this);
