@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/CliProcess.h"
+#include "support/ChildProcess.h"
 
 namespace vantrel {
 namespace {

@@ -10,18 +10,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/ToolRun.h"
+#include "support/ChildProcess.h"
 #include "platform/Version.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::RunTool;
-using test::ToolResult;
+using test::RunProcess;
+using test::ProcessResult;
 
-ToolResult Vantrel(const std::vector<std::string>& args) {
-    return RunTool(VANTREL_CLI, args);
+ProcessResult Vantrel(const std::vector<std::string>& args) {
+    return RunProcess(VANTREL_CLI, args);
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -35,13 +35,13 @@ protected:
         folder_ = fs::temp_directory_path() / ("vantrel-cli-test-" + std::to_string(::getpid()));
         fs::remove_all(folder_);
         const std::string image = (folder_ / "image").string();
-        ASSERT_EQ(RunTool(VANTREL_MAKE_SAMPLE, {image, "--profiles", "3", "--readings", "6",
+        ASSERT_EQ(RunProcess(VANTREL_MAKE_SAMPLE, {image, "--profiles", "3", "--readings", "6",
                                                 "--sensors", "3", "--seed", "7"})
                       .exitCode,
                   0);
-        ASSERT_EQ(RunTool(VANTREL_PACK_IMAGE, {image, Good()}).exitCode, 0);
+        ASSERT_EQ(RunProcess(VANTREL_PACK_IMAGE, {image, Good()}).exitCode, 0);
         fs::remove(folder_ / "image" / "PRO02.DAT00");
-        ASSERT_EQ(RunTool(VANTREL_PACK_IMAGE, {image, Partial()}).exitCode, 0);
+        ASSERT_EQ(RunProcess(VANTREL_PACK_IMAGE, {image, Partial()}).exitCode, 0);
         // A backup that announces two profiles and ends inside the first record's tag.
         std::ofstream(Corrupt(), std::ios::binary)
             << std::string("\x01\x80\x02\x00\xFF\xFF\x00\x01", 8);
@@ -73,7 +73,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndAHintOnStderr) {
         {"export", Good(), "--json", "--out", Out("x")},
     };
     for (const auto& args : cases) {
-        const ToolResult run = Vantrel(args);
+        const ProcessResult run = Vantrel(args);
         std::string line;
         for (const auto& a : args) line += a + " ";
         EXPECT_EQ(run.exitCode, 2) << line;
@@ -88,20 +88,20 @@ TEST_F(CliTest, HelpAndVersionWorkOnEveryCommandAndAtTheTop) {
          {std::vector<std::string>{}, {"info"}, {"export"}}) {
         auto help = prefix;
         help.push_back("--help");
-        const ToolResult helpRun = Vantrel(help);
+        const ProcessResult helpRun = Vantrel(help);
         EXPECT_EQ(helpRun.exitCode, 0);
         EXPECT_TRUE(Contains(helpRun.out, "Usage: vantrel")) << helpRun.out;
         EXPECT_TRUE(Contains(helpRun.out, "--version")) << helpRun.out;
 
         auto version = prefix;
         version.push_back("--version");
-        const ToolResult versionRun = Vantrel(version);
+        const ProcessResult versionRun = Vantrel(version);
         EXPECT_EQ(versionRun.exitCode, 0);
         EXPECT_TRUE(Contains(versionRun.out, std::string("vantrel ") + kVersion)) << versionRun.out;
         EXPECT_TRUE(Contains(versionRun.out, ", Qt 6.")) << versionRun.out;
         EXPECT_TRUE(Contains(versionRun.out, "\nLicense: GPL-3.0-or-later\n")) << versionRun.out;
     }
-    const ToolResult top = Vantrel({"--help"});
+    const ProcessResult top = Vantrel({"--help"});
     EXPECT_TRUE(Contains(top.out, "  info") && Contains(top.out, "  export")) << top.out;
     EXPECT_TRUE(Contains(Vantrel({"export", "--help"}).out, "--profiles N,N,..."));
 }
@@ -118,7 +118,7 @@ TEST_F(CliTest, UnreadableBackupsAreReportedWithTheirMessages) {
         for (const std::vector<std::string>& args :
              {std::vector<std::string>{"info", c.path},
               std::vector<std::string>{"export", c.path, "--out", Out("never.csv")}}) {
-            const ToolResult run = Vantrel(args);
+            const ProcessResult run = Vantrel(args);
             EXPECT_EQ(run.exitCode, 2) << c.path;
             EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
         }
@@ -127,7 +127,7 @@ TEST_F(CliTest, UnreadableBackupsAreReportedWithTheirMessages) {
 }
 
 TEST_F(CliTest, InfoJsonHasExactlyTheDocumentedKeys) {
-    const ToolResult run = Vantrel({"info", Partial(), "--json"});
+    const ProcessResult run = Vantrel({"info", Partial(), "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
@@ -173,7 +173,7 @@ TEST_F(CliTest, InfoJsonHasExactlyTheDocumentedKeys) {
 TEST_F(CliTest, ExportCreatesThenFindsNoChangesThenRefusesTheOtherFormat) {
     const std::string out = Out("run1/North");
     fs::create_directories(Out("run1"));
-    const ToolResult first = Vantrel({"export", Good(), "--out", out});
+    const ProcessResult first = Vantrel({"export", Good(), "--out", out});
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_TRUE(Contains(first.out, "Newly Created Profile Files\n"));
     EXPECT_TRUE(Contains(first.out, "3. Profile 03\n"));
@@ -182,11 +182,11 @@ TEST_F(CliTest, ExportCreatesThenFindsNoChangesThenRefusesTheOtherFormat) {
         EXPECT_TRUE(fs::exists(Out("run1/") + name)) << name;
     }
 
-    const ToolResult second = Vantrel({"export", Good(), "--out", out + ".csv"});
+    const ProcessResult second = Vantrel({"export", Good(), "--out", out + ".csv"});
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_TRUE(Contains(second.out, "No relevant changes\n")) << second.out;
 
-    const ToolResult scaled =
+    const ProcessResult scaled =
         Vantrel({"export", Good(), "--out", out + ".csv", "--format", "scaled", "--profiles", "2"});
     EXPECT_EQ(scaled.exitCode, 1);
     EXPECT_TRUE(Contains(scaled.err, "Error exporting profiles\n")) << scaled.err;
@@ -195,20 +195,20 @@ TEST_F(CliTest, ExportCreatesThenFindsNoChangesThenRefusesTheOtherFormat) {
 
 TEST_F(CliTest, ExportSelectsProfilesAndReportsFailures) {
     fs::create_directories(Out("run2"));
-    const ToolResult some =
+    const ProcessResult some =
         Vantrel({"export", Good(), "--out", Out("run2/S.txt"), "--profiles", "3,1"});
     EXPECT_EQ(some.exitCode, 0) << some.err;
     EXPECT_TRUE(Contains(some.out, "1. Profile 01\n2. Profile 03\n")) << some.out;
     EXPECT_TRUE(fs::exists(Out("run2/S (Pro03).txt")));
     EXPECT_FALSE(fs::exists(Out("run2/S (Pro02).txt")));
 
-    const ToolResult partial = Vantrel({"export", Partial(), "--out", Out("run2/P.csv")});
+    const ProcessResult partial = Vantrel({"export", Partial(), "--out", Out("run2/P.csv")});
     EXPECT_EQ(partial.exitCode, 1);  // profile 2 is incomplete; 1 and 3 are written
     EXPECT_TRUE(Contains(partial.err, "Error exporting profiles"));
     EXPECT_TRUE(fs::exists(Out("run2/P (Pro01).csv")) && fs::exists(Out("run2/P (Pro03).csv")));
 
     // A folder that is not there is named before anything is exported.
-    const ToolResult noFolder = Vantrel({"export", Good(), "--out", Out("nowhere/N.csv")});
+    const ProcessResult noFolder = Vantrel({"export", Good(), "--out", Out("nowhere/N.csv")});
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_TRUE(Contains(noFolder.err, "The export folder does not exist: ")) << noFolder.err;
 
@@ -218,7 +218,7 @@ TEST_F(CliTest, ExportSelectsProfilesAndReportsFailures) {
               0);
     EXPECT_TRUE(fs::exists(Out("d.ir/North (Pro01).csv")));
 
-    const ToolResult noName = Vantrel({"export", Good(), "--out", Out("run2/") + "  "});
+    const ProcessResult noName = Vantrel({"export", Good(), "--out", Out("run2/") + "  "});
     EXPECT_EQ(noName.exitCode, 2);
     EXPECT_TRUE(Contains(noName.err, "Please enter an export filename")) << noName.err;
 }

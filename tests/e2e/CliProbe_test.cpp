@@ -10,7 +10,7 @@
 #include <sstream>
 #include <thread>
 
-#include "cli/CliProcess.h"
+#include "support/ChildProcess.h"
 #include "support/SimulatorProcess.h"
 
 namespace vantrel::e2e {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/CliProcess.h"
+#include "support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <spawn.h>
