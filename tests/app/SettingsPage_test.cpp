@@ -1,0 +1,113 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Settings page: the port, baud rate and folder shown from the store, Apply, and the
+// question when the page is left with changes.
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/BackupPage.h"
+#include "app/GuiFixture.h"
+#include "app/RestoreExportPage.h"
+#include "app/SettingsPage.h"
+#include "app/Strings.h"
+#include "ops/AppSettings.h"
+
+namespace vantrel::app::test {
+namespace {
+
+using namespace settings;
+
+class SettingsPageTest : public GuiTest {
+protected:
+    CSettingsPage& ShowSettings() {
+        MakeSheet();
+        sheet().SetActivePage(sheet().SettingsPage());
+        return *sheet().SettingsPage();
+    }
+    QComboBox* Ports() { return Find<QComboBox>(&sheet(), "portList"); }
+    QComboBox* Bauds() { return Find<QComboBox>(&sheet(), "baudList"); }
+    QLineEdit* Path() { return Find<QLineEdit>(&sheet(), "pathEdit"); }
+    QPushButton* Apply() { return Find<QPushButton>(&sheet(), "applyButton"); }
+};
+
+TEST_F(SettingsPageTest, AStoredPortSelectsTheFirstListedPortItBeginsAndIsWrittenBack) {
+    listedPorts_ = {{"COM1", ""}, {"COM10", ""}, {"COM2", ""}};
+    settings_.WriteString(kSettings, kPort, "com1");
+    ShowSettings();
+    EXPECT_EQ(Ports()->currentText(), "COM1");
+    listedPorts_ = {{"COM10", ""}, {"COM2", ""}};
+    settings_.WriteString(kSettings, kPort, "COM1");
+    ShowSettings();
+    EXPECT_EQ(Ports()->currentText(), "COM10");
+    EXPECT_EQ(settings_.GetString(kSettings, kPort, "?"), "COM10");
+    EXPECT_FALSE(Apply()->isEnabled());  // filling the controls changed nothing
+}
+
+TEST_F(SettingsPageTest, APortTheListDoesNotHoldIsKeptAsTyped) {
+    settings_.WriteString(kSettings, kPort, "/dev/serial/by-id/usb-logger-if00");
+    ShowSettings();
+    EXPECT_EQ(Ports()->currentText(), "/dev/serial/by-id/usb-logger-if00");
+    EXPECT_EQ(settings_.GetString(kSettings, kPort, "?"), "/dev/serial/by-id/usb-logger-if00");
+}
+
+TEST_F(SettingsPageTest, WithoutAStoredPortTheRememberedPositionIsChosenAndWritten) {
+    settings_.WriteInt(kSettings, kCommPortSel, 1);
+    ShowSettings();
+    EXPECT_EQ(Ports()->currentText(), "ttyUSB0");
+    EXPECT_EQ(settings_.GetString(kSettings, kPort, "?"), "ttyUSB0");
+}
+
+TEST_F(SettingsPageTest, ApplyWritesTheChoicesAndRefreshesTheBackupList) {
+    CSettingsPage& page = ShowSettings();
+    sheet().RestoreExportPage()->SetRefresh();
+    sheet().SetActivePage(sheet().RestoreExportPage());  // the list is read
+    ASSERT_FALSE(sheet().RestoreExportPage()->NeedsRefresh());
+    sheet().SetActivePage(&page);
+    Bauds()->setCurrentIndex(1);
+    Path()->setText((folder_.path() / "elsewhere").c_str());
+    EXPECT_TRUE(Apply()->isEnabled());
+    Apply()->click();
+    EXPECT_FALSE(page.IsModified());
+    EXPECT_FALSE(Apply()->isEnabled());
+    EXPECT_EQ(settings_.GetInt(kSettings, kBaudRate, -1), 1);
+    EXPECT_EQ(settings_.GetString(kSettings, kDefaultPath, "?"),
+              (folder_.path() / "elsewhere").string());
+    EXPECT_TRUE(sheet().RestoreExportPage()->NeedsRefresh());
+}
+
+TEST_F(SettingsPageTest, LeavingWithChangesAsksAndNoPutsBackTheStoredValues) {
+    settings_.WriteInt(kSettings, kBaudRate, 2);
+    ShowSettings();
+    Bauds()->setCurrentIndex(0);
+    prompt_.ScriptAnswer(PromptAnswer::No);
+    sheet().SetActivePage(sheet().BackupPage());
+    ASSERT_EQ(prompt_.shown().size(), 1u);
+    EXPECT_EQ(prompt_.shown()[0].text, strings::kSettingsModified);
+    EXPECT_EQ(prompt_.shown()[0].caption, "Modified");
+    EXPECT_EQ(sheet().ActivePage(), sheet().Pages()[0]);  // the page is always left
+    EXPECT_EQ(Bauds()->currentIndex(), 2);
+    EXPECT_EQ(settings_.GetInt(kSettings, kBaudRate, -1), 2);
+    EXPECT_FALSE(sheet().SettingsPage()->IsModified());
+}
+
+TEST_F(SettingsPageTest, AnEmptyPortOrNoBaudRateIsNamedInsteadOfStored) {
+    listedPorts_.clear();
+    settings_.WriteInt(kSettings, kBaudRate, 7);  // no such position: nothing selected
+    ShowSettings();
+    EXPECT_EQ(Bauds()->currentIndex(), -1);
+    Path()->setText("x");  // a change, so Apply can be pressed
+    Apply()->click();
+    ASSERT_EQ(prompt_.Texts().size(), 1u);
+    EXPECT_NE(prompt_.Texts()[0].find("serial port"), std::string::npos);
+    Ports()->setEditText("ttyUSB0");
+    Apply()->click();
+    ASSERT_EQ(prompt_.Texts().size(), 2u);
+    EXPECT_NE(prompt_.Texts()[1].find("baud rate"), std::string::npos);
+    EXPECT_EQ(settings_.GetInt(kSettings, kBaudRate, -1), 7);
+    EXPECT_TRUE(sheet().SettingsPage()->IsModified());
+}
+
+}  // namespace
+}  // namespace vantrel::app::test
