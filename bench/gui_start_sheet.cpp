@@ -20,11 +20,7 @@ using namespace vantrel::app;
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName("vantrel-utilities");
-    QApplication::setApplicationDisplayName(strings::kProgramTitle);
-    QApplication::setApplicationVersion(QString::fromUtf8(ProgramVersion()));
-    QApplication::setDesktopFileName("vantrel-utilities");
-    QApplication::setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
+    NameApplication();
 
     QtSettings store;
     QtSpecialFolders folders;

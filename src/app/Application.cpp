@@ -39,13 +39,17 @@ bool CVantrelToolsApp::InitInstance(const std::filesystem::path& programFile,
     return true;
 }
 
-int RunDesktopProgram(int argc, char** argv) {
-    QApplication application(argc, argv);
+void NameApplication() {
     QApplication::setApplicationName("vantrel-utilities");
     QApplication::setApplicationDisplayName(strings::kProgramTitle);
     QApplication::setApplicationVersion(QString::fromUtf8(ProgramVersion()));
     QApplication::setDesktopFileName("vantrel-utilities");
     QApplication::setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
+}
+
+int RunDesktopProgram(int argc, char** argv) {
+    QApplication application(argc, argv);
+    NameApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -35,6 +35,9 @@ private:
     std::unique_ptr<CMainSheet> sheet_;
 };
 
+// Gives the running QApplication the program's name, version, desktop entry and icon.
+void NameApplication();
+
 // The whole program: QApplication, settings, start-up and the event loop.
 int RunDesktopProgram(int argc, char** argv);
 
