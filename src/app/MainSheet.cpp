@@ -77,7 +77,7 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     connect(topic, &QShortcut::activated, this, [this] { ShowHelp(ActivePage()->PageId()); });
     pages_.front()->OnSetActive();
     const QFontMetrics metrics(font());
-    resize(metrics.averageCharWidth() * 80, metrics.height() * 26);
+    resize(metrics.averageCharWidth() * 96, metrics.height() * 30);
 }
 
 CMainSheet::~CMainSheet() {
