@@ -46,25 +46,6 @@ TestProfile Profile(const char* key, int readings) {
     return profile;
 }
 
-// Runs `answer` on the modal dialog of type Dialog once it is on screen (inside its exec());
-// closes it when `answer` left it open, so that a failed check cannot hang the test.
-template <typename Dialog>
-void WhenShown(std::function<void(Dialog&)> answer, int triesLeft = 500) {
-    QTimer::singleShot(10, [answer = std::move(answer), triesLeft]() mutable {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<Dialog*>(window);
-            if (dialog == nullptr || !dialog->isVisible()) continue;
-            answer(*dialog);
-            if (dialog->isVisible()) dialog->reject();
-            return;
-        }
-        if (triesLeft > 0) {
-            WhenShown<Dialog>(std::move(answer), triesLeft - 1);
-        } else {
-            ADD_FAILURE() << "the dialog never showed";
-        }
-    });
-}
 
 // A click on the row as the user makes it; `add`: with Ctrl, keeping the rows chosen so far.
 void ClickRow(CListCtrlEx* list, int row, bool add) {

@@ -78,24 +78,6 @@ QValueAxis* ValueAxis(QChart* chart) {
     return qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
 }
 
-// Runs `answer` on the modal dialog of type Dialog once it is on screen.
-template <typename Dialog>
-void WhenShown(std::function<void(Dialog&)> answer, int triesLeft = 500) {
-    QTimer::singleShot(10, [answer = std::move(answer), triesLeft]() mutable {
-        for (QWidget* window : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<Dialog*>(window);
-            if (dialog == nullptr || !dialog->isVisible()) continue;
-            answer(*dialog);
-            if (dialog->isVisible()) dialog->reject();
-            return;
-        }
-        if (triesLeft > 0) {
-            WhenShown<Dialog>(std::move(answer), triesLeft - 1);
-        } else {
-            ADD_FAILURE() << "the dialog never showed";
-        }
-    });
-}
 
 class ReadingsWindowTest : public GuiTest {
 protected:
