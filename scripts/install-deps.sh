@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 xvfb xauth xdotool time desktop-file-utils
   scdoc dpkg-dev fakeroot file lintian appstream man-db
+  ccache dosfstools fusefat
 )
 
 missing=()
