@@ -18,7 +18,14 @@ build: configure
 test: build
 	@ctest --preset $(PRESET) -j $(JOBS)
 
-demo: build
+# The demo builds only the programs it runs: the command-line tool, the simulator, the
+# sample-image tool, and the desktop program when there is a display to show it on.
+DEMO_TARGETS := vantrel vantrel-logger-sim vantrel-make-sample-image \
+                $(if $(or $(DISPLAY),$(WAYLAND_DISPLAY)),vantrel-utilities)
+demo:
+	@bash scripts/install-deps.sh build
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target $(DEMO_TARGETS)
 	@bash scripts/demo.sh $(BUILD_DIR)/bin
 
 # The desktop program from the build folder, on your own settings.

@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build needs; quiet and quick when all are present.
+# `install-deps.sh build`: only what building the programs takes.
 set -euo pipefail
 
+# What building the programs needs (enough for `make demo`).
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 libgl-dev
   qt6-charts-dev libqt6charts6 libqt6opengl6-dev libpng-dev
-  clang libclang-rt-14-dev
-  python3 xvfb xauth xdotool time desktop-file-utils
-  scdoc dpkg-dev fakeroot file lintian appstream man-db
-  ccache dosfstools fusefat
 )
+# What the whole test suite, the sanitizer builds and the packages need besides.
+if [ "${1:-all}" != build ]; then
+  packages+=(
+    clang libclang-rt-14-dev
+    python3 xvfb xauth xdotool time desktop-file-utils
+    scdoc dpkg-dev fakeroot file lintian appstream man-db
+    dosfstools fusefat
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
