@@ -149,20 +149,21 @@ QtSettings::QtSettings() {
 
 QtSettings::QtSettings(const QString& iniFile) {
     Open(iniFile, {},
-         [&iniFile] { return std::make_unique<QSettings>(iniFile, QSettings::IniFormat); });
+         [iniFile] { return std::make_unique<QSettings>(iniFile, QSettings::IniFormat); });
 }
 
 QtSettings::~QtSettings() = default;
 
 void QtSettings::Open(const QString& file, const QString& alsoRead,
-                      const std::function<std::unique_ptr<QSettings>()>& make) {
+                      std::function<std::unique_ptr<QSettings>()> make) {
     file_ = file;
+    make_ = std::move(make);
     for (const QString& checked : {file, alsoRead}) {
         if (checked.isEmpty()) continue;
         problem_ = SettingsFileRefusal(checked);
         if (!problem_.empty()) return;
     }
-    std::unique_ptr<QSettings> store = make();
+    std::unique_ptr<QSettings> store = make_();
     if (store->status() != QSettings::NoError) {
         // Saving would replace a file whose values were never read.
         problem_ = ReadProblem(store->fileName());
@@ -209,14 +210,24 @@ bool QtSettings::Write(std::string_view section, std::string_view name, const QV
     const QString key = KeyOf(section, name);
     if (Holds(store_->value(key), value)) return true;
     store_->setValue(key, value);
+    pending_.insert(key, value);
     // QSettings writes lazily; a failure shows only in its status.
     return store_->status() == QSettings::NoError;
 }
 
 bool QtSettings::Sync() {
     if (!store_) return !changedUnsaved_;
+    if (store_->status() != QSettings::NoError) {
+        // A save failed before: a new QSettings reads the file again and tries anew.
+        store_.reset();
+        store_ = make_();
+        for (auto value = pending_.cbegin(); value != pending_.cend(); ++value) {
+            store_->setValue(value.key(), value.value());
+        }
+    }
     store_->sync();
     if (store_->status() == QSettings::NoError) {
+        pending_.clear();
         problem_.clear();
         return true;
     }

@@ -51,11 +51,15 @@ private:
     // Checks `file` and `alsoRead` (a file QSettings reads besides), then opens the store
     // that `make` gives, unless a check or the reading failed.
     void Open(const QString& file, const QString& alsoRead,
-              const std::function<std::unique_ptr<QSettings>()>& make);
+              std::function<std::unique_ptr<QSettings>()> make);
     bool Write(std::string_view section, std::string_view name, const QVariant& value);
 
     QString file_;
+    std::function<std::unique_ptr<QSettings>()> make_;
     std::unique_ptr<QSettings> store_;
+    // What was written since the last save that succeeded, to write again into a new
+    // QSettings: one that met an error keeps reporting it, even after a save that worked.
+    QVariantMap pending_;
     // The values of a refused store, and whether any of them was changed.
     MemorySettings unsaved_;
     bool changedUnsaved_ = false;
