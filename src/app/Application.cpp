@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 #include <QSettings>
 #include <cstdio>
@@ -22,6 +23,12 @@ CVantrelToolsApp::CVantrelToolsApp(ISettings& store, const ISpecialFolders& fold
 CVantrelToolsApp::~CVantrelToolsApp() = default;
 
 bool CVantrelToolsApp::CompanionInstalled() {
+    // Its settings are read only when they are files that can be read without hanging.
+    const QString file = UserSettingsFile("Ortvel", "Rhizomap");
+    if (!SettingsFileRefusal(file).empty() ||
+        (!file.isEmpty() && !SettingsFileRefusal(QFileInfo(file).path() + ".conf").empty())) {
+        return false;
+    }
     return !QSettings("Ortvel", "Rhizomap").allKeys().isEmpty();
 }
 
@@ -36,6 +43,11 @@ bool CVantrelToolsApp::InitInstance(const std::filesystem::path& programFile,
     } else {
         sheet_->show();
     }
+    // A settings file that was refused (a named pipe, a device, a folder, or unreadable) or
+    // cannot be written is said once, over the sheet. The program goes on with the values
+    // it has: the defaults for a refused file. Quitting would keep the user from backing
+    // up the logger for a reason that has nothing to do with it.
+    sheet_->SaveSettings();
     return true;
 }
 

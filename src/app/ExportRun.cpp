@@ -50,6 +50,7 @@ void RunExport(CMainSheet& sheet, QWidget* owner, const CVantrelArchive& archive
     }
     // Confirmed: the folder is remembered before any file is written.
     WriteExportFolder(sheet.Settings(), folder);
+    sheet.SaveSettings();  // a folder not remembered is said, and the export goes on
 
     const ExportFormat format =
         dialog.m_nFormat == 1 ? ExportFormat::Scaled : ExportFormat::Calibrated;

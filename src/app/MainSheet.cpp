@@ -184,9 +184,19 @@ bool CMainSheet::CanClose() {
         const PromptAnswer answer =
             prompt_.Show(strings::kSettingsModified, strings::kModifiedCaption,
                          PromptButtons::YesNo, PromptIcon::Question);
-        if (answer == PromptAnswer::Yes) settingsPage_->WriteChoices();
+        if (answer == PromptAnswer::Yes) {
+            settingsPage_->WriteChoices();
+            SaveSettings();  // closes after saying so when they could not be saved
+        }
     }
     return true;
+}
+
+bool CMainSheet::SaveSettings() {
+    if (settings_.Sync()) return true;
+    prompt_.Show(std::string(strings::kSettingsNotSaved) + "\n\n" + settings_.Problem(), {},
+                 PromptButtons::OK, PromptIcon::Stop);
+    return false;
 }
 
 void CMainSheet::OnCloseButton() {

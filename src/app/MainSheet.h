@@ -76,6 +76,9 @@ public:
     // The real message boxes (the tests' prompt stands in for them when given).
     QtPrompt& MessageBoxes() { return messageBoxes_; }
     ISettings& Settings() { return settings_; }
+    // Saves the settings written so far; when that fails, says so in a box (the file and
+    // the reason) and returns false. The values stay in effect for this run.
+    bool SaveSettings();
     const ISpecialFolders& Folders() const { return folders_; }
     std::vector<SerialPortListing> ListPorts() const { return listPorts_(); }
     LoggerSession& Session() { return session_; }

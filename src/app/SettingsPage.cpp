@@ -158,8 +158,10 @@ bool CSettingsPage::OnApplySettings() {
         return false;
     }
     WriteChoices();
-    SetModified(false);
     m_pSheet->RestoreExportPage()->SetRefresh();
+    // Not saved: said in a box, and the page stays modified so that Apply can try again.
+    if (!m_pSheet->SaveSettings()) return false;
+    SetModified(false);
 
     const std::string device = DevicePathOf(PortText().toStdString());
     std::error_code error;
@@ -184,6 +186,7 @@ void CSettingsPage::OnFindLogger() {
     const LinkSettings found = *dialog.Found();
     const int baudIndex = BaudIndexOfRate(found.baudRate).value_or(-1);
     WriteLinkChoice(m_pSheet->Settings(), found.port, baudIndex);
+    m_pSheet->SaveSettings();
     // Shown as stored; other edits of the page stay as they were.
     m_bInitialising = true;
     ShowPort(FromStd(found.port));
@@ -207,7 +210,8 @@ bool CSettingsPage::OnKillActive() {
         m_pSheet->Prompt().Show(strings::kSettingsModified, strings::kModifiedCaption,
                                 PromptButtons::YesNo, PromptIcon::Question);
     if (answer == PromptAnswer::Yes && OnApplySettings()) return true;
-    if (answer == PromptAnswer::Yes) return false;  // a missing port or rate: stay and fix it
+    // A missing port or rate, or settings not saved: stay, fix it or answer No.
+    if (answer == PromptAnswer::Yes) return false;
     ShowStoredSettings();
     return true;
 }

@@ -36,8 +36,9 @@ public:
 
     // Writes "Default Path", "Port" and "Baud Rate" as shown (the closing question's Yes).
     void WriteChoices();
-    // Apply: checks the choices, writes them, and marks the page clean; false (after a
-    // message) when the port or the baud rate is missing.
+    // Apply: checks the choices, writes and saves them, and marks the page clean; false
+    // (after a message) when the port or the baud rate is missing, or when the settings
+    // could not be saved (the page then stays modified).
     bool OnApplySettings();
     // "Find Logger": searches the listed ports (and the one shown, when the list lacks it)
     // for the logger; when it answered and the user agrees, its port and rate are stored

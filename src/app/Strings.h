@@ -17,6 +17,8 @@ inline constexpr const char* kModifiedCaption = "Modified";
 inline constexpr const char* kLeaveWhileBusy =  // 1009
     "You must close communications before navigating to a different page";
 inline constexpr const char* kCloseWhileBusy = "Please cancel all communications before closing";
+inline constexpr const char* kSettingsNotSaved =
+    "The settings could not be saved. Changes last only until the program closes.";
 
 inline constexpr const char* kClose = "&Close";
 inline constexpr const char* kHelp = "&Help";

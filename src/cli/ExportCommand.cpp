@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <stdexcept>
 
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
@@ -60,12 +61,15 @@ void PrintFiles(const ExportReport& report, std::ostream& out) {
 }
 
 // The export is confirmed: keep its folder as "Export Path" before any file is written, as
-// an absolute path so that it still means the same folder from elsewhere.
+// an absolute path so that it still means the same folder from elsewhere. Throws when the
+// settings cannot be saved: nothing is exported then.
 void RememberExportFolder(const std::string& exportFile) {
     ToolSettings settings;
     WriteExportFolder(settings.store(),
                       ExportFolderOf(std::filesystem::absolute(exportFile).string()));
-    settings.Sync();
+    if (!settings.Sync()) {
+        throw std::runtime_error("could not write the settings file " + settings.Problem());
+    }
 }
 
 int RunExport(const ParsedArgs& args, CommandIo& io) {

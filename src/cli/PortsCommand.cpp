@@ -31,7 +31,8 @@ bool OfferToStore(const LinkSettings& found, CommandSession& session, ToolSettin
     }
     WriteLinkChoice(settings.store(), found.port, *BaudIndexOfRate(found.baudRate));
     if (!settings.Sync()) {
-        io.err << kProgram << " ports: the settings could not be written\n";
+        io.err << kProgram << " ports: the settings could not be written to "
+               << PrintableText(settings.Problem()) << "\n";
         return false;
     }
     io.out << "Stored: Port " << port << ", Baud Rate " << found.baudRate << "\n";

@@ -2,6 +2,7 @@
 // vantrel settings [KEY VALUE]: shows every setting, or changes one.
 
 #include "cli/Command.h"
+#include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
 #include "frontend/SettingsTable.h"
 
@@ -18,7 +19,8 @@ int RunSettings(const ParsedArgs& args, CommandIo& io) {
     const SettingWritten written =
         WriteSetting(settings.store(), args.positionals[0], args.positionals[1]);
     if (!settings.Sync()) {
-        io.err << kProgram << " settings: could not write the settings file\n";
+        io.err << kProgram << " settings: could not write the settings file "
+               << PrintableText(settings.Problem()) << "\n";
         return kExitFailed;
     }
     io.out << written.name << " = " << written.stored << "\n";

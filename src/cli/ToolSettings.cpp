@@ -2,6 +2,7 @@
 #include "cli/ToolSettings.h"
 
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 #include "cli/Command.h"
@@ -20,7 +21,13 @@ std::filesystem::path ProgramFile() {
 }  // namespace
 
 ToolSettings::ToolSettings() {
+    if (!store_.Usable()) {
+        throw std::runtime_error("cannot use the settings file " + store_.Problem());
+    }
     RecordStartUp(store_, ProgramFile());
+    if (!store_.Sync()) {
+        throw std::runtime_error("could not write the settings file " + store_.Problem());
+    }
 }
 
 std::string ToolSettings::BackupFolder(const ParsedArgs& args) const {

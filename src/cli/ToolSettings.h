@@ -15,7 +15,9 @@ namespace vantrel::cli {
 class ToolSettings {
 public:
     // Opens the store and does the start-up writes ("Home Directory", "CommsTimeOut",
-    // "CommsAttempts").
+    // "CommsAttempts"), saved at once. Throws std::runtime_error naming the file and the
+    // reason when the settings file is refused (a named pipe, a device, a folder, or a link
+    // to one; unreadable) or the start-up writes could not be saved.
     ToolSettings();
 
     ISettings& store() { return store_; }
@@ -31,6 +33,8 @@ public:
 
     // Writes what is pending to disk; false when the store could not be written.
     bool Sync() { return store_.Sync(); }
+    // Why the last Sync() failed: the file and the reason.
+    std::string Problem() const { return store_.Problem(); }
 
 private:
     QtSettings store_;

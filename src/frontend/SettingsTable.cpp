@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <optional>
 
+#include <QString>
+
 #include "frontend/InputError.h"
 #include "link/PortName.h"
 #include "ops/AppSettings.h"
@@ -87,7 +89,20 @@ int ParseBaudSetting(const std::string& value) {
                      value + "'");
 }
 
+// The store keeps texts as UTF-8 (whatever the locale says, file names are UTF-8 to Qt): a
+// value with bytes that are not UTF-8 would be stored with replacement characters and never
+// find its folder or port again, so it is refused while the user is there to see it.
+void CheckStorable(std::string_view name, const std::string& value) {
+    const QString text = QString::fromStdString(value);
+    if (text.toStdString() == value) return;
+    throw InputError("\"" + std::string(name) +
+                     "\" holds bytes that are not UTF-8, the character encoding of the "
+                     "settings file, so it could not be stored as given: '" +
+                     text.toStdString() + "'");
+}
+
 std::string CheckedFolder(std::string_view name, const std::string& value) {
+    CheckStorable(name, value);
     std::error_code error;
     if (value.empty() || !fs::is_directory(value, error)) {
         throw InputError("\"" + std::string(name) + "\" must be an existing folder, not '" + value +
@@ -140,6 +155,7 @@ SettingWritten WriteSetting(ISettings& store, const std::string& key, const std:
         if (value.find_first_not_of(" \t") == std::string::npos) {
             throw InputError("\"Port\" needs a port name (ttyUSB0) or a path");
         }
+        CheckStorable(kPort, value);
         store.WriteString(kSettings, kPort, value);
         std::error_code error;
         std::string warning;

@@ -36,7 +36,8 @@ struct SettingWritten {
 
 // Writes one of "Port", "Baud Rate" (index 0-2 or rate 9600/19200/38400), "Default Path",
 // "Export Path" (an existing folder; stored absolute); the name is matched without regard
-// to letter case. Throws InputError for any other name or a value that does not fit.
+// to letter case. Throws InputError for any other name or a value that does not fit,
+// among them a text that is not UTF-8 (it could not be stored as given).
 SettingWritten WriteSetting(ISettings& store, const std::string& key, const std::string& value);
 
 }  // namespace vantrel

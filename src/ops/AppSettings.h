@@ -47,7 +47,8 @@ struct CommsValues {
 
 // Start-up: writes "Home Directory" (the folder of `programFile`, no trailing separator),
 // reads "CommsTimeOut" and "CommsAttempts" and writes them back unchanged, so they exist
-// after the first start. Returns the two values read.
+// after the first start (a store rewrites nothing when they already do). Returns the two
+// values read. Saving is the caller's: ISettings::Sync().
 CommsValues RecordStartUp(ISettings& store, const std::filesystem::path& programFile);
 
 // True when the main window starts minimised: "StartOnTaskBarAllowed" and

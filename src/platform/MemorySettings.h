@@ -19,6 +19,9 @@ public:
                           std::string_view fallback) const override;
     bool WriteString(std::string_view section, std::string_view name,
                      std::string_view value) override;
+    // Nothing to save: always true, and no problem.
+    bool Sync() override { return true; }
+    std::string Problem() const override { return {}; }
 
     bool Contains(std::string_view section, std::string_view name) const;
 

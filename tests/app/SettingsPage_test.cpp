@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <filesystem>
+#include <fstream>
 
 #include "app/BackupPage.h"
 #include "app/GuiFixture.h"
@@ -13,6 +15,7 @@
 #include "app/SettingsPage.h"
 #include "app/Strings.h"
 #include "ops/AppSettings.h"
+#include "platform/qt/QtSettings.h"
 
 namespace vantrel::app::test {
 namespace {
@@ -107,6 +110,37 @@ TEST_F(SettingsPageTest, AnEmptyPortOrNoBaudRateIsNamedInsteadOfStored) {
     EXPECT_NE(prompt_.Texts()[1].find("baud rate"), std::string::npos);
     EXPECT_EQ(settings_.GetInt(kSettings, kBaudRate, -1), 7);
     EXPECT_TRUE(sheet().SettingsPage()->IsModified());
+}
+
+TEST_F(SettingsPageTest, ApplyThatCannotSaveSaysWhyAndStaysModifiedUntilASaveWorks) {
+    // Settings in a file whose folder is taken by a plain file: no save can succeed.
+    const std::filesystem::path blocked = folder_.path() / "Ortvel";
+    std::ofstream(blocked) << "not a folder";
+    const std::string file = (blocked / "VantrelUtilities.conf").string();
+    QtSettings store(QString::fromStdString(file));
+    sheet_ = std::make_unique<CMainSheet>(
+        CMainSheet::Environment{store, folders_, false, DefaultSerialPortFactory(), &prompt_,
+                                [this] { return listedPorts_; }});
+    sheet().SetActivePage(sheet().SettingsPage());
+    Bauds()->setCurrentIndex(2);
+    Apply()->click();
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{std::string(strings::kSettingsNotSaved) +
+                                                        "\n\n" + file + ": Not a directory"});
+    EXPECT_TRUE(sheet().SettingsPage()->IsModified());
+    EXPECT_TRUE(Apply()->isEnabled()) << "Apply can try again";
+
+    std::filesystem::remove(blocked);
+    std::filesystem::create_directory(blocked);
+    prompt_.Clear();
+    Apply()->click();
+    for (const std::string& text : prompt_.Texts()) {
+        EXPECT_EQ(text.find(strings::kSettingsNotSaved), std::string::npos) << text;
+    }
+    EXPECT_FALSE(sheet().SettingsPage()->IsModified());
+    std::ifstream saved(file);
+    const std::string text{std::istreambuf_iterator<char>(saved), {}};
+    EXPECT_NE(text.find("Baud%20Rate=2"), std::string::npos) << text;
+    sheet_.reset();  // before the store it uses
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // with settings of their own (XDG_CONFIG_HOME in a temporary folder).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -108,9 +109,11 @@ TEST_F(CliCommandsTest, UsageAndInputErrorsExitWithTwo) {
         {{"settings", "Baud Rate", "3"}, "\"Baud Rate\" is an index 0, 1, 2"},
         {{"settings", "Default Path", "/nonexistent/folder"}, "must be an existing folder"},
         {{"settings", "Port", " "}, "\"Port\" needs a port name"},
+        {{"settings", "Default Path", (root_ / "caf\xE9").string()}, "bytes that are not UTF-8"},
         {{"list", "--trace", "x"}, "unknown option '--trace'"},
         {{"ports", "extra"}, "unexpected argument"},
     };
+    fs::create_directories(root_ / "caf\xE9");  // a Latin-1 name: there, but no UTF-8
     for (const auto& c : cases) {
         const ProcessResult run = Vantrel(c.args);
         EXPECT_EQ(run.exitCode, 2) << c.args[0] << " " << run.err;
@@ -329,6 +332,57 @@ TEST_F(CliCommandsTest, SettingsShowDefaultsThenStoredValues) {
     std::ofstream(SettingsFile(), std::ios::app) << "\n[StartUp]\nStartOnTaskBar=abc\n";
     EXPECT_TRUE(
         Contains(Vantrel({"settings"}).out, "StartOnTaskBar = abc (not a number: 1 is used)\n"));
+}
+
+TEST_F(CliCommandsTest, SettingsFilesThatAreNoFilesAreRefusedAndLeftAsTheyWere) {
+    fs::create_directories(SettingsFile().parent_path());
+    ASSERT_EQ(::mkfifo(SettingsFile().c_str(), 0600), 0);
+    // Reading the named pipe would wait for a writer for ever.
+    ProcessResult run = Vantrel({"list"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "vantrel list: cannot use the settings file " + SettingsFile().string() +
+                           ": it is a named pipe (FIFO), not a regular file\n");
+    EXPECT_TRUE(fs::is_fifo(SettingsFile()));
+
+    fs::remove(SettingsFile());
+    fs::create_symlink("/dev/null", SettingsFile());
+    run = Vantrel({"settings", "Port", "ttyS1"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(Contains(run.err, "a symbolic link to /dev/null, a device")) << run.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_symlink(SettingsFile()));
+}
+
+TEST_F(CliCommandsTest, TheSettingsFileIsWrittenOnlyForChangesAndThroughALinkToAFile) {
+    ASSERT_EQ(Vantrel({"settings"}).exitCode, 0);
+    // A save replaces the file by a new one: a new inode.
+    const auto inode = [] {
+        struct stat info {};
+        return ::stat(SettingsFile().c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+    const auto first = inode();
+    EXPECT_EQ(InFolder({"list"}).exitCode, 0);
+    EXPECT_EQ(Vantrel({"settings"}).exitCode, 0);
+    EXPECT_EQ(inode(), first) << "nothing changed, nothing written";
+
+    // A link to a file of the user's elsewhere (kept with other configuration files).
+    const fs::path kept = root_ / "home" / "vantrel.conf";
+    fs::rename(SettingsFile(), kept);
+    fs::create_symlink(kept, SettingsFile());
+    EXPECT_EQ(Vantrel({"settings", "Port", "ttyS2"}).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(SettingsFile()));
+    EXPECT_TRUE(Contains(Slurp(kept), "Port=ttyS2")) << Slurp(kept);
+    fs::remove(kept);
+}
+
+TEST_F(CliCommandsTest, SettingsThatCannotBeSavedEndWithTheFileAndTheReason) {
+    fs::create_directories(Config());
+    std::ofstream(Config() / "Ortvel") << "a file where the folder belongs";
+    const ProcessResult run = InFolder({"list"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "vantrel list: could not write the settings file " +
+                           SettingsFile().string() + ": Not a directory\n");
+    EXPECT_EQ(run.out, "") << "nothing is reported as done";
 }
 
 TEST_F(CliCommandsTest, ExportRemembersItsFolderOnlyOnceTheExportIsAccepted) {

@@ -167,6 +167,8 @@ TEST(SettingsTableTest, WritesOnlyCheckedValuesInTheirStoredForm) {
                                                           {"Baud Rate", "1x"},
                                                           {"Export Path", "/no/such/folder"},
                                                           {"Port", ""},
+                                                          {"Port", "ttyS\xC3"},
+                                                          {"Default Path", "/tmp/\xFF"},
                                                           {"CommPort Sel", "1"},
                                                           {"Home Directory", "/tmp"}}) {
         MemorySettings store;

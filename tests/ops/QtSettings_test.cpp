@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The QSettings store: sections as groups, defaults for missing and unreadable values.
+// The QSettings store: sections as groups, defaults for missing and unreadable values,
+// files that are refused, saves only of changes, and the reason a save failed.
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 
+#include <QSettings>
 #include <cstdlib>
+#include <fstream>
 #include <optional>
 
 #include "ops/TestArchives.h"
@@ -44,6 +49,163 @@ TEST(QtSettings, MissingOrUnreadableValuesGiveTheDefault) {
     EXPECT_EQ(store.GetInt("Settings", "CommsTimeOut", 2), 2);
     EXPECT_EQ(store.GetString("Settings", "Port", "COM1"), "") << "an empty text is a value";
     EXPECT_EQ(store.GetString("Settings", "Export Path", "/desk"), "/desk");
+}
+
+namespace fs = std::filesystem;
+
+ino_t InodeOf(const fs::path& file) {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+TEST(QtSettings, TheFileIsRewrittenOnlyWhenAValueChanges) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "v.conf";
+    {
+        QtSettings store(QString::fromStdString(file.string()));
+        store.WriteString("Settings", "Home Directory", "/opt/vantrel");
+        store.WriteInt("Settings", "CommsTimeOut", 2);
+        ASSERT_TRUE(store.Sync());
+    }
+    const std::string before = ReadBytes(file);
+    // A save replaces the file by a new one, so a rewrite shows as a new inode.
+    const ino_t inode = InodeOf(file);
+    {
+        QtSettings store(QString::fromStdString(file.string()));
+        EXPECT_TRUE(store.WriteString("Settings", "Home Directory", "/opt/vantrel"));
+        EXPECT_TRUE(store.WriteInt("Settings", "CommsTimeOut", 2));
+        EXPECT_TRUE(store.Sync());
+    }
+    EXPECT_EQ(InodeOf(file), inode);
+    EXPECT_EQ(ReadBytes(file), before);
+
+    QtSettings store(QString::fromStdString(file.string()));
+    store.WriteInt("Settings", "CommsTimeOut", 5);
+    EXPECT_TRUE(store.Sync());
+    EXPECT_NE(InodeOf(file), inode);
+    EXPECT_TRUE(Contains(ReadBytes(file), "CommsTimeOut=5")) << ReadBytes(file);
+}
+
+TEST(QtSettings, FilesThatAreNoRegularFilesAreNeverOpenedAndStayAsTheyWere) {
+    TempFolder folder;
+    const fs::path fifo = folder.path() / "fifo.conf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(folder.path() / "folder.conf");
+    fs::create_symlink("/dev/null", folder.path() / "device.conf");
+    fs::create_symlink(fifo, folder.path() / "to-fifo.conf");
+    fs::create_symlink("loop.conf", folder.path() / "loop.conf");
+    const struct {
+        const char* name;
+        const char* says;
+    } cases[] = {{"fifo.conf", "it is a named pipe (FIFO), not a regular file"},
+                 {"folder.conf", "it is a folder, not a regular file"},
+                 {"device.conf", "a symbolic link to /dev/null, a device, not a regular file"},
+                 {"to-fifo.conf", "a named pipe (FIFO), not a regular file"},
+                 {"loop.conf", "a symbolic link that cannot be followed"}};
+    for (const auto& c : cases) {
+        const std::string path = folder / c.name;
+        QtSettings store(QString::fromStdString(path));  // would hang on reading the FIFO
+        EXPECT_FALSE(store.Usable()) << c.name;
+        EXPECT_TRUE(Contains(store.Problem(), path + ": ")) << store.Problem();
+        EXPECT_TRUE(Contains(store.Problem(), c.says)) << store.Problem();
+
+        // Values live in memory for the run; nothing is saved.
+        EXPECT_EQ(store.GetInt("Settings", "Baud Rate", 7), 7);
+        EXPECT_TRUE(store.Sync()) << "nothing was changed yet";
+        store.WriteInt("Settings", "Baud Rate", 2);
+        EXPECT_EQ(store.GetInt("Settings", "Baud Rate", 7), 2);
+        EXPECT_FALSE(store.Sync());
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_directory(folder.path() / "folder.conf"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_symlink(folder.path() / "device.conf"));
+}
+
+TEST(QtSettings, ALinkToARegularFileIsFollowedAndStaysALink) {
+    TempFolder folder;
+    WriteBytes(folder.path() / "kept.conf", "[Settings]\nPort=ttyS0\n");
+    const fs::path link = folder.path() / "VantrelUtilities.conf";
+    fs::create_symlink("kept.conf", link);
+    {
+        QtSettings store(QString::fromStdString(link.string()));
+        ASSERT_TRUE(store.Usable()) << store.Problem();
+        EXPECT_EQ(store.GetString("Settings", "Port", ""), "ttyS0");
+        store.WriteString("Settings", "Port", "ttyUSB1");
+        EXPECT_TRUE(store.Sync());
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(Contains(ReadBytes(folder.path() / "kept.conf"), "Port=ttyUSB1"));
+}
+
+TEST(QtSettings, ASaveThatFailsNamesTheFileAndTheReasonAndCanBeTriedAgain) {
+    TempFolder folder;
+    WriteBytes(folder.path() / "Ortvel", "a file where the folder should be");
+    const std::string file = (folder.path() / "Ortvel" / "VantrelUtilities.conf").string();
+    QtSettings store(QString::fromStdString(file));
+    store.WriteString("Settings", "Port", "ttyUSB0");
+    EXPECT_FALSE(store.Sync());
+    EXPECT_EQ(store.Problem(), file + ": Not a directory");
+    EXPECT_EQ(store.GetString("Settings", "Port", ""), "ttyUSB0") << "kept for this run";
+
+    fs::remove(folder.path() / "Ortvel");
+    fs::create_directory(folder.path() / "Ortvel");
+    store.WriteString("Settings", "Port", "ttyUSB1");
+    EXPECT_TRUE(store.Sync()) << store.Problem();
+    EXPECT_EQ(store.Problem(), "");
+    EXPECT_TRUE(Contains(ReadBytes(file), "Port=ttyUSB1"));
+}
+
+TEST(QtSettings, AFullOrReadOnlyFileSystemIsTheReasonGiven) {
+    TempFolder folder;
+    const fs::path mounted = folder.path() / "small";
+    fs::create_directory(mounted);
+    if (::mount("tmpfs", mounted.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "mounting a small file system needs the right to mount (root)";
+    }
+    struct Unmount {
+        fs::path folder;
+        ~Unmount() { ::umount(folder.c_str()); }
+    } unmount{mounted};
+    const std::string file = (mounted / "VantrelUtilities.conf").string();
+    {
+        QtSettings store(QString::fromStdString(file));
+        store.WriteString("Settings", "Port", "ttyS0");
+        EXPECT_TRUE(store.Sync());
+        std::ofstream(mounted / "filler") << std::string(128 * 1024, 'x');  // cut at the limit
+        store.WriteString("Settings", "Default Path", std::string(8192, 'p'));
+        EXPECT_FALSE(store.Sync());
+        EXPECT_EQ(store.Problem(), file + ": No space left on device");
+        EXPECT_EQ(ReadBytes(file), "[Settings]\nPort=ttyS0\n") << "the old file stays whole";
+        fs::remove(mounted / "filler");
+        EXPECT_TRUE(store.Sync()) << store.Problem();
+    }
+    ASSERT_EQ(::mount("tmpfs", mounted.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
+    {
+        QtSettings store(QString::fromStdString(file));
+        ASSERT_TRUE(store.Usable()) << store.Problem();
+        store.WriteString("Settings", "Port", "ttyS0");  // the same value: nothing to save
+        EXPECT_TRUE(store.Sync());
+        store.WriteString("Settings", "Port", "ttyS1");
+        EXPECT_FALSE(store.Sync());
+        EXPECT_EQ(store.Problem(), file + ": Read-only file system");
+    }
+}
+
+TEST(QtSettings, TheUsersFileIsWhereQSettingsKeepsIt) {
+    TempFolder folder;
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+    setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+    const QString expected = QSettings("Ortvel", "VantrelUtilities").fileName();
+    const QtSettings store;
+    saved ? setenv("XDG_CONFIG_HOME", saved->c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(store.FileName(), expected);
+    EXPECT_EQ(store.FileName().toStdString(), folder / "Ortvel/VantrelUtilities.conf");
 }
 
 TEST(QtSettings, SpecialFoldersFollowTheUsersFolderSettingsWhenTheyExist) {
