@@ -139,6 +139,10 @@ void ExportIntoExistingFile(FuzzInput& input) {
         case ProfileOutcome::Error:
             Require(after == bytes);
             break;
+        case ProfileOutcome::NotText:
+            // Only a NUL byte makes so small a file one that is not text.
+            Require(after == bytes && bytes.find('\0') != std::string::npos);
+            break;
         case ProfileOutcome::Created:
         case ProfileOutcome::WriteFailed:
         case ProfileOutcome::ReadFailed:

@@ -39,6 +39,8 @@ std::string_view OutcomeText(ProfileOutcome outcome) {
             return "left as it was (the backup holds no reading later than the file's last)";
         case ProfileOutcome::Error:
             return "not exported";
+        case ProfileOutcome::NotText:
+            return "not exported: the existing file is not text";
         case ProfileOutcome::WriteFailed:
             return "could not be written";
         case ProfileOutcome::ReadFailed:

@@ -2,15 +2,14 @@
 #include "data/VantrelArchive.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <memory>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "data/AtomicFile.h"
 
@@ -21,69 +20,62 @@ namespace {
     throw std::system_error(error, std::generic_category(), "cannot read " + path.string());
 }
 
-// The file's bytes, mapped rather than copied: loading a backup then costs about the
-// archive it builds, not that and a copy of the file.
-class MappedFile {
-public:
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    ~MappedFile() {
-        if (data_ != nullptr) ::munmap(data_, size_);
+// Closes the file when loading ends, however it ends.
+struct Descriptor {
+    explicit Descriptor(int descriptor) : fd(descriptor) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
     }
-    std::span<const std::uint8_t> Bytes() const {
-        return {static_cast<const std::uint8_t*>(data_), size_};
-    }
-
-    // Only a regular file is mapped: a pipe named like a backup would block the open until
-    // some writer came, and a device such as /dev/zero would never end. The open does not
-    // wait (O_NONBLOCK, which changes nothing for a regular file). A file larger than any
-    // backup is refused before a byte of it is read.
-    static MappedFile Open(const std::filesystem::path& path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) ThrowFileError(errno, path);
-        struct stat info {};
-        if (::fstat(fd, &info) != 0) {
-            const int error = errno;
-            ::close(fd);
-            ThrowFileError(error, path);
-        }
-        if (!S_ISREG(info.st_mode)) {
-            ::close(fd);
-            if (S_ISDIR(info.st_mode)) ThrowFileError(EISDIR, path);
-            throw std::system_error(EINVAL, std::generic_category(),
-                                    "cannot read " + path.string() + ": not a regular file");
-        }
-        const auto size = static_cast<std::uint64_t>(info.st_size);
-        if (size > kMaxBackupFileBytes) {
-            ::close(fd);
-            throw ArchiveError(ArchiveError::Kind::TooLarge,
-                               "the file is larger than any backup (" + std::to_string(size) +
-                                   " bytes): " + path.string());
-        }
-        MappedFile file;
-        file.size_ = static_cast<std::size_t>(size);
-        if (file.size_ > 0) {
-            void* data = ::mmap(nullptr, file.size_, PROT_READ, MAP_PRIVATE, fd, 0);
-            if (data == MAP_FAILED) {
-                const int error = errno;
-                ::close(fd);
-                ThrowFileError(error, path);
-            }
-            file.data_ = data;
-            ::madvise(data, file.size_, MADV_SEQUENTIAL);
-        }
-        ::close(fd);
-        return file;
-    }
-
-    MappedFile(MappedFile&& other) noexcept
-        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-
-private:
-    MappedFile() = default;
-    void* data_ = nullptr;
-    std::size_t size_ = 0;
+    int fd;
 };
+
+// The whole file, read into memory. It is read rather than mapped: a mapped file that
+// another program cuts short meanwhile (a copy over it) raises SIGBUS on the reading
+// thread, where a read simply ends early and is refused.
+//
+// Only a regular file is read: a pipe named like a backup would block the open until some
+// writer came, and a device such as /dev/zero would never end. The open does not wait
+// (O_NONBLOCK, which changes nothing for a regular file). A file larger than any backup is
+// refused before a byte of it is read. A file that ends before the size it had when opened,
+// or goes on past it, changed while it was read and is refused as unreadable.
+std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
+    const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    const int fd = file.fd;
+    if (fd < 0) ThrowFileError(errno, path);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) ThrowFileError(errno, path);
+    if (!S_ISREG(info.st_mode)) {
+        if (S_ISDIR(info.st_mode)) ThrowFileError(EISDIR, path);
+        throw std::system_error(EINVAL, std::generic_category(),
+                                "cannot read " + path.string() + ": not a regular file");
+    }
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    if (size > kMaxBackupFileBytes) {
+        throw ArchiveError(ArchiveError::Kind::TooLarge, "the file is larger than any backup (" +
+                                                             std::to_string(size) +
+                                                             " bytes): " + path.string());
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    const auto readUpTo = [&](std::uint8_t* into, std::size_t wanted) {
+        std::size_t filled = 0;
+        while (filled < wanted) {
+            const ssize_t n = ::read(fd, into + filled, wanted - filled);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) ThrowFileError(errno, path);
+            if (n == 0) break;
+            filled += static_cast<std::size_t>(n);
+        }
+        return filled;
+    };
+    std::uint8_t beyond = 0;  // a byte past the size: the file grew
+    if (readUpTo(bytes.data(), bytes.size()) != bytes.size() || readUpTo(&beyond, 1) != 0) {
+        throw std::system_error(EIO, std::generic_category(),
+                                "cannot read " + path.string() + ": it changed while it was read");
+    }
+    return bytes;
+}
 
 }  // namespace
 
@@ -153,11 +145,7 @@ int CVantrelArchive::GetLastDepth(int i) const {
 }
 
 CVantrelArchive CVantrelArchive::LoadFromFile(const std::filesystem::path& path) {
-    // A file cut short while mapped raises SIGBUS on the reading thread; backups are
-    // written whole under their final name, so only a file truncated by another program
-    // meanwhile could do that.
-    const MappedFile file = MappedFile::Open(path);
-    return Load(file.Bytes());
+    return Load(ReadWholeFile(path));
 }
 
 void CVantrelArchive::SaveToFile(const std::filesystem::path& path) const {

@@ -86,8 +86,9 @@ public:
     std::vector<std::uint8_t> Store() const;
     static CVantrelArchive Load(std::span<const std::uint8_t> bytes);
 
-    // Whole-file helpers. LoadFromFile throws std::system_error when the file cannot be
-    // read and ArchiveError when its contents are bad or it is larger than
+    // Whole-file helpers. LoadFromFile reads the file whole into memory; it throws
+    // std::system_error when the file cannot be read or changes size while it is read (another
+    // program copying over it), and ArchiveError when its contents are bad or it is larger than
     // kMaxBackupFileBytes (then nothing of it is read). SaveToFile writes to a temporary
     // file in the same folder, flushes it and renames it over `path`; it throws
     // std::system_error and leaves nothing behind when that fails.

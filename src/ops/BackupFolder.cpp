@@ -54,7 +54,11 @@ bool IsBackupFileName(std::string_view fileName) {
 
 std::string BackupTitleOf(std::string_view fileName) {
     const std::size_t dot = fileName.rfind('.');
-    return std::string(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+    std::string title(dot == std::string_view::npos ? fileName : fileName.substr(0, dot));
+    // "..vbk" would be listed as "." and "...vbk" as "..", which no lookup accepts: such a
+    // file goes by its whole name, which reaches it.
+    if (!IsUsableTitle(title)) return std::string(fileName);
+    return title;
 }
 
 std::vector<BackupRow> ListBackups(const fs::path& folder,

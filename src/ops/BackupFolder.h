@@ -51,7 +51,8 @@ using UnreadableBackupHandler = std::function<void(const UnreadableBackup&)>;
 
 // True for a file name ending in ".vbk" in any letter case, with a title before it.
 bool IsBackupFileName(std::string_view fileName);
-// The file name without its last extension ("a.b.VBK" -> "a.b").
+// The file name without its last extension ("a.b.VBK" -> "a.b"); the whole file name when
+// that would leave no usable title ("..vbk" stays "..vbk", not ".").
 std::string BackupTitleOf(std::string_view fileName);
 
 // Every readable backup of `folder` (an empty folder text: the current directory), in

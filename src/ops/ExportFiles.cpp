@@ -3,18 +3,19 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <numeric>
-#include <optional>
-#include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "base/AsciiText.h"
+#include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "data/VantrelArchive.h"
 #include "ops/ExportFileName.h"
@@ -59,17 +60,73 @@ private:
     int fd_ = -1;
 };
 
+// The file a write to `path` replaces: the target of a symbolic link, resolved as the
+// writer resolves it (a link that leads nowhere is itself replaced). Two exports reaching
+// one file, through a link or not, then lock the same folder.
+fs::path WrittenFile(const fs::path& path) {
+    std::error_code error;
+    if (fs::is_symlink(path, error)) {
+        fs::path target = fs::canonical(path, error);
+        if (!error) return target;
+    }
+    return path;
+}
+
+struct ExistingFile {
+    enum class State { Read, Unreadable, NotText };
+    State state = State::Unreadable;
+    std::string text;    // Read: the file with LF line ends
+    std::string reason;  // NotText: what the file is
+};
+
 // Only a regular file is read: a folder cannot be, and a pipe of that name would block
-// the export until some writer came.
-std::optional<std::string> ReadExportFile(const fs::path& path) {
+// the export until some writer came. A file larger than kMaxExportFileBytes is refused
+// unread, and one holding a NUL byte once read: neither is an export's text, and appending
+// to it would bury the readings where no spreadsheet finds them.
+ExistingFile ReadExportFile(const fs::path& path) {
+    ExistingFile file;
     std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return NormaliseLineEnds(bytes.str());
+    if (!fs::is_regular_file(path, ec)) return file;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return file;
+    struct stat info {};
+    std::string bytes;
+    bool readWhole = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (readWhole && static_cast<std::uint64_t>(info.st_size) <= kMaxExportFileBytes) {
+        // The size is where reading starts from; a file that grows meanwhile is read on, up
+        // to one byte past the bound.
+        bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+        std::size_t filled = 0;
+        for (;;) {
+            if (filled == bytes.size()) {
+                if (filled > kMaxExportFileBytes) break;
+                bytes.resize(std::min<std::size_t>(2 * filled, kMaxExportFileBytes + 1));
+            }
+            const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                readWhole = n == 0;
+                break;
+            }
+            filled += static_cast<std::size_t>(n);
+        }
+        bytes.resize(filled);
+    }
+    ::close(fd);
+    if (!readWhole) return file;
+    const auto size =
+        std::max<std::uint64_t>(static_cast<std::uint64_t>(info.st_size), bytes.size());
+    if (size > kMaxExportFileBytes) {
+        file.state = ExistingFile::State::NotText;
+        file.reason = "it is larger than any export file (" + std::to_string(size) + " bytes)";
+    } else if (bytes.find('\0') != std::string::npos) {
+        file.state = ExistingFile::State::NotText;
+        file.reason = "it holds a NUL byte, so it is not text";
+    } else {
+        file.state = ExistingFile::State::Read;
+        file.text = NormaliseLineEnds(bytes);
+    }
+    return file;
 }
 
 bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view block) {
@@ -120,7 +177,7 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
     }
     const ExportBlocks blocks = BuildExportBlocks(archive, index, format);
     const fs::path path(result.path);
-    const FolderLock lock(path);
+    const FolderLock lock(WrittenFile(path));
 
     std::error_code ec;
     if (!fs::exists(path, ec)) {
@@ -129,14 +186,17 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
                              : ProfileOutcome::WriteFailed;
         return result;
     }
-    std::optional<std::string> existing = ReadExportFile(path);
-    if (!existing) {
-        result.outcome = ProfileOutcome::ReadFailed;
+    ExistingFile existing = ReadExportFile(path);
+    if (existing.state != ExistingFile::State::Read) {
+        result.outcome = existing.state == ExistingFile::State::NotText
+                             ? ProfileOutcome::NotText
+                             : ProfileOutcome::ReadFailed;
+        result.reason = std::move(existing.reason);
         return result;
     }
-    result.outcome = MergeIntoExisting(*existing, blocks, format);
+    result.outcome = MergeIntoExisting(existing.text, blocks, format);
     if (result.outcome == ProfileOutcome::Appended &&
-        !WriteExportFile(path, *existing, result.reason)) {
+        !WriteExportFile(path, existing.text, result.reason)) {
         result.outcome = ProfileOutcome::WriteFailed;
     }
     return result;
@@ -163,6 +223,11 @@ ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<in
                 report.lists.errors.push_back(done.profileNo);
                 break;
             case ProfileOutcome::NothingNew:
+                break;
+            case ProfileOutcome::NotText:
+                report.lists.errors.push_back(done.profileNo);
+                report.lists.notText.push_back(StringPrintf("Profile %02d: ", done.profileNo) +
+                                               done.path + " (" + done.reason + ")");
                 break;
             case ProfileOutcome::WriteFailed:
                 // The system's reason on a second line, as the backup's message has it.

@@ -3,6 +3,7 @@
 // Exporting the profiles of a backup to comma-separated files, one file per profile: a new
 // file for a profile not exported before, else the readings the old file does not hold.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,12 +17,18 @@ class CVantrelArchive;
 inline constexpr std::string_view kErrorOpeningForWritingText = "Error opening file for writing";
 inline constexpr std::string_view kErrorOpeningForReadingText = "Error opening file for reading";
 
+// An existing profile file larger than this is not one an export wrote (64 MiB holds some
+// 300,000 readings of 16 sensors: decades of hourly readings); it is refused unread.
+inline constexpr std::uint64_t kMaxExportFileBytes = 64ull << 20;
+
 enum class ProfileOutcome {
     Created,      // a new file was written
     Appended,     // the old file took the readings it did not hold
     Unchanged,    // the old file already ends with the profile's readings
     NothingNew,   // the old file holds no earlier last reading; left as it was, listed nowhere
     Error,        // incomplete profile, or an old file that does not match; left as it was
+    NotText,      // an old file holding a NUL byte or larger than kMaxExportFileBytes; left
+                  // as it was, the export goes on
     WriteFailed,  // the file could not be written: ends the whole export
     ReadFailed,   // the old file could not be read: ends the whole export
 };
@@ -30,7 +37,7 @@ struct ProfileExport {
     int profileNo = 0;
     std::string path;
     ProfileOutcome outcome = ProfileOutcome::Error;
-    std::string reason;  // WriteFailed: why, in the system's words
+    std::string reason;  // WriteFailed: why, in the system's words; NotText: what the file is
 };
 
 // Exports profile `index` to its file beside `exportFile` (see ProfileFileName). Every
@@ -45,6 +52,9 @@ struct ExportLists {
     std::vector<int> unchanged;
     std::vector<int> appended;
     std::vector<int> created;
+    // Files refused as not text, one line each ("Profile 03: <file> (it holds a NUL byte)");
+    // their profiles are in `errors` too.
+    std::vector<std::string> notText;
 };
 
 struct ExportReport {

@@ -30,6 +30,15 @@ std::vector<SummaryMessage> BuildExportSummaries(const ExportLists& lists) {
                "because the destination files already existed and contained modified or "
                "mismatched information that would not allow the current profile to be appended "
                "or that profiles had incomplete setups:\n");
+    if (!lists.notText.empty()) {
+        std::string text =
+            "The following existing files are not text, so no readings were appended to them; "
+            "they were left as they were:\n";
+        int position = 0;
+        for (const std::string& line : lists.notText)
+            text += StringPrintf("%d. ", ++position) + line + "\n";
+        messages.push_back({"Export files that are not text", SummaryIcon::Error, text});
+    }
     AddSummary(messages, lists.unchanged, "No relevant changes", SummaryIcon::Information,
                "The following profiles had no relevant changes detected in them from existing "
                "profile files:\n");

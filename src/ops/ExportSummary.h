@@ -17,7 +17,7 @@ struct SummaryMessage {
     std::string text;
 };
 
-// One message per non-empty list, in the order error, unchanged, appended, created.
+// One message per non-empty list, in the order error, not text, unchanged, appended, created.
 std::vector<SummaryMessage> BuildExportSummaries(const ExportLists& lists);
 
 }  // namespace vantrel

@@ -162,5 +162,18 @@ TEST_F(CliNothingLostTest, ATraceThatFillsTheDiskIsAWarningAndTheBackupGoesOn) {
     EXPECT_EQ(DifferenceButForTheDate(ws().Backups() / "Traced.vbk", ws().PackedBackup()), "");
 }
 
+TEST_F(CliNothingLostTest, BackupsNamedLikeDotsAreListedByFileNameAndReachable) {
+    fs::copy_file(ws().PackedBackup(), ws().Backups() / "..vbk");
+    fs::copy_file(ws().PackedBackup(), ws().Backups() / "...vbk");
+    const test::ProcessResult list = ws().Vantrel({"list", "--json"}, "");
+    EXPECT_TRUE(Contains(list.out, "\"title\": \"..vbk\"")) << list.out;
+    EXPECT_TRUE(Contains(list.out, "\"title\": \"...vbk\"")) << list.out;
+
+    EXPECT_EQ(ws().Vantrel({"delete", "..vbk", "--yes"}, "").exitCode, 0);
+    const test::ProcessResult rename = ws().Vantrel({"rename", "...vbk", "Dots"}, "");
+    EXPECT_EQ(rename.exitCode, 0) << rename.err;
+    EXPECT_EQ(ws().BackupFolderEntries(), std::vector<std::string>{"Dots.vbk"});
+}
+
 }  // namespace
 }  // namespace vantrel::e2e

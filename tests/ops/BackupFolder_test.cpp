@@ -134,5 +134,24 @@ TEST_F(BackupFolder, DeleteAsksFirstAndDeletesOnlyOnYes) {
     EXPECT_FALSE(fs::exists(folder.path() / "Old.VBK"));
 }
 
+TEST_F(BackupFolder, NamesThatLeaveNoUsableTitleAreListedWholeAndReachable) {
+    // "..vbk" and "...VBK" would be titled "." and "..", which no lookup accepts; ".vbk" has
+    // no title at all and is no backup.
+    Store("..vbk", MakeArchive({}));
+    Store("...VBK", MakeArchive({}));
+    Store(".vbk", MakeArchive({}));
+    ASSERT_EQ(Titles(ListBackups(folder.path())), (std::vector<std::string>{"...VBK", "..vbk"}));
+    EXPECT_EQ(BackupFileOf(folder.path(), "..vbk"), folder.path() / "..vbk");
+    EXPECT_FALSE(BackupFileOf(folder.path(), "."));
+    EXPECT_FALSE(BackupFileOf(folder.path(), ".."));
+
+    EXPECT_TRUE(RenameBackup(folder.path(), "...VBK", "Site", prompt));
+    EXPECT_TRUE(fs::exists(folder.path() / "Site.VBK"));
+    prompt.ScriptAnswer(PromptAnswer::Yes);
+    EXPECT_TRUE(DeleteBackup(folder.path(), "..vbk", prompt));
+    EXPECT_FALSE(fs::exists(folder.path() / "..vbk"));
+    EXPECT_EQ(Titles(ListBackups(folder.path())), std::vector<std::string>{"Site"});
+}
+
 }  // namespace
 }  // namespace vantrel::test

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
-#include <fstream>
-
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include "ops/BackupFolder.h"
 #include "ops/BackupLoading.h"
@@ -52,10 +55,65 @@ TEST(BackupLoading, AFileLargerThanAnyBackupIsRefusedWithoutBeingRead) {
     std::filesystem::resize_file(huge, 8ull << 30);  // sparse: 8 GiB of nothing on disk
     const LoadedBackup loaded = LoadBackup(huge);
     EXPECT_FALSE(loaded.archive.has_value());
-    EXPECT_EQ(loaded.error, std::string(kBadBackupDataText) +
-                                "\nThe file is larger than any backup can be.");
+    EXPECT_EQ(loaded.error,
+              std::string(kBadBackupDataText) + "\nThe file is larger than any backup can be.");
     // The list passes it over like any file that is not a backup.
     EXPECT_TRUE(ListBackups(folder.path()).empty());
+}
+
+TEST(BackupLoading, ABackupCopiedOverWhileItIsLoadedIsRefusedOrLoadedNeverACrash) {
+    // Another program cuts the file short again and again and writes it whole again, as a
+    // copy over it does. Each load meanwhile either gets the whole backup or refuses the
+    // file with one of its two texts; none may crash (a mapped file cut short raises SIGBUS).
+    test::TempFolder folder;
+    test::TestProfile profile;
+    profile.readings = test::HourlyReadings(0, 20000, 16);
+    const std::filesystem::path file = folder.path() / "site.vbk";
+    test::MakeArchive({profile}).SaveToFile(file);
+    const std::string bytes = test::ReadBytes(file);
+
+    std::atomic<bool> stop{false};
+    std::thread copier([&] {
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        const std::size_t half = bytes.size() / 2;
+        while (!stop) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (::ftruncate(fd, static_cast<off_t>(half)) != 0) break;
+            const auto rest = static_cast<ssize_t>(bytes.size() - half);
+            if (::pwrite(fd, bytes.data() + half, bytes.size() - half,
+                         static_cast<off_t>(half)) != rest) {
+                break;
+            }
+        }
+        ::close(fd);
+    });
+    int loaded = 0, cannotOpen = 0, badData = 0;
+    for (int round = 0; round < 150; ++round) {
+        const LoadedBackup result = LoadBackup(file);
+        if (result.archive) {
+            ++loaded;
+            EXPECT_EQ(result.archive->GetReadingCount(0), 20000);
+        } else if (result.error == kCouldNotOpenBackupText) {
+            ++cannotOpen;
+        } else {
+            ++badData;
+            EXPECT_EQ(result.error, kBadBackupDataText);
+        }
+        ListBackups(folder.path(), [](const UnreadableBackup& unreadable) {
+            if (unreadable.reason == UnreadableBackup::Reason::CannotOpen) {
+                EXPECT_EQ(unreadable.message, "Could not open site backup file for loading");
+            }
+        });
+    }
+    stop = true;
+    copier.join();
+    RecordProperty("file_bytes", static_cast<int>(bytes.size()));
+    RecordProperty("loaded", loaded);
+    RecordProperty("could_not_open", cannotOpen);
+    RecordProperty("bad_data", badData);
+    // The copier finished with the whole file: it loads.
+    ASSERT_TRUE(LoadBackup(file).archive.has_value());
 }
 
 }  // namespace

@@ -53,6 +53,8 @@ protected:
         return ExportProfiles(archive, ProfileIndexesInRowOrder(archive), format, exportFile);
     }
     std::string FileOf(int profile) const { return ProfileFileName(exportFile, profile); }
+    void ExpectRacingAppendsLoseNothing(const std::string& otherExportFile,
+                                        const std::string& target);
     bool NoTemporaryFilesLeft() const {
         for (const auto& entry : fs::directory_iterator(folder.path())) {
             if (entry.path().filename().string().ends_with(".tmp")) return false;
@@ -214,9 +216,11 @@ TEST_F(ExportFilesTest, SiteAndCalibrationCompareWithoutLetterCase) {
     EXPECT_EQ(Export(archive).lists.unchanged, std::vector<int>{3});
 }
 
-TEST_F(ExportFilesTest, TwoExportsAppendingToOneFileAtOnceLoseNoReadings) {
-    // Every round: a file of the first readings, then two later backups appending to it at
-    // the same moment. Whichever goes second must see what the first one added.
+// Every round: `target` holds the first readings, then two later backups append to it at
+// the same moment, one through `exportFile`, the other through `otherExportFile`.
+// Whichever goes second must see what the first one added.
+void ExportFilesTest::ExpectRacingAppendsLoseNothing(const std::string& otherExportFile,
+                                                     const std::string& target) {
     const CVantrelArchive first = MakeArchive({Profile("03", 0, 5)});
     const CVantrelArchive shorter = MakeArchive({Profile("03", 0, 300)});
     const CVantrelArchive longer = MakeArchive({Profile("03", 0, 600)});
@@ -226,20 +230,76 @@ TEST_F(ExportFilesTest, TwoExportsAppendingToOneFileAtOnceLoseNoReadings) {
     const std::string expected = ReadBytes(ProfileFileName((whole / "North.csv").string(), 3));
 
     for (int round = 0; round < 20; ++round) {
-        fs::remove(FileOf(3));
-        Export(first);
+        fs::remove(target);
+        ExportProfiles(first, {0}, ExportFormat::Calibrated, otherExportFile);
         std::atomic<int> ready{0};
-        const auto race = [&](const CVantrelArchive& archive) {
+        const auto race = [&](const CVantrelArchive& archive, const std::string& file) {
             ++ready;
             while (ready.load() < 2) {
             }
-            Export(archive);
+            ExportProfiles(archive, {0}, ExportFormat::Calibrated, file);
         };
-        std::thread one(race, std::cref(shorter));
-        std::thread two(race, std::cref(longer));
+        std::thread one(race, std::cref(shorter), std::cref(exportFile));
+        std::thread two(race, std::cref(longer), std::cref(otherExportFile));
         one.join();
         two.join();
-        ASSERT_TRUE(ReadBytes(FileOf(3)) == expected) << "round " << round << " lost readings";
+        ASSERT_TRUE(ReadBytes(target) == expected) << "round " << round << " lost readings";
+    }
+}
+
+TEST_F(ExportFilesTest, TwoExportsAppendingToOneFileAtOnceLoseNoReadings) {
+    ExpectRacingAppendsLoseNothing(exportFile, FileOf(3));
+}
+
+TEST_F(ExportFilesTest, ExportsThroughALinkAndToItsTargetTakeTurnsAndKeepTheLink) {
+    // The profile file is a link into another folder; the other export writes that folder's
+    // file directly. Both must lock the folder of the file actually replaced.
+    const fs::path elsewhere = folder.path() / "elsewhere";
+    fs::create_directories(elsewhere);
+    const std::string otherExportFile = (elsewhere / "North.csv").string();
+    const std::string target = ProfileFileName(otherExportFile, 3);
+    fs::create_symlink(target, FileOf(3));
+    ExpectRacingAppendsLoseNothing(otherExportFile, target);
+    EXPECT_TRUE(fs::is_symlink(FileOf(3)));
+}
+
+TEST_F(ExportFilesTest, ExistingFilesThatAreNotTextAreRefusedUntouchedWhileTheOthersExport) {
+    const std::string withNul = std::string("Site\0") + std::string(100, '\0') + "1,2\n";
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> make;
+        std::uintmax_t size;
+        std::string reason;
+    } cases[] = {
+        {"a NUL byte", [&](const std::string& path) { WriteBytes(path, withNul); }, withNul.size(),
+         "it holds a NUL byte, so it is not text"},
+        {"too large",
+         [](const std::string& path) {
+             WriteBytes(path, "");
+             fs::resize_file(path, kMaxExportFileBytes + 1);  // sparse
+         },
+         kMaxExportFileBytes + 1,
+         "it is larger than any export file (" + std::to_string(kMaxExportFileBytes + 1) +
+             " bytes)"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(FileOf(4));
+        c.make(FileOf(3));
+        const FileIdentity before = IdentityOf(FileOf(3));
+        const ExportReport report = Export(MakeArchive({Profile("03", 0, 2), Profile("04", 0, 2)}));
+        ASSERT_EQ(report.profiles.size(), 2u) << c.name;
+        EXPECT_EQ(report.profiles[0].outcome, ProfileOutcome::NotText) << c.name;
+        EXPECT_TRUE(report.fatalError.empty()) << c.name;
+        EXPECT_EQ(report.lists.errors, std::vector<int>{3}) << c.name;
+        EXPECT_EQ(report.lists.created, std::vector<int>{4}) << c.name;
+        EXPECT_EQ(report.lists.notText,
+                  std::vector<std::string>{"Profile 03: " + FileOf(3) + " (" + c.reason + ")"})
+            << c.name;
+        const FileIdentity after = IdentityOf(FileOf(3));
+        EXPECT_EQ(after.inode, before.inode) << c.name;
+        EXPECT_EQ(after.modified.tv_nsec, before.modified.tv_nsec) << c.name;
+        EXPECT_EQ(fs::file_size(FileOf(3)), c.size) << c.name;
+        EXPECT_FALSE(report.Succeeded());
     }
 }
 

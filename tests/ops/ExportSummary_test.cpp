@@ -51,5 +51,22 @@ TEST(ExportSummary, ShowsOnlyNonEmptyListsAndWholeProfileNumbers) {
         << messages[0].text;
 }
 
+TEST(ExportSummary, FilesThatAreNotTextAreNamedRightAfterTheErrors) {
+    ExportLists lists;
+    lists.errors = {3};
+    lists.created = {4};
+    lists.notText = {"Profile 03: /x/North_03.csv (it holds a NUL byte, so it is not text)"};
+    const auto messages = BuildExportSummaries(lists);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].caption, "Error exporting profiles");
+    EXPECT_EQ(messages[1].caption, "Export files that are not text");
+    EXPECT_EQ(messages[1].icon, SummaryIcon::Error);
+    EXPECT_EQ(messages[1].text,
+              "The following existing files are not text, so no readings were appended to them; "
+              "they were left as they were:\n1. Profile 03: /x/North_03.csv (it holds a NUL "
+              "byte, so it is not text)\n");
+    EXPECT_EQ(messages[2].caption, "Newly Created Profile Files");
+}
+
 }  // namespace
 }  // namespace vantrel
