@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/ExportFiles.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -16,6 +12,7 @@
 
 #include "base/AsciiText.h"
 #include "data/AtomicFile.h"
+#include "data/FolderLock.h"
 #include "data/VantrelArchive.h"
 #include "ops/ExportFileName.h"
 #include "ops/TextLines.h"
@@ -35,29 +32,6 @@ bool WriteExportFile(const fs::path& path, std::string_view text, std::string& r
         return false;
     }
 }
-
-// An advisory lock on the folder of the profile files, held from the look at an existing
-// file to its replacement, so that two exports into one file take turns: the second reads
-// what the first wrote instead of overwriting it with its own append. A folder that cannot
-// be locked is exported to without the lock (the write itself then reports any problem).
-class FolderLock {
-public:
-    explicit FolderLock(const fs::path& file) {
-        const fs::path folder = file.parent_path();
-        fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
 
 // Only a regular file is read: a folder cannot be, and a pipe of that name would block
 // the export until some writer came.
