@@ -13,8 +13,8 @@ find_package(GTest REQUIRED)
 file(WRITE ${CMAKE_BINARY_DIR}/generated/pch_anchor.cpp "// anchors the precompiled headers\n")
 if(TARGET Qt6::Widgets)
   add_library(vantrel_qtest_pch OBJECT ${CMAKE_BINARY_DIR}/generated/pch_anchor.cpp)
-  target_link_libraries(vantrel_qtest_pch PRIVATE Qt6::Widgets Qt6::Test GTest::gtest GTest::gmock)
-  # Not <QtTest>: it uses a macro naming each test's own build folder.
+  target_link_libraries(vantrel_qtest_pch PRIVATE Qt6::Widgets GTest::gtest GTest::gmock)
+  # Neither <QtTest> nor its definitions: they name each test's own build folder.
   target_precompile_headers(vantrel_qtest_pch PRIVATE <gtest/gtest.h> <gmock/gmock.h> <QtWidgets>)
   vantrel_warnings(vantrel_qtest_pch)
 endif()

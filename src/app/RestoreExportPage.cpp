@@ -24,11 +24,11 @@
 #include "app/MainSheet.h"
 #include "app/ReadingsWindow.h"
 #include "app/Strings.h"
+#include "data/AtomicFile.h"
 #include "frontend/BackupChoice.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupFolder.h"
 #include "ops/BackupLoading.h"
-#include "ops/RenameNoReplace.h"
 #include "ops/RestorePlan.h"
 
 namespace vantrel::app {

@@ -3,11 +3,20 @@
 // Writing a whole file so that a crash, a kill, a full disk or a vanished folder never
 // leaves a truncated file under the final name, and, where the file system allows it,
 // nothing at all. The bytes go to an unnamed temporary file (O_TMPFILE) in the target's
-// folder, which only gets a name once it is complete; a file system without unnamed files
-// gets a hidden temporary name instead, and stale ones of those are swept away.
+// folder, which only gets a name once it is complete (linkat). A file system without
+// unnamed files or without hard links (FAT and exFAT on USB sticks, many network folders)
+// gets a hidden temporary name instead, renamed into place once written and flushed; a
+// killed writer may leave such a name behind, which listings skip and a later write sweeps
+// away.
+//
+// A new name is taken without ever replacing a file, by the first of these the file system
+// supports: a link (which refuses an existing name), renameat2(RENAME_NOREPLACE), or, under
+// the FolderLock of the folder, a check that the name is free followed by a rename (all our
+// own writers take that lock before they take a name this way).
 
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace vantrel {
 
@@ -17,6 +26,11 @@ namespace vantrel {
 // bits, and one that could not be opened for writing is refused (EACCES) rather than
 // replaced.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// The file a write to `path` lands in: the target of a symbolic link (resolved in full), so
+// that the link stays a link and the file it names gets the bytes; `path` itself otherwise,
+// and for a link that leads nowhere.
+std::filesystem::path WriteTarget(const std::filesystem::path& path);
 
 // A file written in full but not yet given a name. Destroyed without a name, it leaves
 // nothing behind.
@@ -32,22 +46,42 @@ public:
     UnpublishedFile& operator=(const UnpublishedFile&) = delete;
 
     // Gives the file the name `path` (in the same folder) unless something already exists
-    // there: then returns false and the file stays unnamed, to try another name. Never
-    // replaces a file, even one that appears at the last moment. Throws std::system_error
-    // for any other failure.
+    // there (on a file system blind to letter case, in any case): then returns false and
+    // the file stays unnamed, to try another name. Never replaces a file, even one that
+    // appears at the last moment. Throws std::system_error for any other failure. May take
+    // the FolderLock of the folder: never call it while this process holds that lock.
     bool PublishNew(const std::filesystem::path& path);
 
 private:
     friend void WriteFileAtomically(const std::filesystem::path&, std::string_view);
-    // PublishNew without making the name durable (the name is about to be renamed).
-    bool Link(const std::filesystem::path& path);
+    // Puts the file in place of `path`, replacing what is there. Throws std::system_error.
+    void Replace(const std::filesystem::path& path);
+    // Links the unnamed file at `path` (never replacing): 0, or the errno of linkat().
+    int LinkUnnamed(const std::filesystem::path& path);
+    // Moves the bytes of the unnamed file to a hidden temporary name, for a file system
+    // that cannot link an unnamed file. Throws std::system_error.
+    void BecomeNamed();
     void Close();
 
     std::filesystem::path folder_;
+    unsigned mode_ = 0;
     int fd_ = -1;
-    std::filesystem::path tempName_;  // only where unnamed files are not supported
+    std::filesystem::path tempName_;  // only where unnamed files cannot be used
     bool published_ = false;
 };
+
+// Renames `from` to `to` when nothing exists at `to`; fails with EEXIST otherwise (on a
+// file system blind to letter case, also when a name differing only in case exists).
+// Neither name is lost on failure. Uses the first no-replace step the file system supports
+// (see above); may take the FolderLock of `to`'s folder.
+std::error_code RenameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Whether files can be written into `folder` (empty: the current directory) the way
+// WriteFileAtomically and PublishNew write them: an empty temporary file is created the
+// same way, given a hidden name without replacing, and removed. Returns the system's error
+// when that fails, else no error. Leaves nothing behind (a kill in between may leave a
+// hidden name that listings skip). May take the FolderLock of `folder`.
+std::error_code ProbeFolderWrite(const std::filesystem::path& folder);
 
 // True for the hidden temporary names used where unnamed files are not supported, so that
 // listings can skip them.

@@ -9,8 +9,8 @@
 
 #include "base/AsciiText.h"
 #include "base/StringPrintf.h"
+#include "data/AtomicFile.h"
 #include "ops/BackupLoading.h"
-#include "ops/RenameNoReplace.h"
 #include "platform/Prompt.h"
 
 namespace vantrel {

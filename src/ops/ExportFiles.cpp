@@ -2,7 +2,6 @@
 #include "ops/ExportFiles.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include "base/AsciiText.h"
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
+#include "data/FolderLock.h"
 #include "data/VantrelArchive.h"
 #include "ops/ExportFileName.h"
 #include "ops/TextLines.h"
@@ -37,39 +37,7 @@ bool WriteExportFile(const fs::path& path, std::string_view text, std::string& r
     }
 }
 
-// An advisory lock on the folder of the profile files, held from the look at an existing
-// file to its replacement, so that two exports into one file take turns: the second reads
-// what the first wrote instead of overwriting it with its own append. A folder that cannot
-// be locked is exported to without the lock (the write itself then reports any problem).
-class FolderLock {
-public:
-    explicit FolderLock(const fs::path& file) {
-        const fs::path folder = file.parent_path();
-        fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-        }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
-
-// The file a write to `path` replaces: the target of a symbolic link, resolved as the
-// writer resolves it (a link that leads nowhere is itself replaced). Two exports reaching
-// one file, through a link or not, then lock the same folder.
-fs::path WrittenFile(const fs::path& path) {
-    std::error_code error;
-    if (fs::is_symlink(path, error)) {
-        fs::path target = fs::canonical(path, error);
-        if (!error) return target;
-    }
-    return path;
+return path;
 }
 
 struct ExistingFile {
@@ -177,7 +145,7 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
     }
     const ExportBlocks blocks = BuildExportBlocks(archive, index, format);
     const fs::path path(result.path);
-    const FolderLock lock(WrittenFile(path));
+    const FolderLock lock(WriteTarget(path));
 
     std::error_code ec;
     if (!fs::exists(path, ec)) {

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/FolderCheck.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include "data/AtomicFile.h"
 
 namespace vantrel {
 
@@ -17,13 +15,10 @@ std::string FolderWriteProblem(const std::string& folder, std::string_view what)
     struct stat info {};
     if (::stat(where, &info) != 0) return subject + "does not exist: " + shown;
     if (!S_ISDIR(info.st_mode)) return subject + "is not a folder: " + shown;
-    const int probe = ::open(where, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    const int error = probe < 0 ? errno : 0;
-    if (probe >= 0) ::close(probe);
-    // A file system without unnamed files: the permission bits are all there is to ask.
-    const bool unsupported = error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
-    if (error != 0 && !(unsupported && ::access(where, W_OK) == 0)) {
-        return subject + "cannot be written: " + shown + " (" + std::strerror(error) + ")";
+    // The way the result will be written, so that a folder refused here could not have
+    // taken it, and one accepted here can (USB sticks and network folders included).
+    if (const std::error_code error = ProbeFolderWrite(folder); error) {
+        return subject + "cannot be written: " + shown + " (" + error.message() + ")";
     }
     return {};
 }

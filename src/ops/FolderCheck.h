@@ -10,8 +10,8 @@ namespace vantrel {
 
 // Why nothing can be written into `folder` (empty: the current directory), or empty when
 // it can: "The <what> does not exist: <folder>", "... is not a folder: ...", "... cannot
-// be written: ... (reason)". Writing is tried, not guessed from permission bits, with an
-// unnamed file that leaves nothing behind.
+// be written: ... (reason)". Writing is tried, not guessed from permission bits, the way
+// backups and exports write their files (ProbeFolderWrite), leaving nothing behind.
 std::string FolderWriteProblem(const std::string& folder, std::string_view what);
 
 // The longest file name the file system of `folder` takes, or 0 when it cannot tell.

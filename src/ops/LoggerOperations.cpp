@@ -3,6 +3,7 @@
 #include "ops/LoggerOperations.h"
 
 #include <exception>
+#include <set>
 #include <system_error>
 
 #include "base/StringPrintf.h"
@@ -138,14 +139,20 @@ bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
         UnpublishedFile file(
             path.parent_path(),
             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        // Names the file system refused although the listing did not show them taken: on a
+        // file system blind to letter case (a USB stick), "SITE.VBK" takes "Site.vbk".
+        std::set<std::string> refused;
         for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
             // A fresh look at the folder each time: another writer may have taken a name.
-            const std::string candidate =
-                UniqueBackupPath(path.string(), TakenNamesIn(path.parent_path()));
+            const FileExistsPredicate listed = TakenNamesIn(path.parent_path());
+            const std::string candidate = UniqueBackupPath(
+                path.string(),
+                [&](const std::string& name) { return listed(name) || refused.contains(name); });
             if (file.PublishNew(candidate)) {
                 lastBackupPath_ = candidate;
                 return true;
             }
+            refused.insert(candidate);
         }
         reason = "no free name";
     } catch (const std::system_error& error) {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "data/AtomicFile.h"
 #include "ops/BackupFolder.h"
-#include "ops/RenameNoReplace.h"
 #include "ops/TestArchives.h"
 #include "platform/RecordingPrompt.h"
 
