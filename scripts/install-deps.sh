@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build needs; quiet and quick when all are present.
+#   install-deps.sh            the Linux build
+#   install-deps.sh windows    the Windows cross build: mingw-w64, wine to run its tests and
+#                              programs, nsis for the installer, GoogleTest's source
 set -euo pipefail
 
 packages=(
@@ -13,6 +16,12 @@ packages=(
   scdoc dpkg-dev fakeroot file lintian appstream man-db
   ccache dosfstools fusefat
 )
+if [ "${1:-}" = windows ]; then
+  packages=(
+    cmake ninja-build ccache googletest
+    g++-mingw-w64-x86-64-posix wine wine64 nsis
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do
