@@ -12,14 +12,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
-#include "base/StringPrintf.h"
-#include "platform/DiagnosticLog.h"
 #include "platform/NotificationQueue.h"
-#include "platform/Prompt.h"
 
 namespace vantrel {
+
+// The open device and the eventfd that wakes the monitor thread for a write or the end.
+struct CSerialPort::Native {
+    int fd = -1;
+    int wakeFd = -1;
+};
 
 namespace {
 
@@ -67,24 +69,19 @@ PortOpenError Classify(int systemError) {
 }  // namespace
 
 CSerialPort::CSerialPort(INotificationQueue& queue, IPrompt& prompt, IDiagnosticLog* log)
-    : queue_(queue), prompt_(prompt), log_(log) {
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    : queue_(queue), prompt_(prompt), log_(log), native_(std::make_unique<Native>()) {
+    native_->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
 CSerialPort::~CSerialPort() {
     shutdown_ = true;
     Wake();
     if (monitor_.joinable()) monitor_.join();
-    if (fd_ >= 0) {
-        ::ioctl(fd_, TIOCNXCL);  // the exclusive mode would otherwise outlive us on the tty
-        ::close(fd_);
+    if (native_->fd >= 0) {
+        ::ioctl(native_->fd, TIOCNXCL);  // the exclusive mode would otherwise outlive us on the tty
+        ::close(native_->fd);
     }
-    if (wakeFd_ >= 0) ::close(wakeFd_);
-}
-
-void CSerialPort::SetOpenRetry(int tries, std::chrono::milliseconds delay) {
-    openTries_ = tries < 1 ? 1 : tries;
-    retryDelay_ = delay;
+    if (native_->wakeFd >= 0) ::close(native_->wakeFd);
 }
 
 bool CSerialPort::OpenPort(INotificationTarget* owner, const std::string& devicePath,
@@ -98,24 +95,24 @@ bool CSerialPort::OpenPort(INotificationTarget* owner, const std::string& device
         lastFailure_.error = PortOpenError::BadBaudRate;
         return false;
     }
-    if (wakeFd_ < 0) {
+    if (native_->wakeFd < 0) {
         lastFailure_.error = PortOpenError::Other;
         lastFailure_.systemError = EMFILE;
         return false;
     }
     std::lock_guard lock(portLock_);
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (native_->fd >= 0) {
+        ::close(native_->fd);
+        native_->fd = -1;
     }
     for (int attempt = 0; attempt < openTries_; ++attempt) {
         if (TryOpenOnce(devicePath)) break;
         std::this_thread::sleep_for(retryDelay_);
     }
-    if (fd_ < 0) return false;
+    if (native_->fd < 0) return false;
     lastFailure_ = PortOpenFailure{PortOpenError::None, devicePath, {}, 0};
     Configure(baudRate, parity, dataBits, stopBits);
-    ::tcflush(fd_, TCIOFLUSH);
+    ::tcflush(native_->fd, TCIOFLUSH);
     return true;
 }
 
@@ -135,13 +132,13 @@ bool CSerialPort::TryOpenOnce(const std::string& devicePath) {
     // Two programs must never talk to one logger at once.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno, fd);
     if (::ioctl(fd, TIOCEXCL) != 0) return fail(errno, fd);
-    fd_ = fd;
+    native_->fd = fd;
     return true;
 }
 
 void CSerialPort::Configure(int baudRate, char parity, int dataBits, int stopBits) {
     termios settings{};
-    if (::tcgetattr(fd_, &settings) != 0) {
+    if (::tcgetattr(native_->fd, &settings) != 0) {
         ReportPortError("tcgetattr()", errno);
         return;
     }
@@ -158,13 +155,13 @@ void CSerialPort::Configure(int baudRate, char parity, int dataBits, int stopBit
     // and O_NONBLOCK it fails with EAGAIN instead.
     settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
-    if (::tcsetattr(fd_, TCSANOW, &settings) != 0) {
+    if (::tcsetattr(native_->fd, TCSANOW, &settings) != 0) {
         ReportPortError("tcsetattr()", errno);
         return;
     }
     // RTS held high. A pseudo-terminal has no modem lines: that failure is no fault.
     int rts = TIOCM_RTS;
-    if (::ioctl(fd_, TIOCMBIS, &rts) != 0 && errno != ENOTTY && errno != EINVAL) {
+    if (::ioctl(native_->fd, TIOCMBIS, &rts) != 0 && errno != ENOTTY && errno != EINVAL) {
         ReportPortError("ioctl(TIOCMBIS)", errno);
     }
 }
@@ -181,52 +178,21 @@ bool CSerialPort::StartMonitor() {
 
 bool CSerialPort::IsOpen() const {
     std::lock_guard lock(portLock_);
-    return fd_ >= 0;
-}
-
-void CSerialPort::SendText(std::string_view text) {
-    if (!IsOpen()) {
-        prompt_.Show("Null Handle Detected");
-        return;
-    }
-    if (text.size() + 1 > writeBufferSize_ && log_ != nullptr) {
-        // Nothing is cut off (the buffer grows), but a request this long is unexpected.
-        log_->Line(StringPrintf("Request of %zu characters exceeds the write buffer", text.size()));
-    }
-    {
-        std::lock_guard lock(portLock_);
-        pendingWrite_.assign(text);
-        pendingWrite_.push_back('\0');
-        writePending_ = true;
-    }
-    Wake();
+    return native_->fd >= 0;
 }
 
 void CSerialPort::Wake() {
-    if (wakeFd_ < 0) return;
+    if (native_->wakeFd < 0) return;
     const std::uint64_t one = 1;
-    while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    while (::write(native_->wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
-void CSerialPort::ReportPortError(std::string_view what, int systemError) {
-    const std::string text =
-        StringPrintf("WARNING:  %.*s Failed with the following error: \n%s\nPort: %d\n",
-                     static_cast<int>(what.size()), what.data(), std::strerror(systemError),
-                     static_cast<int>(portNumber_));
-    if (log_ != nullptr) log_->Line(text.substr(0, text.size() - 1));
-    // Prompts belong to the engine's thread; the monitor thread must never show one.
-    IPrompt* prompt = &prompt_;
-    queue_.Post(nullptr, Notification::Invoke([prompt, text] {
-                    prompt->Show(text, "Application Error", PromptButtons::OK, PromptIcon::Stop);
-                }));
-}
-
 void CSerialPort::MonitorThread() {
-    ::tcflush(fd_, TCIOFLUSH);
+    ::tcflush(native_->fd, TCIOFLUSH);
     bool reading = true;
     while (!shutdown_) {
-        pollfd waits[2] = {{wakeFd_, POLLIN, 0}, {reading ? fd_ : -1, POLLIN, 0}};
+        pollfd waits[2] = {{native_->wakeFd, POLLIN, 0}, {reading ? native_->fd : -1, POLLIN, 0}};
         if (::poll(waits, 2, -1) < 0) {
             if (errno == EINTR) continue;
             ReportPortError("poll()", errno);
@@ -234,7 +200,7 @@ void CSerialPort::MonitorThread() {
         }
         if (waits[0].revents & POLLIN) {
             std::uint64_t count = 0;
-            while (::read(wakeFd_, &count, sizeof count) < 0 && errno == EINTR) {
+            while (::read(native_->wakeFd, &count, sizeof count) < 0 && errno == EINTR) {
             }
             if (shutdown_) return;
         }
@@ -253,7 +219,7 @@ void CSerialPort::MonitorThread() {
 bool CSerialPort::ReceiveAvailable() {
     std::uint8_t buffer[4096];
     for (;;) {
-        const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+        const ssize_t got = ::read(native_->fd, buffer, sizeof buffer);
         if (got > 0) {
             for (ssize_t i = 0; i < got; ++i) {
                 queue_.Post(owner_, Notification::RxChar(buffer[i], portNumber_));
@@ -280,11 +246,6 @@ bool CSerialPort::ReceiveAvailable() {
     }
 }
 
-bool CSerialPort::WriteWaiting() const {
-    std::lock_guard lock(portLock_);
-    return writePending_;
-}
-
 void CSerialPort::WritePending() {
     std::string text;
     {
@@ -294,19 +255,19 @@ void CSerialPort::WritePending() {
         writePending_ = false;
     }
     // Every request starts a fresh exchange: input not read yet is discarded.
-    ::tcflush(fd_, TCIOFLUSH);
+    ::tcflush(native_->fd, TCIOFLUSH);
     // The time allowed for a write: 100 ms plus 20 ms a character.
     const int limitMs = 100 + 20 * static_cast<int>(text.size());
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t wrote = ::write(fd_, text.data() + done, text.size() - done);
+        const ssize_t wrote = ::write(native_->fd, text.data() + done, text.size() - done);
         if (wrote > 0) {
             done += static_cast<std::size_t>(wrote);
             continue;
         }
         if (wrote < 0 && errno == EINTR) continue;
         if (wrote < 0 && errno == EAGAIN) {
-            pollfd writable{fd_, POLLOUT, 0};
+            pollfd writable{native_->fd, POLLOUT, 0};
             const int ready = ::poll(&writable, 1, limitMs);
             if (ready > 0 && !(writable.revents & (POLLERR | POLLHUP | POLLNVAL))) continue;
             if (ready < 0 && errno == EINTR) continue;

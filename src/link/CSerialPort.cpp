@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The part of CSerialPort that is the same on every platform: the open retry policy, the
+// hand-over of a write to the monitor thread and the error report.
+#include "link/CSerialPort.h"
+
+#include "base/StringPrintf.h"
+#include "base/SystemError.h"
+#include "platform/DiagnosticLog.h"
+#include "platform/NotificationQueue.h"
+#include "platform/Prompt.h"
+
+namespace vantrel {
+
+void CSerialPort::SetOpenRetry(int tries, std::chrono::milliseconds delay) {
+    openTries_ = tries < 1 ? 1 : tries;
+    retryDelay_ = delay;
+}
+
+void CSerialPort::SendText(std::string_view text) {
+    if (!IsOpen()) {
+        prompt_.Show("Null Handle Detected");
+        return;
+    }
+    if (text.size() + 1 > writeBufferSize_ && log_ != nullptr) {
+        // Nothing is cut off (the buffer grows), but a request this long is unexpected.
+        log_->Line(StringPrintf("Request of %zu characters exceeds the write buffer", text.size()));
+    }
+    {
+        std::lock_guard lock(portLock_);
+        pendingWrite_.assign(text);
+        pendingWrite_.push_back('\0');
+        writePending_ = true;
+    }
+    Wake();
+}
+
+bool CSerialPort::WriteWaiting() const {
+    std::lock_guard lock(portLock_);
+    return writePending_;
+}
+
+void CSerialPort::ReportPortError(std::string_view what, int systemError) {
+    const std::string text =
+        StringPrintf("WARNING:  %.*s Failed with the following error: \n%s\nPort: %d\n",
+                     static_cast<int>(what.size()), what.data(),
+                     SystemErrorText(systemError).c_str(), static_cast<int>(portNumber_));
+    if (log_ != nullptr) log_->Line(text.substr(0, text.size() - 1));
+    // Prompts belong to the engine's thread; the monitor thread must never show one.
+    IPrompt* prompt = &prompt_;
+    queue_.Post(nullptr, Notification::Invoke([prompt, text] {
+                    prompt->Show(text, "Application Error", PromptButtons::OK, PromptIcon::Stop);
+                }));
+}
+
+}  // namespace vantrel
