@@ -62,7 +62,9 @@ windows:
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
-windows-test: windows
+# The serial test under wine talks to the Linux build's simulator.
+windows-test: windows configure
+	@cmake --build --preset $(PRESET) --target vantrel-logger-sim
 	@ctest --preset windows -j $(JOBS)
 
 format:

@@ -23,6 +23,7 @@ constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURG
 constexpr DWORD kWantedEvents = EV_RXCHAR | EV_CTS;
 // How often the queue is checked when the port cannot signal received characters.
 constexpr DWORD kPollMs = 10;
+constexpr std::chrono::microseconds kCoalesce{1000};
 
 HANDLE ManualResetEvent() {
     return CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -303,6 +304,14 @@ bool CSerialPort::ReceiveAvailable() {
         }
         // A request waiting to go out ends the read loop; its purge discards the rest.
         if (shutdown_ || WriteWaiting()) return true;
+        // At the logger's baud rates bytes trickle in one by one, and a port event, a status
+        // query and a read for every byte cost more than the byte's time on the line (under
+        // wine most of all): let a few more arrive first. A NUL ends every frame, and
+        // nothing follows it until the next request, so a read that ends in one goes on at
+        // once.
+        if (got < sizeof buffer && (got == 0 || buffer[got - 1] != 0)) {
+            std::this_thread::sleep_for(kCoalesce);
+        }
     }
 }
 
