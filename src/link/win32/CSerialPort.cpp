@@ -255,7 +255,7 @@ void CSerialPort::MonitorThread() {
             DWORD ignored = 0;
             GetOverlappedResult(port, &native_->wait, &ignored, FALSE);
             waitPending = false;
-            reading = ReceiveAvailable();
+            if (reading) reading = ReceiveAvailable();
         } else if (woke == WAIT_TIMEOUT && reading && !waitUsable) {
             reading = ReceiveAvailable();
         }
