@@ -4,7 +4,8 @@ PRESET ?= $(if $(CI),ci,default)
 BUILD_DIR := build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test demo gui asan tsan fuzz bench format clean package check-package
+.PHONY: deps configure build test demo gui asan tsan fuzz bench format clean package check-package \
+	windows windows-test
 
 deps:
 	@bash scripts/install-deps.sh
@@ -59,8 +60,22 @@ fuzz: deps
 bench: build
 	@bash bench/run.sh $(BUILD_DIR)/bin
 
+# The Windows build (mingw-w64 cross build, Debian 12) into build-windows/, and its tests
+# under wine. Qt for mingw is built once into /var/cache/vantrel-build (20 minutes or more
+# the first time) and reused after.
+windows:
+	@bash scripts/install-deps.sh windows
+	@bash scripts/build-qt-windows.sh
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+# The serial test under wine talks to the Linux build's simulator.
+windows-test: windows configure
+	@cmake --build --preset $(PRESET) --target vantrel-logger-sim
+	@ctest --preset windows -j $(JOBS)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf build build-asan build-tsan build-fuzz
+	@rm -rf build build-asan build-tsan build-fuzz build-windows

@@ -4,7 +4,16 @@
 # takes a regular expression, so "link-serial" is selected by both -L link and -L serial.
 # QT_MAIN: the tests run inside a QApplication (offscreen, settings of their own).
 include(GoogleTest)
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+  # Debian's GoogleTest libraries are for the host: build its source with the cross compiler
+  # (a few seconds). The tests are listed when CTest runs them, through the emulator.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  set(vantrel_discovery_mode PRE_TEST)
+else()
+  find_package(GTest REQUIRED)
+  set(vantrel_discovery_mode POST_BUILD)
+endif()
 
 # The desktop program's tests share one precompiled set of Qt and GoogleTest headers: parsing
 # them again for each test source cost more than compiling the test itself. (Plain tests
@@ -34,6 +43,6 @@ function(vantrel_add_gtest)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
-  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 DISCOVERY_MODE ${vantrel_discovery_mode}
                        PROPERTIES LABELS "${T_LABELS}" TIMEOUT ${T_TIMEOUT})
 endfunction()

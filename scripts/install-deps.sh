@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build needs; quiet and quick when all are present.
-# `install-deps.sh build`: only what building the programs takes.
+#   install-deps.sh            the Linux build, its tests, sanitizer builds and packages
+#   install-deps.sh build      only what building the programs takes (enough for `make demo`)
+#   install-deps.sh windows    the Windows cross build: mingw-w64, wine to run its tests and
+#                              programs, nsis for the installer, GoogleTest's source
 set -euo pipefail
 
 # What building the programs needs (enough for `make demo`).
@@ -11,8 +14,13 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 libgl-dev
   qt6-charts-dev libqt6charts6 libqt6opengl6-dev libpng-dev
 )
-# What the whole test suite, the sanitizer builds and the packages need besides.
-if [ "${1:-all}" != build ]; then
+if [ "${1:-}" = windows ]; then
+  packages=(
+    cmake ninja-build ccache googletest
+    g++-mingw-w64-x86-64-posix wine wine64 nsis
+  )
+elif [ "${1:-all}" != build ]; then
+  # What the whole test suite, the sanitizer builds and the packages need besides.
   packages+=(
     clang libclang-rt-14-dev
     python3 xvfb xauth xdotool time desktop-file-utils

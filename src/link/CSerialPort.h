@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// One serial port on POSIX termios, with a monitor thread that posts one WM_SERIAL_RXCHAR
-// per received byte to its owner and performs the writes handed to it by SendText.
+// One serial port, with a monitor thread that posts one WM_SERIAL_RXCHAR per received byte
+// to its owner and performs the writes handed to it by SendText. The platform's half lives
+// in posix/CSerialPort.cpp (termios, poll, an eventfd) or win32/CSerialPort.cpp (overlapped
+// I/O on "\\.\COMn", events); what both share is in CSerialPort.cpp.
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -43,7 +46,8 @@ public:
     const PortOpenFailure& LastOpenFailure() const { return lastFailure_; }
 
     // Shows "WARNING:  <what> Failed with the following error: ..." (caption "Application
-    // Error") on the thread that pumps the queue, whichever thread calls it.
+    // Error") on the thread that pumps the queue, whichever thread calls it. `systemError` is
+    // an errno value on POSIX, a Win32 error code on Windows.
     void ReportPortError(std::string_view what, int systemError);
 
     // The open retry policy: 10 tries, 200 ms apart, unless changed.
@@ -70,9 +74,9 @@ private:
     std::chrono::milliseconds retryDelay_{200};
     PortOpenFailure lastFailure_;
 
-    mutable std::mutex portLock_;  // guards fd_ use and the pending write
-    int fd_ = -1;
-    int wakeFd_ = -1;  // eventfd: a write is pending or the thread must end
+    struct Native;  // the platform's handles: the open port and what wakes the monitor
+    mutable std::mutex portLock_;  // guards opening and closing the port, and the pending write
+    std::unique_ptr<Native> native_;
     std::string pendingWrite_;
     bool writePending_ = false;
     std::atomic<bool> shutdown_{false};

@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The platform-free part of port naming; DevicePathOf is in posix/ and win32/DevicePath.cpp.
 #include "link/PortName.h"
 
 namespace vantrel {
-
-std::string DevicePathOf(std::string_view portName) {
-    if (portName.find('/') != std::string_view::npos) return std::string(portName);
-    return "/dev/" + std::string(portName);
-}
 
 std::uint32_t PortNumberOf(std::string_view portName) {
     std::size_t start = portName.size();

@@ -8,7 +8,9 @@
 
 namespace vantrel {
 
-// "/dev/" + name for a bare name, the name itself for anything holding a "/".
+// The device to open for a port name. POSIX: "/dev/" + name for a bare name, the name
+// itself for anything holding a "/". Windows: "\\.\" + name ("COM7" -> "\\.\COM7", which
+// also reaches COM10 and above), the name itself when it already starts with a backslash.
 std::string DevicePathOf(std::string_view portName);
 
 // The number at the end of the name ("ttyUSB3" -> 3, "COM4" -> 4), 0 when there is none.

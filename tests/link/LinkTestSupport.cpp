@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/LinkTestSupport.h"
 
-#include <sys/resource.h>
-
 #include "base/StringPrintf.h"
 #include "link/Frame.h"
 #include "link/ReplyParser.h"
@@ -27,13 +25,6 @@ std::string AckBody() {
 }
 std::string NakBody(int code) {
     return std::string(1, kNak) + StringPrintf("%02X", code);
-}
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 std::string HexOf(std::string_view bytes) {
