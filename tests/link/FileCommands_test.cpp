@@ -5,6 +5,7 @@
 
 #include "link/LinkTestSupport.h"
 #include "link/LinkTexts.h"
+#include "link/ListingGuard.h"
 
 namespace vantrel {
 namespace {
@@ -94,6 +95,27 @@ TEST_F(FileCommands, ListingProgressIsHundredTimesFilesListedByThisCallOverTheCo
         }
         EXPECT_EQ(progress, c.expected);
     }
+}
+
+TEST(ListingGuard, GivesUpAtARepeatedNameOrPastTheBound) {
+    ListingGuard repeats;
+    EXPECT_TRUE(repeats.Accept("A.TXT"));
+    EXPECT_TRUE(repeats.Accept("B.TXT"));
+    EXPECT_EQ(repeats.Message(), "");
+    EXPECT_FALSE(repeats.Accept("A.TXT"));
+    EXPECT_FALSE(repeats.Accept("C.TXT")) << "given up for good";
+    EXPECT_EQ(repeats.Message(),
+              "The vantrel's list of files does not end: it named \"A.TXT\" a second time. The "
+              "listing was given up.");
+
+    ListingGuard grows;
+    for (std::size_t i = 0; i < ListingGuard::kMaxEntries; ++i) {
+        ASSERT_TRUE(grows.Accept("F" + std::to_string(i))) << i;
+    }
+    EXPECT_FALSE(grows.Accept("ONE.MORE"));
+    EXPECT_EQ(grows.Message(),
+              "The vantrel's list of files does not end: it named more than 10000 files. The "
+              "listing was given up.");
 }
 
 TEST_F(FileCommands, ListingOfAnEmptyLoggerFailsAtTheFirstFile) {
