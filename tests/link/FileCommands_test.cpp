@@ -97,7 +97,7 @@ TEST_F(FileCommands, ListingProgressIsHundredTimesFilesListedByThisCallOverTheCo
     }
 }
 
-TEST(ListingGuard, GivesUpAtARepeatedNameOrPastTheBound) {
+TEST(ListingGuard, GivesUpForGoodAtARepeatedName) {
     ListingGuard repeats;
     EXPECT_TRUE(repeats.Accept("A.TXT"));
     EXPECT_TRUE(repeats.Accept("B.TXT"));
@@ -108,14 +108,8 @@ TEST(ListingGuard, GivesUpAtARepeatedNameOrPastTheBound) {
               "The vantrel's list of files does not end: it named \"A.TXT\" a second time. The "
               "listing was given up.");
 
-    ListingGuard grows;
-    for (std::size_t i = 0; i < ListingGuard::kMaxEntries; ++i) {
-        ASSERT_TRUE(grows.Accept("F" + std::to_string(i))) << i;
-    }
-    EXPECT_FALSE(grows.Accept("ONE.MORE"));
-    EXPECT_EQ(grows.Message(),
-              "The vantrel's list of files does not end: it named more than 10000 files. The "
-              "listing was given up.");
+    // The bound of 10000 names is exercised by the operations against a logger that
+    // never ends its listing.
 }
 
 TEST_F(FileCommands, ListingOfAnEmptyLoggerFailsAtTheFirstFile) {
