@@ -5,6 +5,7 @@
 #include "cli/Command.h"
 #include "cli/CommandSession.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "frontend/BackupChoice.h"
 #include "ops/LoggerOperations.h"
 #include "ops/RestorePlan.h"
@@ -20,7 +21,8 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
     const std::optional<CVantrelArchive> archive = LoadBackupArgument(file.string(), io);
     if (!archive) return kExitUsage;
     if (const std::string refusal = RestoreRefusal(*archive); !refusal.empty()) {
-        io.err << kProgram << " restore: " << refusal << "\n";
+        // The message quotes a name stored in the backup: shown safe for the terminal.
+        io.err << kProgram << " restore: " << PrintableText(refusal) << "\n";
         return kExitUsage;
     }
 
@@ -46,7 +48,7 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
     // After the link's own last words: what the logger holds now, when the restore ended early.
     if (const std::string state = DescribeRestoreOutcome(operations.LastRestoreOutcome());
         !state.empty()) {
-        io.err << state << "\n";
+        io.err << PrintableText(state, /*keepLineBreaks=*/true) << "\n";
     }
     return status;
 }

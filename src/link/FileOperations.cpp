@@ -4,6 +4,7 @@
 
 #include "link/LinkEngine.h"
 #include "link/LinkTexts.h"
+#include "link/ListingGuard.h"
 
 namespace vantrel {
 
@@ -52,9 +53,15 @@ bool CLinkEngine::ListFiles(INotificationTarget* target, const LinkSettings& set
         ++listed;
         if (count > 0) PostStatus(100 * listed / static_cast<std::uint32_t>(count), retrieving);
     };
+    ListingGuard guard;
+    guard.Accept(name);
     append();
-    while (GetNextFileInfo(name, size)) append();
-    if (LastReplyStatus() != ReplyStatus::EndOfList) {
+    while (GetNextFileInfo(name, size) && guard.Accept(name)) append();
+    if (guard.GaveUp()) {
+        services_.log.Line(guard.Message());
+        services_.prompt.Show(guard.Message());
+    }
+    if (guard.GaveUp() || LastReplyStatus() != ReplyStatus::EndOfList) {
         return fail("Unable to retrieve info from file");
     }
     CloseLink();

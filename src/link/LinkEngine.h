@@ -89,6 +89,11 @@ public:
     // How the last Transact ended: the status of the reply it checked last, or nothing when
     // it ended without a reply (time-out, no port).
     std::optional<ReplyStatus> LastReplyStatus() const { return lastReplyStatus_; }
+    // The logger's error code of the first request it refused since ClearRefusal(): a NAK
+    // (other than "no more files") to the last attempt, with no cancel pending. Nothing
+    // when no request was refused (time-outs, bad replies and cancels are no refusals).
+    std::optional<int> FirstRefusal() const { return firstRefusal_; }
+    void ClearRefusal() { firstRefusal_.reset(); }
 
     // --- logger file-system commands ------------------------------------------------------
     bool CloseLink();
@@ -171,6 +176,7 @@ private:
     bool connecting_ = false;
     bool singleAttempt_ = false;
     std::optional<ReplyStatus> lastReplyStatus_;
+    std::optional<int> firstRefusal_;
     std::uint32_t transferErrors_ = 0;
     std::uint32_t transferBytes_ = 0;
     std::int64_t previousRateTickMs_ = 0;

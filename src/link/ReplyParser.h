@@ -16,6 +16,9 @@ enum class ReplyStatus : int {
     Nak = 21,  // NAK with another error code
 };
 
+// The logger's error code for a file name it does not take ("Invalid Filename").
+inline constexpr int kInvalidFilenameCode = 5;
+
 inline constexpr char kAck = 0x06;
 inline constexpr char kNak = 0x15;
 inline constexpr char kHoldOff = '!';

@@ -12,6 +12,9 @@ namespace {
 constexpr const char* kTimedOutText = "Timed out ! Attempting to re-send command:";
 constexpr const char* kNakText = "Possible NAK! Attempting to re-send command:";
 constexpr const char* kFatalText = "Fatal errors, connection timed out";
+// After a refusal on the last attempt the logger answered: it is no time-out, and its own
+// answer ("Invalid Filename", ...) follows this text.
+constexpr const char* kRefusedText = "Fatal errors, the vantrel refused the command:";
 
 // Milliseconds to the next wall-clock second: the time-out counts whole seconds, so the
 // wait never needs to wake earlier unless something arrives.
@@ -104,12 +107,22 @@ bool CLinkEngine::Transact(std::string_view body) {
         }
         ++transferErrors_;
         --attemptsLeft;
-        const std::string retryText = StringPrintf(
-            "%s %d", outcome.timedOut ? kTimedOutText : kNakText, attempts - attemptsLeft);
+        // A refusal that came late is still a refusal, never a time-out.
+        const bool refused = lastReplyStatus_ == ReplyStatus::Nak;
+        const std::string retryText =
+            StringPrintf("%s %d", outcome.timedOut && !refused ? kTimedOutText : kNakText,
+                         attempts - attemptsLeft);
         services_.log.Line(retryText);
         PostStatus(kKeepProgress, retryText);
         PostErrors();
         if (attemptsLeft > 0 && !cancel_) continue;
+        if (refused) {
+            const int code = static_cast<int>(ReplyHex(CurrentReply(), 8, 2));
+            if (!firstRefusal_) firstRefusal_ = code;
+            PostStatus(0,
+                       StringPrintf("%s %s", kRefusedText, std::string(ErrorText(code)).c_str()));
+            return false;
+        }
         PostStatus(0, std::string(kFatalText));
         return false;
     }

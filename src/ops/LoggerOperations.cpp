@@ -9,6 +9,7 @@
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "data/DateTime.h"
+#include "link/ListingGuard.h"
 #include "ops/BackupFolder.h"
 #include "ops/BackupNaming.h"
 
@@ -87,11 +88,16 @@ bool CLoggerOperations::ListLoggerFiles(Listing& listing) {
         prompt_.Show(texts::kZeroByteFile);
         return false;
     }
+    ListingGuard guard;
+    guard.Accept(name);
     do {
         listing.names.push_back(name);
         listing.sizes.push_back(size);
-    } while (engine_.GetNextFileInfo(name, size));
-    if (engine_.LastReplyStatus() != ReplyStatus::EndOfList) return fail(texts::kNoFileInfo);
+    } while (engine_.GetNextFileInfo(name, size) && guard.Accept(name));
+    if (guard.GaveUp()) prompt_.Show(guard.Message());
+    if (guard.GaveUp() || engine_.LastReplyStatus() != ReplyStatus::EndOfList) {
+        return fail(texts::kNoFileInfo);
+    }
     return true;
 }
 

@@ -116,6 +116,9 @@ private:
                      CVantrelArchive& archive);
     bool SaveBackup(const CVantrelArchive& archive, const std::filesystem::path& path);
     bool UploadArchive(const std::vector<RestoreFile>& plan);
+    // Records in the restore's outcome the logger's refusal that ended the erase or an
+    // upload (`name`: the file it concerned, or empty), when a refusal ended it.
+    void NoteRefusal(const std::string& name);
 
     CLinkEngine& engine_;
     IPrompt& prompt_;

@@ -4,27 +4,43 @@
 #include <string>
 #include <vector>
 
+#include "link/ListingGuard.h"
 #include "ops/LoggerOperations.h"
 
 namespace vantrel {
 
 int CLoggerOperations::EraseFileSystem() {
     engine_.PostStatus(0, std::string(texts::kErasing));
+    engine_.ClearRefusal();
     std::vector<std::string> doomed;
     std::string name;
     std::uint32_t size = 0;
     if (!engine_.GetFirstFileInfo(name, size)) {
         // "No file" is an empty logger, nothing to erase; any other failure is one.
-        return engine_.LastReplyStatus() == ReplyStatus::EndOfList ? 1 : 0;
+        if (engine_.LastReplyStatus() == ReplyStatus::EndOfList) return 1;
+        NoteRefusal({});
+        return 0;
     }
+    ListingGuard guard;
+    guard.Accept(name);
     do {
         if (name != kDeviceConfigFileName) doomed.push_back(name);
-    } while (engine_.GetNextFileInfo(name, size));
-    if (engine_.LastReplyStatus() != ReplyStatus::EndOfList) return 0;
+    } while (engine_.GetNextFileInfo(name, size) && guard.Accept(name));
+    if (guard.GaveUp()) {
+        prompt_.Show(guard.Message());
+        return 0;
+    }
+    if (engine_.LastReplyStatus() != ReplyStatus::EndOfList) {
+        NoteRefusal({});
+        return 0;
+    }
 
     const double count = static_cast<double>(doomed.size());
     for (std::size_t k = 0; k < doomed.size(); ++k) {
-        if (!engine_.DeleteLoggerFile(doomed[k])) return 0;
+        if (!engine_.DeleteLoggerFile(doomed[k])) {
+            NoteRefusal(doomed[k]);
+            return 0;
+        }
         const double percent = static_cast<double>(k + 1) * 100.0 / count;
         engine_.PostStatus(static_cast<std::uint32_t>(percent), std::nullopt);
     }
@@ -34,12 +50,23 @@ int CLoggerOperations::EraseFileSystem() {
 // Step 5: the files of the plan in order. A file cut off by a failure or a cancel is
 // deleted again while the link still answers, so a later backup never takes a shortened
 // profile for a whole one.
+void CLoggerOperations::NoteRefusal(const std::string& name) {
+    if (const std::optional<int> code = engine_.FirstRefusal()) {
+        restoreOutcome_.refusedName = name;
+        restoreOutcome_.refusal = ErrorText(*code);
+    }
+}
+
 bool CLoggerOperations::UploadArchive(const std::vector<RestoreFile>& plan) {
     for (const RestoreFile& file : plan) {
+        engine_.ClearRefusal();
         if (engine_.UploadFile(file.name, file.content)) {
             ++restoreOutcome_.filesComplete;
             continue;
         }
+        NoteRefusal(file.name);
+        // A name the logger does not take names no file on it: there is nothing to delete.
+        if (engine_.FirstRefusal() == kInvalidFilenameCode) return false;
         // The delete must not be taken for a cancel of its own: the cancel was honoured.
         engine_.SetCancel(false);
         const bool deleted = engine_.DeleteLoggerFile(file.name);

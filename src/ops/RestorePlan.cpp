@@ -15,9 +15,9 @@ constexpr const char* kOrtvelSoilName = "ORTVELSOIL.CFG01";
 constexpr const char* kUserSoilName = "USERSOIL.CFG01";
 
 bool IsHexText(std::string_view text) {
-    return text.size() % 2 == 0 &&
-           std::all_of(text.begin(), text.end(),
-                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    return text.size() % 2 == 0 && std::all_of(text.begin(), text.end(), [](char c) {
+               return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+           });
 }
 
 std::string FilesText(int count) {
@@ -79,16 +79,31 @@ std::string DescribeRestoreOutcome(const RestoreOutcome& outcome) {
     using Stage = RestoreOutcome::Stage;
     if (outcome.stage == Stage::NotStarted || outcome.stage == Stage::Done) return {};
     std::string text;
+    if (!outcome.refusal.empty()) {
+        if (outcome.refusedName.empty()) {
+            text = "The vantrel refused to list its files: " + outcome.refusal + ".\n";
+        } else if (outcome.stage == Stage::Erasing) {
+            text = "The vantrel refused to delete \"" + outcome.refusedName +
+                   "\": " + outcome.refusal + ".\n";
+        } else {
+            text = "The vantrel refused the file \"" + outcome.refusedName +
+                   "\": " + outcome.refusal + ".\n";
+        }
+    }
     if (outcome.stage == Stage::Erasing) {
-        text =
+        text +=
             "The restore stopped while the vantrel was being erased: some of its files are "
             "gone.\n";
     } else {
-        text = "The vantrel was erased and now holds " + std::to_string(outcome.filesComplete) +
-               " of this backup's " + FilesText(outcome.filesTotal) + " complete.\n";
+        text += "The vantrel was erased and now holds " + std::to_string(outcome.filesComplete) +
+                " of this backup's " + FilesText(outcome.filesTotal) + " complete.\n";
         if (!outcome.cutOff.empty()) {
             text += outcome.cutOff + " is cut off on the vantrel: it could not be deleted.\n";
         }
+    }
+    if (!outcome.refusal.empty()) {
+        text.pop_back();  // the last line's break
+        return text;
     }
     return text + "Restoring the same backup again puts it right.";
 }

@@ -46,10 +46,16 @@ struct RestoreOutcome {
     int filesTotal = 0;     // files of the backup
     int filesComplete = 0;  // written whole to the logger
     std::string cutOff;     // a file left cut off on the logger, when it could not be deleted
+    // When the logger refused a request and so ended the restore: its answer ("Invalid
+    // Filename") and the file the request named (empty for a listing).
+    std::string refusal;
+    std::string refusedName;
 };
 
 // For a restore that ended early after it began to change the logger: what the logger
-// now holds and how to put it right, one sentence a line. Empty otherwise.
+// refused, what it now holds and, when repeating can help (a broken line, a cancel), how to
+// put it right, one sentence a line. Empty otherwise. A refusal gets no such advice: the
+// same backup would be refused the same way.
 std::string DescribeRestoreOutcome(const RestoreOutcome& outcome);
 
 }  // namespace vantrel

@@ -6,6 +6,7 @@
 
 #include <csignal>
 
+#include "data/VantrelArchive.h"
 #include "e2e/CliE2eSupport.h"
 
 namespace vantrel::e2e {
@@ -92,6 +93,39 @@ TEST_F(CliAgainstSimulatorTest, LoggerLsListsAndRmDeletesUntilARefusal) {
     EXPECT_FALSE(Contains(after.out, "SITE0001.id")) << after.out;
     EXPECT_TRUE(Contains(after.out, "SITE0002.id")) << after.out;
     EXPECT_TRUE(Contains(after.out, "11 files, ")) << after.out;
+}
+
+TEST_F(CliAgainstSimulatorTest, ANameTheLoggerRefusesIsReportedAsItsAnswerWithoutAdvice) {
+    CVantrelArchive archive = CVantrelArchive::LoadFromFile(ws().PackedBackup());
+    const int filesTotal = 11 + 1;
+    archive.m_astrOtherNames.push_back("FIELD NOTES.TXT");  // the logger takes no blank
+    archive.m_astrOtherFiles.push_back("4142");
+    const fs::path refused = ws().root() / "refused-name.vbk";
+    archive.SaveToFile(refused);
+    {
+        SimulatorProcess sim;
+        const test::ProcessResult run =
+            ws().Vantrel({"restore", refused.string(), "--yes"}, sim.linkPath());
+        EXPECT_EQ(run.exitCode, 1) << run.out << run.err;
+        EXPECT_FALSE(Contains(run.out + run.err, "timed out")) << run.out << run.err;
+        EXPECT_TRUE(Contains(run.err,
+                             "The vantrel refused the file \"FIELD NOTES.TXT\": Invalid "
+                             "Filename.\nThe vantrel was erased and now holds " +
+                                 std::to_string(filesTotal - 1) + " of this backup's " +
+                                 std::to_string(filesTotal) + " files complete.\n"))
+            << run.err;
+        EXPECT_FALSE(Contains(run.err, "Restoring the same backup again")) << run.err;
+    }
+
+    // A stored name with ESC and BEL is refused before anything is sent, shown safely.
+    archive.m_astrOtherNames.back() = "EVIL\x1b]0;x\x07.TXT";
+    archive.SaveToFile(refused);
+    SimulatorProcess sim;
+    const test::ProcessResult run =
+        ws().Vantrel({"restore", refused.string(), "--yes"}, sim.linkPath());
+    EXPECT_EQ(run.exitCode, 2) << run.err;
+    EXPECT_TRUE(Contains(run.err, "(\"EVIL?]0;x?.TXT\")")) << run.err;
+    EXPECT_EQ(run.err.find_first_of("\x1b\x07"), std::string::npos) << run.err;
 }
 
 TEST_F(CliAgainstSimulatorTest, CtrlCDuringABackupExitsWith130AndLeavesNoFile) {

@@ -5,6 +5,7 @@
 
 #include "link/LinkTestSupport.h"
 #include "link/LinkTexts.h"
+#include "link/ListingGuard.h"
 
 namespace vantrel {
 namespace {
@@ -94,6 +95,21 @@ TEST_F(FileCommands, ListingProgressIsHundredTimesFilesListedByThisCallOverTheCo
         }
         EXPECT_EQ(progress, c.expected);
     }
+}
+
+TEST(ListingGuard, GivesUpForGoodAtARepeatedName) {
+    ListingGuard repeats;
+    EXPECT_TRUE(repeats.Accept("A.TXT"));
+    EXPECT_TRUE(repeats.Accept("B.TXT"));
+    EXPECT_EQ(repeats.Message(), "");
+    EXPECT_FALSE(repeats.Accept("A.TXT"));
+    EXPECT_FALSE(repeats.Accept("C.TXT")) << "given up for good";
+    EXPECT_EQ(repeats.Message(),
+              "The vantrel's list of files does not end: it named \"A.TXT\" a second time. The "
+              "listing was given up.");
+
+    // The bound of 10000 names is exercised by the operations against a logger that
+    // never ends its listing.
 }
 
 TEST_F(FileCommands, ListingOfAnEmptyLoggerFailsAtTheFirstFile) {

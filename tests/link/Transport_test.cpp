@@ -179,6 +179,35 @@ TEST_F(Transport, NakOnEveryAttemptShowsTheErrorTextOnce) {
     EXPECT_EQ(f.engine.TransferErrorCount(), 3u);
 }
 
+TEST_F(Transport, ARefusalIsReportedAsTheLoggersAnswerNeverAsATimeOut) {
+    // Each refusal ends just as the time-out runs out: it came late, but it came.
+    f.responder = [](FakePort& port, const std::string& frame) {
+        const std::string nak = SlaveFrame(ParseRequest(frame)->id, NakBody(5));
+        port.DeliverLater(2500ms, nak.substr(0, nak.size() - 1));
+        port.DeliverLater(3s, nak.substr(nak.size() - 1));
+    };
+    EXPECT_FALSE(f.engine.Transact("f10\"BAD NAME\""));
+    f.Drain();
+    EXPECT_EQ(f.target.StatusTexts(),
+              (std::vector<std::string>{kNak + " 1", kNak + " 2", kNak + " 3",
+                                        "Fatal errors, the vantrel refused the command: Invalid "
+                                        "Filename"}));
+    EXPECT_EQ(f.prompt.Texts(), std::vector<std::string>{"Invalid Filename"});
+    EXPECT_EQ(f.engine.FirstRefusal(), 5);
+
+    // The first refusal is kept until cleared; a logger that falls silent refuses nothing.
+    f.responder = AnswerWith(NakBody(0x0A));
+    EXPECT_FALSE(f.engine.Transact("f05"));
+    EXPECT_EQ(f.engine.FirstRefusal(), 5);
+    f.engine.ClearRefusal();
+    f.responder = nullptr;
+    f.target.received.clear();
+    EXPECT_FALSE(f.engine.Transact("f05"));
+    f.Drain();
+    EXPECT_EQ(f.engine.FirstRefusal(), std::nullopt);
+    EXPECT_EQ(f.target.StatusTexts().back(), kFatal);
+}
+
 TEST_F(Transport, ReplyForAnOlderIdIsMalformed) {
     f.responder = [](FakePort& port, const std::string& frame) {
         port.Deliver(

@@ -237,7 +237,9 @@ TEST(RestoreOperation, ACancelWhileAFileIsCreatedClosesAndDeletesIt) {
 
     EXPECT_EQ(f.Files().count("PRO03.DAT00"), 0u);
     // Closed before it was deleted: the logger never refused the delete as a locked file.
-    EXPECT_FALSE(f.page.SawStatus("Fatal errors, connection timed out"));
+    for (const std::string& status : f.page.StatusTexts()) {
+        EXPECT_EQ(status.rfind("Fatal errors", 0), std::string::npos) << status;
+    }
     EXPECT_EQ(f.ops.LastRestoreOutcome().filesComplete, 3);
     EXPECT_EQ(f.ops.LastRestoreOutcome().cutOff, "");
     // The file was closed again: restoring the same backup now puts everything right.
@@ -246,13 +248,80 @@ TEST(RestoreOperation, ACancelWhileAFileIsCreatedClosesAndDeletesIt) {
     EXPECT_EQ(f.Files().count("PRO03.DAT00"), 1u);
 }
 
+TEST(RestoreOperation, ARefusedNameIsReportedAsTheLoggersAnswerWithoutAdviceToRepeat) {
+    CVantrelArchive archive = MakeArchive({});
+    archive.m_astrOtherNames = {"BAD NAME", "LATER.TXT"};  // the logger refuses a blank
+    archive.m_astrOtherFiles = {Hex("x"), Hex("y")};
+    LoggerFixture f(LoggerImage{{"QUILON.CFG00", "kept"}});
+
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, archive), 0);
+    f.Drain();
+
+    for (const std::string& status : f.page.StatusTexts()) {
+        EXPECT_EQ(status.find("timed out"), std::string::npos) << status;
+    }
+    EXPECT_TRUE(
+        f.page.SawStatus("Fatal errors, the vantrel refused the command: Invalid Filename"));
+    // Shown once: a name the logger does not take is not deleted afterwards.
+    EXPECT_EQ(f.prompt.Texts(), std::vector<std::string>{"Invalid Filename"});
+    EXPECT_EQ(DescribeRestoreOutcome(f.ops.LastRestoreOutcome()),
+              "The vantrel refused the file \"BAD NAME\": Invalid Filename.\n"
+              "The vantrel was erased and now holds 2 of this backup's 4 files complete.");
+}
+
+TEST(RestoreOperation, ALineThatGoesDeadDuringTheUploadsStillAdvisesToRestoreAgain) {
+    sim::FaultOptions dead;
+    // Answers Connect, the erase's two listing requests and the first Create File only.
+    dead.silentAfter = 4;
+    LoggerFixture f(LoggerImage{{"QUILON.CFG00", "kept"}}, dead);
+
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, TwoProfileArchive()), 0);
+    f.Drain();
+
+    EXPECT_TRUE(f.page.SawStatus("Fatal errors, connection timed out"));
+    const RestoreOutcome& outcome = f.ops.LastRestoreOutcome();
+    EXPECT_EQ(outcome.refusal, "");
+    EXPECT_EQ(DescribeRestoreOutcome(outcome),
+              "The vantrel was erased and now holds 0 of this backup's 7 files complete.\n"
+              "ORTVELSOIL.CFG01 is cut off on the vantrel: it could not be deleted.\n"
+              "Restoring the same backup again puts it right.");
+}
+
+TEST(RestoreOperation, EveryListingGivesUpALoggerWhoseListingNeverEnds) {
+    sim::FaultOptions endless;
+    endless.endlessListing = true;
+    const LoggerImage before = {{"QUILON.CFG00", "kept"}, {"OLD.TXT", "stale"}};
+    const std::string givenUp =
+        "The vantrel's list of files does not end: it named more than 10000 files. The listing "
+        "was given up.";
+    TempFolder folder;
+    LoggerFixture f(before, endless);
+
+    EXPECT_EQ(f.ops.BackupLogger(&f.page, folder.path() / "never.vbk"), 0);
+    f.Drain();
+    EXPECT_EQ(f.page.LastStatus(), "Unable to retrieve info from file");
+    EXPECT_FALSE(fs::exists(folder.path() / "never.vbk"));
+
+    EXPECT_EQ(f.ops.RestoreLogger(&f.page, TwoProfileArchive()), 0);
+    f.Drain();
+    EXPECT_EQ(f.page.LastStatus(), "Unable to erase vantrel file system");
+    EXPECT_EQ(f.Files(), before) << "nothing deleted";
+
+    std::vector<std::string> names;
+    std::vector<std::uint32_t> sizes;
+    EXPECT_FALSE(f.link.ListFiles(&f.page, LinkSettings{"sim0", 9600}, names, sizes));
+    f.Drain();
+    EXPECT_EQ(f.page.LastStatus(), "Unable to retrieve info from file");
+    EXPECT_EQ(f.prompt.Texts(), (std::vector<std::string>{givenUp, givenUp, givenUp}));
+}
+
 TEST(RestoreOperation, OutcomeTextsNameTheStageAndACutOffFile) {
     RestoreOutcome outcome;
     EXPECT_EQ(DescribeRestoreOutcome(outcome), "");  // the logger was never touched
     outcome.stage = RestoreOutcome::Stage::Erasing;
     EXPECT_NE(DescribeRestoreOutcome(outcome).find("while the vantrel was being erased"),
               std::string::npos);
-    outcome = {RestoreOutcome::Stage::Uploading, 11, 1, "PRO01.DAT00"};
+    outcome = {RestoreOutcome::Stage::Uploading, 11, 1, "PRO01.DAT00", "", ""};
     EXPECT_EQ(DescribeRestoreOutcome(outcome),
               "The vantrel was erased and now holds 1 of this backup's 11 files complete.\n"
               "PRO01.DAT00 is cut off on the vantrel: it could not be deleted.\n"

@@ -50,9 +50,10 @@ TEST(LoggerFileSystemTest, ConvertsTimesToUtcCalendarFields) {
 }
 
 TEST(SimOptionsTest, ParsesSwitchesAndRejectsBadValues) {
-    const auto parsed = ParseSimOptions({"--image", "img", "--baud", "38400", "--nak-every", "10",
-                                         "--holdoff-every", "3", "--holdoff-ms", "200",
-                                         "--short-blocks", "--seed", "99"});
+    const auto parsed =
+        ParseSimOptions({"--image", "img", "--baud", "38400", "--nak-every", "10",
+                         "--holdoff-every", "3", "--holdoff-ms", "200", "--short-blocks", "--seed",
+                         "99", "--silent-after", "7", "--endless-listing"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     EXPECT_EQ(parsed.options->image, "img");
     EXPECT_EQ(parsed.options->baud, 38400U);
@@ -61,10 +62,12 @@ TEST(SimOptionsTest, ParsesSwitchesAndRejectsBadValues) {
     EXPECT_EQ(parsed.options->faults.holdOffDelay, std::chrono::milliseconds{200});
     EXPECT_TRUE(parsed.options->faults.shortBlocks);
     EXPECT_EQ(parsed.options->faults.seed, 99U);
+    EXPECT_EQ(parsed.options->faults.silentAfter, 7U);
+    EXPECT_TRUE(parsed.options->faults.endlessListing);
 
     const std::vector<std::vector<std::string>> bad = {
-        {"--nak-every", "0"}, {"--baud", "fast"}, {"--drop-every"},   {"--link", ""},
-        {"--seed", "-1"},     {"--what"},         {"--baud", "96 00"}};
+        {"--nak-every", "0"}, {"--baud", "fast"}, {"--drop-every"},    {"--link", ""},
+        {"--seed", "-1"},     {"--what"},         {"--baud", "96 00"}, {"--silent-after", "0"}};
     for (const auto& args : bad) {
         const auto result = ParseSimOptions(args);
         EXPECT_FALSE(result.options) << args.front();

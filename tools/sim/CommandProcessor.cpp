@@ -72,10 +72,16 @@ std::string CommandProcessor::FileCommand(unsigned subCommand, std::string_view 
         case kGetFirstFileInfo:
             if (!args.empty()) return Nak(LoggerError::InvalidArgument);
             lastListed_.reset();
+            madeUpListed_ = 0;
             return FileInfo(files_.First());
-        case kGetNextFileInfo:
+        case kGetNextFileInfo: {
             if (!args.empty()) return Nak(LoggerError::InvalidArgument);
-            return FileInfo(lastListed_ ? files_.After(*lastListed_) : files_.First());
+            const auto* next = lastListed_ ? files_.After(*lastListed_) : files_.First();
+            if (next == nullptr && endlessListing_) {
+                return MadeUpFileInfo();
+            }
+            return FileInfo(next);
+        }
         case kOpenForReading:
             return OpenForReading(args);
         case kCloseHandle:
@@ -98,6 +104,14 @@ std::string CommandProcessor::FileCount() const {
     const std::size_t open = OpenHandleCount();
     return ToHex(cap(files_.files().size()), 2) + ToHex(cap(open), 2) +
            ToHex(cap(kHandleCount - open), 2);
+}
+
+std::string CommandProcessor::MadeUpFileInfo() {
+    ++madeUpListed_;
+    const std::string number = std::to_string(madeUpListed_);
+    const std::string padding(number.size() < 5 ? 5 - number.size() : 0, '0');
+    return "\"NOEND" + padding + number + ".TMP\"" + ToHex(0, 8) + ToHex(2000, 4) + ToHex(1, 2) +
+           ToHex(1, 2) + ToHex(0, 2) + ToHex(0, 2) + ToHex(0, 2);
 }
 
 std::string CommandProcessor::FileInfo(const LoggerFileSystem::Files::value_type* entry) {

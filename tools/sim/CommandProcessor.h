@@ -31,6 +31,9 @@ public:
 
     std::size_t OpenHandleCount() const;
 
+    // Past the last file, list made-up files for ever instead of ending the listing.
+    void SetEndlessListing(bool endless) { endlessListing_ = endless; }
+
 private:
     struct OpenFile {
         std::string name;
@@ -42,6 +45,7 @@ private:
     std::string FileCommand(unsigned subCommand, std::string_view args);
     std::string FileCount() const;
     std::string FileInfo(const LoggerFileSystem::Files::value_type* entry);
+    std::string MadeUpFileInfo();
     std::string OpenForReading(std::string_view args);
     std::string CloseHandle(std::string_view args);
     std::string ReadBlock(std::string_view args);
@@ -66,6 +70,8 @@ private:
     std::function<CivilTime()> now_;
     std::array<std::optional<OpenFile>, kHandleCount> handles_;
     std::optional<std::string> lastListed_;  // name of the file last listed
+    bool endlessListing_ = false;
+    std::uint32_t madeUpListed_ = 0;  // made-up files listed since the listing began
 };
 
 }  // namespace vantrel::sim

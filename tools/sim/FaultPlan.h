@@ -25,6 +25,12 @@ struct FaultOptions {
     // answered cleanly, so every fault is recoverable within the master's 3 attempts.
     // With this set, retries roll for faults like any request (a logger that keeps failing).
     bool faultRetries = false;
+    // A line that goes dead: after this many requests answered, nothing more is answered
+    // (0: never).
+    std::uint32_t silentAfter = 0;
+    // A listing that never ends: past the last file, Get Next File Info lists made-up
+    // empty files ("NOEND00001.TMP", ...) instead of answering that no file follows.
+    bool endlessListing = false;
     std::uint64_t seed = 1;
 };
 

@@ -27,7 +27,9 @@ LoggerEngine::LoggerEngine(LoggerFileSystem files, FaultOptions faults,
     : files_(std::move(files)),
       faults_(faults),
       processor_(
-          files_, [this](std::size_t asked) { return faults_.BlockSize(asked); }, std::move(now)) {}
+          files_, [this](std::size_t asked) { return faults_.BlockSize(asked); }, std::move(now)) {
+    processor_.SetEndlessListing(faults.endlessListing);
+}
 
 LoggerEngine::Output LoggerEngine::Receive(std::string_view bytes) {
     FrameAssembler::Output assembled = assembler_.Feed(bytes);
@@ -47,6 +49,12 @@ Exchange LoggerEngine::HandleFrame(std::string frameText) {
         return exchange;
     }
 
+    const std::uint32_t silentAfter = faults_.options().silentAfter;
+    if (silentAfter != 0 && requestsHeard_ >= silentAfter) {
+        exchange.note = "fault silent: the line is dead";
+        return exchange;
+    }
+    ++requestsHeard_;
     const bool repeat = frameText == previousFrame_;
     previousFrame_ = frameText;
     const Fault fault = repeat && !faults_.options().faultRetries ? Fault::None : faults_.Next();

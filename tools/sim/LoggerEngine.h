@@ -68,6 +68,7 @@ private:
     std::string previousFrame_;  // last well-formed frame received
     std::string executedFrame_;  // last frame executed, and its reply payload
     std::string executedPayload_;
+    std::uint32_t requestsHeard_ = 0;  // well-formed frames answered or faulted
 };
 
 }  // namespace vantrel::sim

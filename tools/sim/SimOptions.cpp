@@ -46,6 +46,8 @@ const char* SimUsage() {
            "  --stale-id-every N     reply with the previous message id\n"
            "  --short-blocks         read and accept fewer bytes than asked (never 0)\n"
            "  --fault-retries        let retries fail too\n"
+           "  --silent-after N       answer nothing after the first N requests (a dead line)\n"
+           "  --endless-listing      never end the file listing: list made-up files forever\n"
            "  --seed S               seed of the fault generator (default 1)\n"
            "  --help                 show this text\n";
 }
@@ -65,7 +67,8 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
         {"--nak-every", {&options.faults.nakEvery, 1}},
         {"--bad-lrc-every", {&options.faults.badLrcEvery, 1}},
         {"--drop-every", {&options.faults.dropEvery, 1}},
-        {"--stale-id-every", {&options.faults.staleIdEvery, 1}}};
+        {"--stale-id-every", {&options.faults.staleIdEvery, 1}},
+        {"--silent-after", {&options.faults.silentAfter, 1}}};
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -75,6 +78,8 @@ ParsedOptions ParseSimOptions(const std::vector<std::string>& args) {
             options.faults.shortBlocks = true;
         } else if (arg == "--fault-retries") {
             options.faults.faultRetries = true;
+        } else if (arg == "--endless-listing") {
+            options.faults.endlessListing = true;
         } else if (arg == "--strict-baud") {
             options.strictBaud = true;
         } else if (texts.count(arg) || numbers.count(arg) || arg == "--seed") {
