@@ -13,6 +13,7 @@
 
 #include "base/StringPrintf.h"
 #include "base/win32/WideText.h"
+#include "platform/DiagnosticLog.h"
 #include "platform/NotificationQueue.h"
 
 namespace vantrel {
@@ -231,6 +232,12 @@ void CSerialPort::MonitorThread() {
                 // Some ports (wine's on a pseudo-terminal) refuse to watch the modem lines;
                 // the received-character event is all the link needs.
                 native_->eventMask = EV_RXCHAR;
+                if (log_ != nullptr) {
+                    log_->Line(
+                        StringPrintf("Port %u refuses to watch its modem lines (error "
+                                     "%lu); watching received characters only",
+                                     portNumber_, static_cast<unsigned long>(error)));
+                }
                 if (!SetCommMask(port, EV_RXCHAR)) waitUsable = false;
                 continue;
             } else {
