@@ -16,6 +16,11 @@ public:
                                   std::string_view fallback) const = 0;
     virtual bool WriteString(std::string_view section, std::string_view name,
                              std::string_view value) = 0;
+    // Removes every value of `section` (nothing to do when it has none).
+    virtual bool RemoveSection(std::string_view section) = 0;
+    // Writes what is pending to storage now, for a value that must outlive a killed
+    // process; false when that failed. A store that writes at once has nothing to do.
+    virtual bool Sync() { return true; }
 };
 
 }  // namespace vantrel

@@ -50,6 +50,11 @@ bool QtSettings::WriteString(std::string_view section, std::string_view name,
     return Written();
 }
 
+bool QtSettings::RemoveSection(std::string_view section) {
+    store_->remove(Text(section));
+    return Written();
+}
+
 bool QtSettings::Sync() {
     store_->sync();
     return store_->status() == QSettings::NoError;

@@ -27,9 +27,10 @@ public:
                           std::string_view fallback) const override;
     bool WriteString(std::string_view section, std::string_view name,
                      std::string_view value) override;
+    bool RemoveSection(std::string_view section) override;
 
     // Writes pending changes to storage; false when that failed.
-    bool Sync();
+    bool Sync() override;
 
 private:
     bool Written();
