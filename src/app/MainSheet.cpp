@@ -269,12 +269,17 @@ int CMainSheet::BackupLogger(COperationPage* page, const std::filesystem::path& 
 }
 
 int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive) {
-    const int result =
-        RunExclusive([&] { return session_.operations().RestoreLogger(page, archive); }, 0);
+    bool ran = false;
+    const int result = RunExclusive(
+        [&] {
+            ran = true;
+            return session_.operations().RestoreLogger(page, archive);
+        },
+        0);
     // After the link's own last status: what the logger holds now, when the restore ended
-    // early, in the page's status line and in a box.
+    // early, in the page's status line and in a box (a refused restore has no outcome).
     const std::string state = DescribeRestoreOutcome(session_.operations().LastRestoreOutcome());
-    if (result == 0 && !state.empty()) {
+    if (ran && result == 0 && !state.empty()) {
         queue_.Post(page, Notification::Status(kKeepProgress, state.substr(0, state.find('\n'))));
         prompt_.Show(state, texts::kRestoreIncompleteCaption, PromptButtons::OK,
                      PromptIcon::Exclamation);
