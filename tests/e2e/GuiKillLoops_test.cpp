@@ -137,7 +137,7 @@ protected:
         options.env.insert(
             options.env.end(),
             {"DISPLAY=" + x.display(), "QT_QPA_PLATFORM=xcb", "NO_AT_BRIDGE=1",
-             "SESSION_MANAGER=", "XDG_RUNTIME_DIR=" + (ws_.root() / "runtime").string(),
+             "XDG_RUNTIME_DIR=" + (ws_.root() / "runtime").string(),
              "DBUS_SESSION_BUS_ADDRESS=unix:path=" + (ws_.root() / "no-bus").string(),
              "VANTREL_UTILITIES_START=" + operation});
         return std::make_unique<test::CliProcess>(VANTREL_UTILITIES, std::vector<std::string>{},
@@ -200,8 +200,13 @@ TEST_F(GuiKillTest, ARestoreEndedAnyWayLeavesNoCutOffFileAndARecordToldOnce) {
         auto program = StartProgram(*x, "restore");
         const std::string warning = WaitForWindow(x->display(), "^Restore Warning");
         ASSERT_FALSE(warning.empty()) << program->Err();
-        PressKeys(x->display(), warning, {"Return"});
-        ASSERT_FALSE(WaitForWindow(x->display(), "^[0-9]+% Restore").empty()) << program->Err();
+        // OK; pressed again should the key go astray while the box takes the focus.
+        bool underWay = false;
+        for (int tries = 0; tries < 3 && !underWay; ++tries) {
+            PressKeys(x->display(), warning, {"Return"});
+            underWay = !WaitForWindow(x->display(), "^[0-9]+% Restore", 5s).empty();
+        }
+        ASSERT_TRUE(underWay) << program->Err();
         std::this_thread::sleep_for(std::chrono::milliseconds(random_() % 2500));
         EXPECT_EQ(End(*program, *x, ending), ExpectedStatus(ending)) << program->Err();
 
