@@ -83,12 +83,18 @@ private:
     std::string display_;
 };
 
+test::ProcessOptions OnDisplay(const std::string& display) {
+    test::ProcessOptions options;
+    options.env = {"DISPLAY=" + display};
+    return options;
+}
+
 // xdotool on `display`: the first visible window whose title matches `pattern`, waited for.
 std::string WaitForWindow(const std::string& display, const std::string& pattern,
                           std::chrono::milliseconds timeout = 15s) {
     const test::ProcessResult found =
         test::RunProcess(VANTREL_XDOTOOL, {"search", "--sync", "--onlyvisible", "--name", pattern},
-                         {{"DISPLAY=" + display}}, timeout);
+                         OnDisplay(display), timeout);
     return found.exitCode == 0 ? found.out.substr(0, found.out.find('\n')) : std::string();
 }
 
@@ -96,7 +102,7 @@ void PressKeys(const std::string& display, const std::string& window,
                const std::vector<std::string>& keys) {
     std::vector<std::string> args = {"windowfocus", "--sync", window, "key", "--clearmodifiers"};
     args.insert(args.end(), keys.begin(), keys.end());
-    test::RunProcess(VANTREL_XDOTOOL, args, {{"DISPLAY=" + display}}, 10s);
+    test::RunProcess(VANTREL_XDOTOOL, args, OnDisplay(display), 10s);
 }
 
 enum class Ending { Term, Hangup, SessionEnd };
