@@ -5,17 +5,54 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QIcon>
+#include <QSessionManager>
 #include <QSettings>
+#include <QTimer>
 #include <cstdio>
 
+#include "app/BackupPage.h"
+#include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
+#include "app/RestoreExportPage.h"
 #include "app/Strings.h"
+#include "app/TerminationWatcher.h"
 #include "frontend/VersionText.h"
 #include "ops/AppSettings.h"
 #include "platform/qt/QtSettings.h"
 #include "platform/qt/QtSpecialFolders.h"
 
 namespace vantrel::app {
+namespace {
+
+// The tests that end the program during an operation start it as its button would, with
+// no pointer on the screen: VANTREL_UTILITIES_START names the operation ("backup",
+// "restore" or "export" of the first backup listed). The boxes it asks stay for the test
+// to answer.
+void StartOperationForTests(CMainSheet& sheet, const QString& operation) {
+    // After a box shown at the start (a cut-off restore's notice) has been answered.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(100, &sheet,
+                           [&sheet, operation] { StartOperationForTests(sheet, operation); });
+        return;
+    }
+    if (operation == "backup") {
+        sheet.BackupPage()->OnBackup();
+        return;
+    }
+    if (operation != "restore" && operation != "export") return;
+    CRestoreExportPage* page = sheet.RestoreExportPage();
+    if (!sheet.SetActivePage(page)) return;
+    auto* list = page->findChild<CListCtrlEx*>("backupList");
+    if (list == nullptr || list->topLevelItemCount() == 0) return;
+    list->setCurrentItem(list->topLevelItem(0));
+    if (operation == "restore") {
+        page->OnRestore();
+    } else {
+        page->OnExport();
+    }
+}
+
+}  // namespace
 
 CVantrelToolsApp::CVantrelToolsApp(ISettings& store, const ISpecialFolders& folders)
     : store_(store), folders_(folders) {}
@@ -82,6 +119,27 @@ int RunDesktopProgram(int argc, char** argv) {
     if (!program.InitInstance(QApplication::applicationFilePath().toStdString(),
                               CVantrelToolsApp::CompanionInstalled())) {
         return 1;
+    }
+    CMainSheet* sheet = program.MainSheet();
+    QObject::connect(sheet, &CMainSheet::ended, &application,
+                     [](int status) { QCoreApplication::exit(status); });
+    // SIGTERM, SIGHUP and SIGINT: the status tells which, as the command-line tool's does.
+    const TerminationWatcher watcher([sheet](int signal) { sheet->EndOnRequest(128 + signal); });
+    // The end of the session: the session manager asks for the data first, then the
+    // program ends. Nothing is to be restarted into a half-done operation.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, sheet,
+                     [sheet](QSessionManager& manager) {
+                         manager.setRestartHint(QSessionManager::RestartNever);
+                         sheet->EndOnRequest(0);
+                     });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, sheet, [sheet, &store] {
+        sheet->EndOnRequest(0);
+        store.Sync();
+    });
+    if (const QString operation = qEnvironmentVariable("VANTREL_UTILITIES_START");
+        !operation.isEmpty()) {
+        QTimer::singleShot(0, sheet,
+                           [sheet, operation] { StartOperationForTests(*sheet, operation); });
     }
     const int status = QApplication::exec();
     store.Sync();

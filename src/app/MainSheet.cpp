@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QMenu>
@@ -13,8 +14,11 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWhatsThis>
+#include <cstdlib>
+#include <thread>
 
 #include "app/AboutDialog.h"
 #include "app/BackupPage.h"
@@ -26,9 +30,30 @@
 #include "app/SettingsPage.h"
 #include "app/Strings.h"
 #include "data/VantrelArchive.h"
+#include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
 
 namespace vantrel::app {
+namespace {
+
+// The sheet whose operation an exit() must end, and the thread it runs on.
+CMainSheet* gLiveSheet = nullptr;
+std::thread::id gSheetThread;
+
+void EndOperationAtExit() {
+    if (gLiveSheet != nullptr && std::this_thread::get_id() == gSheetThread) {
+        gLiveSheet->EndAtProcessExit();
+    }
+}
+
+// Registered once, when the first operation starts: later than the registrations of what
+// the operations use, so that those are still there when it runs.
+void WatchProcessExit() {
+    static const bool registered = std::atexit(EndOperationAtExit) == 0;
+    (void)registered;
+}
+
+}  // namespace
 
 CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     : QWidget(parent),
@@ -46,6 +71,10 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     setAccessibleName(strings::kProgramTitle);
     setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
     session_.operations().SetCompletionSignal([] { QApplication::beep(); });
+    // Kept on disk as the restore goes, so that the next start can tell a cut-off restore
+    // however this run ends.
+    session_.operations().SetRestoreProgressSink(
+        [this](const RestoreOutcome& outcome) { RecordRestoreProgress(settings_, outcome); });
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("pages");
@@ -78,9 +107,13 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     pages_.front()->OnSetActive();
     const QFontMetrics metrics(font());
     resize(metrics.averageCharWidth() * 96, metrics.height() * 30);
+    QTimer::singleShot(0, this, &CMainSheet::ShowCutOffRestoreNotice);
+    gLiveSheet = this;
+    gSheetThread = std::this_thread::get_id();
 }
 
 CMainSheet::~CMainSheet() {
+    if (gLiveSheet == this) gLiveSheet = nullptr;
     delete helpWindow_;
     // The pages go first: they drop their queued notifications from the queue. The tab
     // widget is cut loose before, so that its signals and its tab bar's events, which come
@@ -206,6 +239,16 @@ void CMainSheet::OnCloseButton() {
 }
 
 void CMainSheet::closeEvent(QCloseEvent* event) {
+    if (ending_) {
+        // No question while ending; a running operation ends first, then the program.
+        if (AnyPageBusy()) {
+            event->ignore();
+        } else {
+            if (helpWindow_) helpWindow_->close();
+            event->accept();
+        }
+        return;
+    }
     if (std::exchange(closeApproved_, false) || CanClose()) {
         if (helpWindow_) helpWindow_->close();
         event->accept();
@@ -216,7 +259,8 @@ void CMainSheet::closeEvent(QCloseEvent* event) {
 
 template <typename Operation>
 auto CMainSheet::RunExclusive(Operation operation, decltype(operation()) refused) {
-    if (operationRunning_) return refused;
+    if (operationRunning_ || ending_) return refused;
+    WatchProcessExit();
     operationRunning_ = true;
     struct Reset {
         bool& flag;
@@ -235,12 +279,17 @@ int CMainSheet::BackupLogger(COperationPage* page, const std::filesystem::path& 
 }
 
 int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive) {
-    const int result =
-        RunExclusive([&] { return session_.operations().RestoreLogger(page, archive); }, 0);
+    bool ran = false;
+    const int result = RunExclusive(
+        [&] {
+            ran = true;
+            return session_.operations().RestoreLogger(page, archive);
+        },
+        0);
     // After the link's own last status: what the logger holds now, when the restore ended
-    // early, in the page's status line and in a box.
+    // early, in the page's status line and in a box (a refused restore has no outcome).
     const std::string state = DescribeRestoreOutcome(session_.operations().LastRestoreOutcome());
-    if (result == 0 && !state.empty()) {
+    if (ran && result == 0 && !state.empty()) {
         queue_.Post(page, Notification::Status(kKeepProgress, state.substr(0, state.find('\n'))));
         prompt_.Show(state, texts::kRestoreIncompleteCaption, PromptButtons::OK,
                      PromptIcon::Exclamation);
@@ -286,6 +335,51 @@ void CMainSheet::ShowHelp(int topicId) {
 void CMainSheet::OnBusyChanged() {
     if (!AnyPageBusy()) progress_ = -1;
     UpdateTitle();
+    if (ending_) FinishEndingWhenIdle();
+}
+
+void CMainSheet::EndOnRequest(int status) {
+    if (ending_) return;
+    ending_ = true;
+    endStatus_ = status;
+    messageBoxes_.SetUnattended(true);
+    // The same request as the Cancel button's: the operation stops at the logger's next
+    // answer and ends by its own path.
+    if (AnyPageBusy()) SetCancel(true);
+    // Dialogs and boxes that are open return, so that the code that opened them ends too
+    // (a box answered so gives the answer that changes nothing).
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<QDialog*>(window);
+        if (dialog != nullptr && dialog->isVisible()) dialog->reject();
+    }
+    FinishEndingWhenIdle();
+}
+
+void CMainSheet::EndAtProcessExit() {
+    if (!operationRunning_) return;
+    ending_ = true;
+    messageBoxes_.SetUnattended(true);
+    queue_.DetachFromQt();
+    session_.operations().EndSuspendedRestore();
+    settings_.Sync();
+}
+
+void CMainSheet::FinishEndingWhenIdle() {
+    if (AnyPageBusy() || endQueued_) return;
+    endQueued_ = true;
+    // Queued: the handler of the operation that just ended returns first.
+    QTimer::singleShot(0, this, [this] {
+        if (helpWindow_) helpWindow_->close();
+        emit ended(endStatus_);
+    });
+}
+
+void CMainSheet::ShowCutOffRestoreNotice() {
+    if (ending_) return;  // kept for a start that can show it
+    const std::string notice = TakeCutOffRestoreNotice(settings_);
+    if (notice.empty()) return;
+    prompt_.Show(notice, texts::kRestoreIncompleteCaption, PromptButtons::OK,
+                 PromptIcon::Exclamation);
 }
 
 void CMainSheet::OnProgress(int percent) {

@@ -115,6 +115,29 @@ public:
     // Called by a page whose operation's progress changed.
     void OnProgress(int percent);
 
+    // --- ending on request -----------------------------------------------------------------
+    // A termination signal or the end of the session. A running operation is cancelled as
+    // by its Cancel button and left to end by its own path (the link's time-outs bound
+    // that, and a restore deletes its cut-off upload meanwhile); open dialogs and boxes are
+    // closed, no box is shown and no operation starts any more, and changed settings are
+    // not saved (no one is there to be asked). Once nothing runs, `ended` is emitted with
+    // `status`, once. Later requests change nothing.
+    void EndOnRequest(int status);
+    bool IsEnding() const { return ending_; }
+    // The process is ending (exit() called) while an operation is suspended in one of its
+    // waits, on the GUI thread: Qt does that when the display has gone, as at the end of
+    // the X session. A restore then deletes its cut-off upload while the link answers, with
+    // the queue detached from Qt, and the record of the restore is written out.
+    void EndAtProcessExit();
+
+    // The notice of a restore that an earlier run left cut off, in a box, once (the
+    // constructor has it shown as soon as the event loop runs).
+    void ShowCutOffRestoreNotice();
+
+signals:
+    // The program may end now, with `status` (see EndOnRequest).
+    void ended(int status);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -126,6 +149,8 @@ private:
     void OnCurrentChanged(int index);
     bool AnyPageBusy() const;
     void UpdateTitle();
+    // Emits `ended` (queued) once no operation runs any more.
+    void FinishEndingWhenIdle();
     // Runs `operation` unless another runs; false when refused.
     template <typename Operation>
     auto RunExclusive(Operation operation, decltype(operation()) refused);
@@ -155,6 +180,9 @@ private:
     bool leaveApproved_ = false;
     bool closeApproved_ = false;
     bool operationRunning_ = false;
+    bool ending_ = false;
+    bool endQueued_ = false;
+    int endStatus_ = 0;
     int progress_ = -1;
     QPointer<CHelpWindow> helpWindow_;
 };

@@ -8,6 +8,7 @@
 #include "cli/InterruptWatcher.h"
 #include "cli/SharedOptions.h"
 #include "cli/TerminalText.h"
+#include "frontend/RestoreRecord.h"
 #include "link/LineTrace.h"
 
 #include <cerrno>
@@ -28,7 +29,7 @@ bool LiveProgress(bool verbose) {
 
 }  // namespace
 
-CommandSession::CommandSession(const ParsedArgs& args, CommandIo& io, const ToolSettings& settings)
+CommandSession::CommandSession(const ParsedArgs& args, CommandIo& io, ToolSettings& settings)
     : io_(io),
       link_(settings.Link(args)),
       queue_(clock_),
@@ -38,6 +39,12 @@ CommandSession::CommandSession(const ParsedArgs& args, CommandIo& io, const Tool
       printer_(io.out, LiveProgress(args.Has(options::kVerbose.name)),
                TerminalWidth(STDOUT_FILENO)),
       session_(LinkServices{queue_, clock_, prompt_, *log_}, [this] { return link_; }) {
+    ISettings& store = settings.store();
+    if (const std::string notice = TakeCutOffRestoreNotice(store); !notice.empty()) {
+        io.err << notice << std::endl;
+    }
+    operations().SetRestoreProgressSink(
+        [&store](const RestoreOutcome& outcome) { RecordRestoreProgress(store, outcome); });
     // A message never overtakes a status text posted before it.
     prompt_.SetBeforePrint([this] {
         queue_.DrainPending();

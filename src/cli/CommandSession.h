@@ -2,6 +2,9 @@
 #pragma once
 // One logger command's run: the shared engine on a plain queue and the system clock, the
 // console prompt, the progress printer, Ctrl-C handling and the exit status of the run.
+// A restore's progress is recorded in the settings store as it goes; a restore that an
+// earlier run (of either program) left cut off is told on stderr, once, when the session
+// begins.
 
 #include <functional>
 #include <memory>
@@ -22,8 +25,9 @@ inline constexpr int kExitCancelled = 130;
 class CommandSession {
 public:
     // Reads --port, --baud, --verbose, --trace and --yes from `args`; throws UsageError
-    // for a bad value or a trace file that cannot be written.
-    CommandSession(const ParsedArgs& args, CommandIo& io, const ToolSettings& settings);
+    // for a bad value or a trace file that cannot be written. `settings` outlives the
+    // session.
+    CommandSession(const ParsedArgs& args, CommandIo& io, ToolSettings& settings);
     ~CommandSession();
     CommandSession(const CommandSession&) = delete;
     CommandSession& operator=(const CommandSession&) = delete;

@@ -2,6 +2,7 @@
 // The logger's file-system requests and the single-file download and upload.
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 #include "base/StringPrintf.h"
 #include "link/LinkEngine.h"
@@ -115,6 +116,11 @@ bool CLinkEngine::RetrieveFile(const std::string& name, std::uint32_t size, std:
     return !readFailed;
 }
 
+bool CLinkEngine::CloseSuspendedUpload() {
+    const std::optional<int> handle = std::exchange(uploadHandle_, std::nullopt);
+    return !handle || Transact(request::CloseHandle(*handle));
+}
+
 bool CLinkEngine::UploadFile(const std::string& name, std::string_view content) {
     statusText_ = StringPrintf("Uploading %s", name.c_str());
     PostStatus(0, statusText_);
@@ -137,6 +143,11 @@ bool CLinkEngine::UploadFile(const std::string& name, std::string_view content) 
         FailTransfer("Bad file handle from Vantrel while transferring %s", name);
         return false;
     }
+    uploadHandle_ = handle;
+    struct Closed {
+        std::optional<int>& handle;
+        ~Closed() { handle.reset(); }
+    } closed{uploadHandle_};
     const std::uint64_t total = content.size() / 2;
     std::uint64_t remaining = total;
     std::uint64_t sent = 0;

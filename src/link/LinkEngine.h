@@ -106,6 +106,10 @@ public:
     bool RetrieveFile(const std::string& name, std::uint32_t size, std::string& content);
     // Creates the file on the logger and writes the hexadecimal text `content`.
     bool UploadFile(const std::string& name, std::string_view content);
+    // Closes the handle of an upload that was left suspended (its UploadFile never returns:
+    // the process is ending from inside one of its waits), so that the file can be deleted.
+    // True when there was none or it was closed.
+    bool CloseSuspendedUpload();
 
     // The operation prologue: clear cancel, OpenLink, set the target, OpenCommsLink, with
     // the failure boxes and posts. Used by ListFiles, DeleteFiles and the backup/restore.
@@ -177,6 +181,7 @@ private:
     bool singleAttempt_ = false;
     std::optional<ReplyStatus> lastReplyStatus_;
     std::optional<int> firstRefusal_;
+    std::optional<int> uploadHandle_;  // the logger's handle of the file being uploaded
     std::uint32_t transferErrors_ = 0;
     std::uint32_t transferBytes_ = 0;
     std::int64_t previousRateTickMs_ = 0;

@@ -76,6 +76,20 @@ public:
     int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive);
     // How far the last restore got (DescribeRestoreOutcome tells the user).
     const RestoreOutcome& LastRestoreOutcome() const { return restoreOutcome_; }
+    // Called with the restore's outcome so far whenever it changes: when the erase begins,
+    // when the uploads begin, after each file written whole and when the restore has
+    // ended. A restore that never reached the logger does not call it.
+    void SetRestoreProgressSink(std::function<void(const RestoreOutcome&)> sink) {
+        restoreProgress_ = std::move(sink);
+    }
+
+    // For a process that ends while a restore is suspended in one of its waits (the desktop
+    // program's toolkit ends the process from inside a wait when its display has gone):
+    // deletes the file being uploaded, while the link still answers, closes the link and
+    // reports the restore's progress, without returning to the suspended restore, which
+    // never runs again. The queue's waits must no longer run the toolkit's own events.
+    // Nothing to do when no restore is under way.
+    void EndSuspendedRestore();
 
     // Deletes every file of the logger except "QUILON.CFG00"; the link must be open.
     int EraseFileSystem();
@@ -119,6 +133,7 @@ private:
     // Records in the restore's outcome the logger's refusal that ended the erase or an
     // upload (`name`: the file it concerned, or empty), when a refusal ended it.
     void NoteRefusal(const std::string& name);
+    void ReportRestoreProgress();
 
     CLinkEngine& engine_;
     IPrompt& prompt_;
@@ -130,6 +145,9 @@ private:
     std::optional<CVantrelArchive> lastBackup_;
     std::filesystem::path lastBackupPath_;
     RestoreOutcome restoreOutcome_;
+    std::function<void(const RestoreOutcome&)> restoreProgress_;
+    std::string uploading_;  // the file being written to the logger, if any
+    bool restoreRunning_ = false;
     std::vector<LeftOutFile> leftOut_;
 };
 

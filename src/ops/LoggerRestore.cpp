@@ -2,6 +2,7 @@
 // The restore: erase the logger (keeping its own configuration) and upload a backup.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/ListingGuard.h"
@@ -60,8 +61,12 @@ void CLoggerOperations::NoteRefusal(const std::string& name) {
 bool CLoggerOperations::UploadArchive(const std::vector<RestoreFile>& plan) {
     for (const RestoreFile& file : plan) {
         engine_.ClearRefusal();
-        if (engine_.UploadFile(file.name, file.content)) {
+        uploading_ = file.name;
+        const bool uploaded = engine_.UploadFile(file.name, file.content);
+        uploading_.clear();
+        if (uploaded) {
             ++restoreOutcome_.filesComplete;
+            ReportRestoreProgress();
             continue;
         }
         NoteRefusal(file.name);
@@ -86,23 +91,54 @@ int CLoggerOperations::RestoreLogger(INotificationTarget* page, const CVantrelAr
         prompt_.Show(refusal);
         return 0;
     }
+    restoreRunning_ = true;
+    struct Ended {
+        bool& running;
+        ~Ended() { running = false; }
+    } ended{restoreRunning_};
     return RunWithRateTimer(page, kRestoreRatePeriod, [&] { return RunRestore(page, plan); });
+}
+
+void CLoggerOperations::EndSuspendedRestore() {
+    if (!std::exchange(restoreRunning_, false)) return;
+    if (restoreOutcome_.stage == RestoreOutcome::Stage::NotStarted ||
+        restoreOutcome_.stage == RestoreOutcome::Stage::Done) {
+        engine_.CloseLink();
+        return;
+    }
+    engine_.SetCancel(false);
+    if (const std::string cutOff = std::exchange(uploading_, {}); !cutOff.empty()) {
+        engine_.CloseSuspendedUpload();  // an open file cannot be deleted
+        const bool deleted = engine_.DeleteLoggerFile(cutOff);
+        if (!deleted && !engine_.LastReplyStatus()) restoreOutcome_.cutOff = cutOff;
+    }
+    engine_.CloseLink();
+    ReportRestoreProgress();
+}
+
+void CLoggerOperations::ReportRestoreProgress() {
+    if (restoreProgress_) restoreProgress_(restoreOutcome_);
 }
 
 int CLoggerOperations::RunRestore(INotificationTarget* page, const std::vector<RestoreFile>& plan) {
     if (!engine_.OperationPrologue(page, linkSettings_(), /*clearCancel=*/false)) return 0;
     restoreOutcome_.stage = RestoreOutcome::Stage::Erasing;
+    ReportRestoreProgress();
     if (!EraseFileSystem()) {
         engine_.PostStatus(0, std::string(texts::kEraseFailed));
         engine_.CloseLink();
+        ReportRestoreProgress();
         return 0;
     }
     restoreOutcome_.stage = RestoreOutcome::Stage::Uploading;
+    ReportRestoreProgress();
     if (!UploadArchive(plan)) {
-        engine_.CloseLink();  // UploadFile has already said what failed
+        engine_.CloseLink();      // UploadFile has already said what failed
+        ReportRestoreProgress();  // with the file left cut off, if any
         return 0;
     }
     restoreOutcome_.stage = RestoreOutcome::Stage::Done;
+    ReportRestoreProgress();
     engine_.CloseLink();
     PostCompletion(texts::kRestored, restoreOutcome_.filesComplete);
     return 1;

@@ -38,6 +38,11 @@ bool MemorySettings::WriteString(std::string_view section, std::string_view name
     return true;
 }
 
+bool MemorySettings::RemoveSection(std::string_view section) {
+    std::erase_if(values_, [section](const auto& value) { return value.first.first == section; });
+    return true;
+}
+
 bool MemorySettings::Contains(std::string_view section, std::string_view name) const {
     return values_.count(Key(section, name)) != 0;
 }

@@ -22,6 +22,7 @@ public:
     // Nothing to save: always true, and no problem.
     bool Sync() override { return true; }
     std::string Problem() const override { return {}; }
+    bool RemoveSection(std::string_view section) override;
 
     bool Contains(std::string_view section, std::string_view name) const;
 

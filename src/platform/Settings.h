@@ -26,6 +26,8 @@ public:
     // Why the store cannot be saved: the file and the reason ("/home/u/.config/Ortvel/
     // VantrelUtilities.conf: Read-only file system"); empty while all is well.
     virtual std::string Problem() const = 0;
+    // Removes every value of `section` (nothing to do when it has none).
+    virtual bool RemoveSection(std::string_view section) = 0;
 };
 
 }  // namespace vantrel

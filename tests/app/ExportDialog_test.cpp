@@ -46,7 +46,6 @@ TestProfile Profile(const char* key, int readings) {
     return profile;
 }
 
-
 // A click on the row as the user makes it; `add`: with Ctrl, keeping the rows chosen so far.
 void ClickRow(CListCtrlEx* list, int row, bool add) {
     const QRect rect = list->visualItemRect(list->topLevelItem(row));

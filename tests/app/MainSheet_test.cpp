@@ -11,6 +11,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include "app/BackupPage.h"
 #include "app/GuiFixture.h"
@@ -103,6 +104,32 @@ TEST_F(GuiTest, ABusyPageCannotBeLeftByTheTabBarOrTheKeyboard) {
     EXPECT_EQ(sheet().ActivePage(), sheet().Pages()[0]);
     EXPECT_EQ(prompt_.Texts(),
               (std::vector<std::string>{strings::kLeaveWhileBusy, strings::kLeaveWhileBusy}));
+}
+
+TEST_F(GuiTest, EndingWaitsForTheBusyPageAnswersOpenBoxesSafelyAndAsksNothing) {
+    MakeSheet();
+    int endedWith = -1;
+    QObject::connect(&sheet(), &CMainSheet::ended,
+                     [&endedWith](int status) { endedWith = status; });
+    {
+        BusyPage busy(sheet().BackupPage());
+        // A question open when the request comes is closed and answered "change nothing".
+        QTimer::singleShot(50, &sheet(), [this] { sheet().EndOnRequest(129); });
+        EXPECT_EQ(sheet().MessageBoxes().Show("Restore now?", "Restore Warning",
+                                              PromptButtons::OKCancel, PromptIcon::Exclamation),
+                  PromptAnswer::Cancel);
+        EXPECT_TRUE(sheet().IsCancelled());  // as by the page's Cancel button
+        QTest::qWait(20);
+        EXPECT_EQ(endedWith, -1) << "ended while the operation still ran";
+        EXPECT_FALSE(sheet().close());  // and no box about it
+        // Later boxes are not shown at all; a second request changes nothing.
+        EXPECT_EQ(
+            sheet().MessageBoxes().Show("Delete?", "", PromptButtons::YesNo, PromptIcon::Question),
+            PromptAnswer::No);
+        sheet().EndOnRequest(143);
+    }
+    QTRY_COMPARE(endedWith, 129);
+    EXPECT_TRUE(prompt_.Texts().empty());
 }
 
 class SettingsClosingTest : public GuiTest {

@@ -78,7 +78,6 @@ QValueAxis* ValueAxis(QChart* chart) {
     return qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
 }
 
-
 class ReadingsWindowTest : public GuiTest {
 protected:
     void SetUp() override { MakeSheet(); }

@@ -3,12 +3,15 @@
 // real serial port code, clicked as a user would: a restore from the click to the logger's
 // files with its progress on the way, one refused at the warning, and one cancelled.
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -16,7 +19,9 @@
 #include "app/GuiFixture.h"
 #include "app/ListCtrlEx.h"
 #include "app/RestoreExportPage.h"
+#include "app/TerminationWatcher.h"
 #include "e2e/CliE2eSupport.h"
+#include "frontend/RestoreRecord.h"
 #include "ops/AppSettings.h"
 
 namespace vantrel::app::test {
@@ -202,6 +207,57 @@ TEST_F(RestoreE2eTest, CancelStopsARestoreAtTheLoggersNextAnswer) {
     EXPECT_EQ(after.at("QUILON.CFG00"), kLoggerBefore.at("QUILON.CFG00"));
     EXPECT_EQ(after.count("USERSOIL.CFG01"), 1u);
     EXPECT_EQ(after.count("PRO02.DAT00"), 0u);
+}
+
+TEST_F(RestoreE2eTest, SigtermCancelsARestoreWhichDeletesItsCutOffFileAndTheNextStartTellsIt) {
+    const FileMap image = vantrel::testing::ReadFolder(ws().Image());
+    Start({"--baud", "9600"});
+    int endedWith = -1;
+    QObject::connect(&sheet(), &CMainSheet::ended,
+                     [&endedWith](int status) { endedWith = status; });
+    // As the program wires it: the signal reaches the sheet through the watcher's pipe.
+    const TerminationWatcher watcher([this](int signal) { sheet().EndOnRequest(128 + signal); });
+    {
+        bool sent = false;
+        LineWatcher watch(page_, [&] {
+            if (!sent && Status() == "Uploading PRO01.DAT00") {
+                sent = true;
+                ::kill(::getpid(), SIGTERM);
+            }
+        });
+        ClickRestore();
+        ASSERT_TRUE(sent) << watch.Seen().toStdString();
+        QTRY_COMPARE(endedWith, 128 + SIGTERM);
+        EXPECT_FALSE(watch.SawStatusStartingWith("Restored")) << watch.Seen().toStdString();
+    }
+    EXPECT_EQ(watcher.Signal(), SIGTERM);
+    // No operation starts once the program is ending.
+    const QString ended = Status();
+    QTest::mouseClick(button_, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(Status(), ended);
+
+    // The file being uploaded was deleted; every other file of the backup is whole.
+    const FileMap after = sim_->StopAndReadDump();
+    EXPECT_EQ(after.count("PRO01.DAT00"), 0u);
+    for (const auto& [name, content] : after)
+        EXPECT_EQ(content, ImageAfterRestore().at(name)) << name;
+    const int complete = static_cast<int>(after.size()) - 1;  // the logger's own configuration
+    const int total = static_cast<int>(image.size()) - 1;
+    EXPECT_EQ(settings_.GetInt(settings::kLastRestore, settings::kFilesComplete, -1), complete);
+    EXPECT_EQ(settings_.GetInt(settings::kLastRestore, settings::kFilesTotal, -1), total);
+
+    // The next start tells it, once.
+    const std::size_t boxes = prompt_.shown().size();
+    MakeSheet();
+    QTRY_COMPARE(prompt_.shown().size(), boxes + 1);
+    EXPECT_EQ(prompt_.shown().back().caption, "Restore Incomplete");
+    EXPECT_TRUE(prompt_.shown().back().text.starts_with(
+        "The last restore was cut off; the logger holds " + std::to_string(complete) + " of " +
+        std::to_string(total) + " files."));
+    MakeSheet();
+    QTest::qWait(50);
+    EXPECT_EQ(prompt_.shown().size(), boxes + 1);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "cli/InfoJson.h"
 #include "cli/ProgressPrinter.h"
 #include "cli/TerminalText.h"
+#include "frontend/RestoreRecord.h"
 #include "frontend/SettingsTable.h"
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
@@ -178,6 +179,38 @@ TEST(SettingsTableTest, WritesOnlyCheckedValuesInTheirStoredForm) {
     MemorySettings store;
     EXPECT_NE(WriteSetting(store, "Port", "ttyNOSUCH9").warning.find("/dev/ttyNOSUCH9"),
               std::string::npos);
+}
+
+TEST(RestoreRecordTest, ARestoreCutOffIsRecordedAsItGoesAndToldOnce) {
+    MemorySettings store;
+    RestoreOutcome outcome;
+    outcome.filesTotal = 9;
+    RecordRestoreProgress(store, outcome);  // never reached the logger
+    EXPECT_EQ(TakeCutOffRestoreNotice(store), "");
+
+    outcome.stage = RestoreOutcome::Stage::Erasing;
+    RecordRestoreProgress(store, outcome);
+    outcome.stage = RestoreOutcome::Stage::Uploading;
+    outcome.filesComplete = 4;
+    RecordRestoreProgress(store, outcome);
+    // A later restore that never reached the logger leaves the record as it is.
+    RecordRestoreProgress(store, RestoreOutcome{});
+    EXPECT_EQ(TakeCutOffRestoreNotice(store),
+              "The last restore was cut off; the logger holds 4 of 9 files.\n"
+              "Restoring the same backup again puts it right.");
+    EXPECT_EQ(TakeCutOffRestoreNotice(store), "");
+
+    // A completed restore removes the record.
+    RecordRestoreProgress(store, outcome);
+    outcome.stage = RestoreOutcome::Stage::Done;
+    outcome.filesComplete = 9;
+    RecordRestoreProgress(store, outcome);
+    EXPECT_EQ(TakeCutOffRestoreNotice(store), "");
+    EXPECT_FALSE(store.Contains(settings::kLastRestore, settings::kFilesTotal));
+
+    // A record spoilt by hand still tells that a restore was cut off.
+    store.WriteString(settings::kLastRestore, settings::kFilesTotal, "lots");
+    EXPECT_TRUE(TakeCutOffRestoreNotice(store).starts_with("The last restore was cut off;"));
 }
 
 TEST(InfoJsonTest, LoggerFileNamesAreEightBitTextsNeverMerged) {

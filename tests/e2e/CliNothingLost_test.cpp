@@ -107,6 +107,14 @@ TEST_F(CliNothingLostTest, ACancelledRestoreLeavesNoCutOffFileAndSaysWhatTheLogg
         EXPECT_EQ(bytes, image.at(name)) << name << " is cut off";
     }
     EXPECT_FALSE(held.contains("PRO01.DAT00"));
+
+    // The next command that talks to the logger tells it, once.
+    SimulatorProcess next;
+    const std::string notice = "The last restore was cut off; the logger holds " +
+                               std::to_string(held.size()) + " of " +
+                               std::to_string(image.size() - 1) + " files.";
+    EXPECT_TRUE(Contains(ws().Vantrel({"logger", "ls"}, next.linkPath()).err, notice));
+    EXPECT_FALSE(Contains(ws().Vantrel({"logger", "ls"}, next.linkPath()).err, "cut off"));
 }
 
 TEST_F(CliNothingLostTest, ABackupNamesEveryFileItLeavesOut) {

@@ -220,6 +220,52 @@ TEST(RestoreOperation, ACancelDuringAnUploadDeletesTheCutOffFileAndSaysWhatTheLo
               "Restoring the same backup again puts it right.");
 }
 
+TEST(RestoreOperation, ProgressIsReportedAsItGoesAndARestoreSuspendedForGoodDeletesItsUpload) {
+    std::vector<TestProfile> profiles(1);
+    profiles[0].key = "03";
+    profiles[0].readings = HourlyReadings(0, 60);  // a data file of several blocks
+    const CVantrelArchive archive = MakeArchive(profiles);
+    using Stage = RestoreOutcome::Stage;
+    std::vector<std::pair<Stage, int>> reported;
+    const auto record = [&reported](const RestoreOutcome& outcome) {
+        reported.emplace_back(outcome.stage, outcome.filesComplete);
+    };
+
+    // A whole restore: erase, uploads one by one, done.
+    LoggerFixture whole(LoggerImage{{"QUILON.CFG00", "kept"}});
+    whole.ops.SetRestoreProgressSink(record);
+    ASSERT_EQ(whole.ops.RestoreLogger(&whole.page, archive), 1);
+    EXPECT_EQ(reported, (std::vector<std::pair<Stage, int>>{{Stage::Erasing, 0},
+                                                            {Stage::Uploading, 0},
+                                                            {Stage::Uploading, 1},
+                                                            {Stage::Uploading, 2},
+                                                            {Stage::Uploading, 3},
+                                                            {Stage::Uploading, 4},
+                                                            {Stage::Done, 4}}));
+
+    // The process ends from inside a wait of the data file's upload: the suspended restore
+    // never runs again (the exception stands for that), yet its upload is closed and deleted.
+    reported.clear();
+    LoggerFixture f(LoggerImage{{"QUILON.CFG00", "kept"}});
+    f.ops.SetRestoreProgressSink(record);
+    struct ProcessEnded {};
+    f.page.onNotification = [&](const Notification& n) {
+        if (n.kind == NotificationKind::WM_LINK_STATUS && !n.text && n.value > 0 && n.value < 100 &&
+            f.page.LastStatus() == "Uploading PRO03.DAT00") {
+            f.ops.EndSuspendedRestore();
+            throw ProcessEnded{};
+        }
+    };
+    EXPECT_THROW(f.ops.RestoreLogger(&f.page, archive), ProcessEnded);
+    EXPECT_EQ(f.Files().count("PRO03.DAT00"), 0u);
+    EXPECT_EQ(f.Files().size(), 4u);
+    EXPECT_EQ(f.ops.LastRestoreOutcome().cutOff, "");
+    EXPECT_EQ(reported.back(), std::pair(Stage::Uploading, 3));
+    // Only once: a second end finds nothing to do.
+    f.ops.EndSuspendedRestore();
+    EXPECT_EQ(reported.back(), std::pair(Stage::Uploading, 3));
+}
+
 TEST(RestoreOperation, ACancelWhileAFileIsCreatedClosesAndDeletesIt) {
     std::vector<TestProfile> profiles(1);
     profiles[0].key = "03";

@@ -38,8 +38,8 @@ void QtNotificationQueue::Post(INotificationTarget* target, Notification notific
         if (!wakeUpPosted_) PostWakeUp();
         enough = pending_.size() == kGather;
     }
-    // Woken once when a handful has gathered, not at every byte.
-    if (enough) gathered_.notify_one();
+    // Woken once when a handful has gathered, not at every byte; detached from Qt, at once.
+    if (enough || detached_) gathered_.notify_one();
 }
 
 void QtNotificationQueue::PostWakeUp() {
@@ -91,6 +91,15 @@ void QtNotificationQueue::Deliver(const Entry& entry) {
 
 bool QtNotificationQueue::PumpMessage(std::chrono::milliseconds bound) {
     const std::uint64_t before = delivered_;
+    if (detached_) {
+        if (DrainPending() > 0 || bound.count() <= 0) return delivered_ != before;
+        {
+            std::unique_lock lock(mutex_);
+            gathered_.wait_for(lock, bound, [this] { return !pending_.empty(); });
+        }
+        DrainPending();
+        return delivered_ != before;
+    }
     // Qt's turn first: paints, input and our own wake-up event, without waiting.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     if (delivered_ != before || bound.count() <= 0) return delivered_ != before;

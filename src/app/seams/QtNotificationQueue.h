@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -32,6 +33,12 @@ public:
                   std::chrono::milliseconds period) override;
     void KillTimer(INotificationTarget* target, std::uint32_t timerId) override;
     void Discard(const INotificationTarget* target) override;
+
+    // From now on PumpMessage leaves Qt's own events alone: it delivers the notifications
+    // posted to this queue and waits for them on the queue itself (timers no longer tick).
+    // For a process that ends while the link still has work to finish (its display gone:
+    // Qt would end the process again from inside its event processing). Any thread.
+    void DetachFromQt() { detached_ = true; }
 
     // Delivers everything already pending, without waiting; returns how many.
     std::size_t DrainPending();
@@ -73,6 +80,7 @@ private:
     std::vector<Timer> timers_;
     QTimer boundTimer_;
     std::uint64_t delivered_ = 0;
+    std::atomic<bool> detached_{false};
 };
 
 }  // namespace vantrel::app

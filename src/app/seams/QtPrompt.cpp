@@ -50,6 +50,19 @@ PromptAnswer FromQt(int button) {
     }
 }
 
+// The answer that changes nothing.
+PromptAnswer SafeAnswer(PromptButtons buttons) {
+    switch (buttons) {
+        case PromptButtons::OKCancel:
+            return PromptAnswer::Cancel;
+        case PromptButtons::YesNo:
+            return PromptAnswer::No;
+        case PromptButtons::OK:
+            break;
+    }
+    return PromptAnswer::OK;
+}
+
 }  // namespace
 
 QtPrompt::QtPrompt(QWidget* owner, std::function<void()> drainPending)
@@ -58,6 +71,10 @@ QtPrompt::QtPrompt(QWidget* owner, std::function<void()> drainPending)
 PromptAnswer QtPrompt::Show(std::string_view text, std::string_view caption, PromptButtons buttons,
                             PromptIcon icon) {
     if (drainPending_) drainPending_();
+    if (unattended_) {
+        qInfo("%.*s", static_cast<int>(text.size()), text.data());
+        return SafeAnswer(buttons);
+    }
     const QString title = caption.empty() ? QString::fromUtf8(strings::kProgramTitle)
                                           : QString::fromUtf8(caption.data(), caption.size());
     QMessageBox box(ToQtIcon(icon), title, QString::fromUtf8(text.data(), text.size()),
@@ -68,7 +85,8 @@ PromptAnswer QtPrompt::Show(std::string_view text, std::string_view caption, Pro
     box.setEscapeButton(buttons == PromptButtons::OK      ? QMessageBox::Ok
                         : buttons == PromptButtons::YesNo ? QMessageBox::No
                                                           : QMessageBox::Cancel);
-    return FromQt(box.exec());
+    const int button = box.exec();
+    return unattended_ ? SafeAnswer(buttons) : FromQt(button);
 }
 
 }  // namespace vantrel::app

@@ -24,8 +24,16 @@ public:
 
     void SetOwner(QWidget* owner) { owner_ = owner; }
 
+    // While the program ends on its own (a termination signal, the end of the session) no
+    // box may hold it up: a box is then not shown (its text goes to the diagnostic output)
+    // and is answered with the answer that changes nothing (OK, Cancel, No); a box already
+    // open when this is set is answered so too, once it has been closed.
+    void SetUnattended(bool unattended) { unattended_ = unattended; }
+    bool IsUnattended() const { return unattended_; }
+
 private:
     QPointer<QWidget> owner_;
+    bool unattended_ = false;
     std::function<void()> drainPending_;
 };
 

@@ -215,6 +215,22 @@ bool QtSettings::Write(std::string_view section, std::string_view name, const QV
     return store_->status() == QSettings::NoError;
 }
 
+bool QtSettings::RemoveSection(std::string_view section) {
+    if (!store_) {
+        changedUnsaved_ = true;
+        return unsaved_.RemoveSection(section);
+    }
+    const QString group = Text(section);
+    store_->beginGroup(group);
+    const QStringList keys = store_->childKeys();
+    store_->endGroup();
+    if (keys.isEmpty()) return true;  // nothing to remove: the file is left alone
+    // A removal waits among the pending values as an invalid one, to be done again on retry.
+    for (const QString& key : keys) pending_.insert(group + '/' + key, QVariant());
+    store_->remove(group);
+    return store_->status() == QSettings::NoError;
+}
+
 bool QtSettings::Sync() {
     if (!store_) return !changedUnsaved_;
     if (store_->status() != QSettings::NoError) {
@@ -222,7 +238,11 @@ bool QtSettings::Sync() {
         store_.reset();
         store_ = make_();
         for (auto value = pending_.cbegin(); value != pending_.cend(); ++value) {
-            store_->setValue(value.key(), value.value());
+            if (value.value().isValid()) {
+                store_->setValue(value.key(), value.value());
+            } else {
+                store_->remove(value.key());
+            }
         }
     }
     store_->sync();

@@ -38,6 +38,7 @@ public:
                           std::string_view fallback) const override;
     bool WriteString(std::string_view section, std::string_view name,
                      std::string_view value) override;
+    bool RemoveSection(std::string_view section) override;
 
     bool Sync() override;
     std::string Problem() const override;
