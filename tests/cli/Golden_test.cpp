@@ -17,7 +17,7 @@
 // @TIME@ and the serial ports of this machine by @SERIAL-PORTS@.
 //
 // VANTREL_REGENERATE_GOLDEN=1 writes what the tool prints into the case folders instead of
-// comparing, for review with `git diff`. A new case folder is seen after a rebuild.
+// comparing, for review with `git diff`. A new case folder is listed after a rebuild.
 
 #include <gtest/gtest.h>
 
@@ -108,7 +108,7 @@ std::string Mask(std::string text, Tokens tokens) {
     return std::regex_replace(text, duration, "Time: @TIME@");
 }
 
-// The sample logger image and its settings-free environment, made once for every case.
+// The sample logger image, made once for all cases.
 class GoldenEnvironment {
 public:
     GoldenEnvironment() {
