@@ -151,6 +151,7 @@ class GoldenCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenCase, PrintsWhatItsFilesHold) {
     const fs::path folder = kCases / GetParam();
+    if (!fs::exists(folder / "cmd")) GTEST_SKIP() << "the case was removed; a rebuild unlists it";
     TempDir work;
     Tokens tokens = {{"@WORK@", work.path().string()},
                      {"@BIN@", fs::path(VANTREL_CLI).parent_path().string()},
