@@ -62,6 +62,10 @@ struct PrefixCase {
     std::vector<std::uint8_t> prefix;
 };
 
+void PrintTo(const PrefixCase& c, std::ostream* os) {
+    *os << "length " << c.length;
+}
+
 class StringPrefix : public testing::TestWithParam<PrefixCase> {};
 
 TEST_P(StringPrefix, LengthPrefixThenBytes) {
@@ -82,7 +86,10 @@ INSTANTIATE_TEST_SUITE_P(Lengths, StringPrefix,
                                          PrefixCase{255, {0xFF, 0xFF, 0x00}},
                                          PrefixCase{0xFFFD, {0xFF, 0xFD, 0xFF}},
                                          PrefixCase{0xFFFE, {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0, 0}},
-                                         PrefixCase{0x10000, {0xFF, 0xFF, 0xFF, 0, 0, 1, 0}}));
+                                         PrefixCase{0x10000, {0xFF, 0xFF, 0xFF, 0, 0, 1, 0}}),
+                         [](const auto& param) {
+                             return "Length" + std::to_string(param.param.length);
+                         });
 
 TEST(ArchiveLayout, CountsOf0xFFFFAndMoreTakeTheLongForm) {
     for (std::size_t count : {std::size_t{0xFFFE}, std::size_t{0xFFFF}, std::size_t{0x10001}}) {

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <random>
+#include <string_view>
 
 #include "data/TestRecords.h"
 #include "data/VantrelArchive.h"
@@ -176,6 +178,25 @@ struct BadTagCase {
     Kind kind;
 };
 
+void PrintTo(const BadTagCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+// "name of 64 bytes" -> "NameOf64Bytes"
+std::string TestName(std::string_view what) {
+    std::string name;
+    bool upper = true;
+    for (const char c : what) {
+        if (c == ' ') {
+            upper = true;
+        } else {
+            name += upper ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+            upper = false;
+        }
+    }
+    return name;
+}
+
 class BadSecondTag : public testing::TestWithParam<BadTagCase> {};
 
 TEST_P(BadSecondTag, IsRefused) {
@@ -204,7 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadTagCase{
             "name of 64 bytes",
             Concat({{0xFF, 0xFF, 0x00, 0x01, 0x40, 0x00}, std::vector<std::uint8_t>(64, 'C')}),
-            Kind::BadClass}));
+            Kind::BadClass}),
+    [](const auto& param) { return TestName(param.param.what); });
 
 TEST(ArchiveLoad, FirstRecordMustDefineOrReferenceAClass) {
     EXPECT_EQ(LoadErrorKind(WithProfiles({Concat({kReference, Body(1)})})), Kind::BadIndex);

@@ -63,6 +63,10 @@ struct FaultCase {
     bool faults = false;
 };
 
+void PrintTo(const FaultCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class LinkAgainstSimulatorTest : public ::testing::TestWithParam<FaultCase> {
 protected:
     SystemClock clock;

@@ -229,6 +229,31 @@ TEST_F(FileCommands, BlockDataThatAreNotHexDigitsFailTheDownload) {
               texts.end());
 }
 
+// A block of more bytes than asked, whose data match its count, is refused for its count
+// alone: taken, it would run past the file's end.
+TEST_F(FileCommands, BlockLongerThanAskedFailsTheDownloadThoughItsDataMatchItsCount) {
+    OpenLink();
+    logger.files = {{"B.CFG", Bytes(300)}};
+    f.responder = [&](FakePort& port, const std::string& frame) {
+        const auto request = test::ParseRequest(frame);
+        if (request && request->body == "f06010080") {
+            logger.bodies.push_back(request->body);
+            port.Deliver(test::SlaveFrame(request->id, "0081" + HexOf(Bytes(0x81))));
+            return;
+        }
+        logger.Answer(port, frame);
+    };
+    std::string content;
+    EXPECT_FALSE(f.engine.RetrieveFile("B.CFG", 300, content));
+    EXPECT_EQ(content, "");
+    EXPECT_EQ(logger.bodies, (std::vector<std::string>{"f04\"B.CFG\"r", "f06010080", "f0501"}));
+    f.Drain();
+    const auto texts = f.target.StatusTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(),
+                        "Bad block size from Vantrel while transferring B.CFG"),
+              texts.end());
+}
+
 TEST_F(FileCommands, FailedBlockStillClosesAndKeepsWhatWasRead) {
     OpenLink();
     logger.files = {{"B.CFG", Bytes(300)}};

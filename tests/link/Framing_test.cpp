@@ -53,6 +53,11 @@ struct ReplyCase {
     std::string message;
 };
 
+// CTest names a case by its name, not by the bytes of the structure.
+void PrintTo(const ReplyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class ReplyChecks : public testing::TestWithParam<ReplyCase> {};
 
 TEST_P(ReplyChecks, ClassifyAndExplain) {

@@ -152,6 +152,10 @@ struct SwitchCase {
     FaultOptions options;
 };
 
+void PrintTo(const SwitchCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class EngineFaultSwitchTest : public ::testing::TestWithParam<SwitchCase> {};
 
 TEST_P(EngineFaultSwitchTest, FaultedFirstAttemptThenCleanRetry) {

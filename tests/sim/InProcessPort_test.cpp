@@ -26,13 +26,22 @@ std::string Pattern(std::size_t size) {
     return bytes;
 }
 
-class InProcessPortTest : public ::testing::TestWithParam<FaultOptions> {
+struct LineCase {
+    const char* name;
+    FaultOptions options;
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class InProcessPortTest : public ::testing::TestWithParam<LineCase> {
 protected:
     InProcessPortTest() {
         LoggerFileSystem files;
         files.Put("PRO01.DAT00", Pattern(1000), {});
         files.Put("USERSOIL.CFG01", Pattern(48), {});
-        logger = std::make_unique<LoggerEngine>(std::move(files), GetParam());
+        logger = std::make_unique<LoggerEngine>(std::move(files), GetParam().options);
         link = std::make_unique<CLinkEngine>(LinkServices{queue, clock, prompt, log},
                                              InProcessPortFactory(*logger));
     }
@@ -79,7 +88,10 @@ FaultOptions AllFaults() {
     return options;
 }
 
-INSTANTIATE_TEST_SUITE_P(Line, InProcessPortTest, ::testing::Values(Clean(), AllFaults()));
+INSTANTIATE_TEST_SUITE_P(Line, InProcessPortTest,
+                         ::testing::Values(LineCase{"Clean", Clean()},
+                                           LineCase{"AllFaults", AllFaults()}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST(InProcessPortHoldOffTest, DeliversTheHeldReplyWhenFakeTimeReachesIt) {
     FakeClock clock;
