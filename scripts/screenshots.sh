@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the desktop program for review and documentation, at the normal scale and at
 # scale 2 (high-density screens): every page, the About box, the help window, the export
-# dialog, and the pages before, during and after a backup from a simulated logger.
+# dialog, the pages before, during and after a backup from a simulated logger, and the
+# Restore / Export page during a restore of that backup.
 #   scripts/screenshots.sh OUTPUT_DIR [BIN_DIR]      (BIN_DIR default build/bin)
 # Pictures go to OUTPUT_DIR/scale1 and OUTPUT_DIR/scale2. Builds nothing; uses settings,
 # backups and a logger of its own (never yours), on the offscreen platform.
@@ -82,7 +83,7 @@ done
 # Every picture the desktop program should give; a missing one names what broke.
 expected="page-backup page-restore-export page-settings page-id-tags about help-backup
   during-backup after-backup-backup after-backup-restore-export after-backup-settings
-  after-backup-id-tags id-tags-listed export-dialog"
+  after-backup-id-tags id-tags-listed export-dialog during-restore"
 for scale in 1 2; do
   for name in $expected; do
     if [[ ! -s $OUT/scale$scale/$name.png ]]; then

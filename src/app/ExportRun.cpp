@@ -41,8 +41,11 @@ void RunExport(CMainSheet& sheet, QWidget* owner, const CVantrelArchive& archive
     dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted) return;
 
+    // A name without a folder goes where the user last exported to, not into the program's
+    // working directory, which means nothing to a desktop user.
+    const std::string exportFile = AnchorExportFile(
+        dialog.m_strFile.toStdString(), ReadExportBaseFolder(sheet.Settings(), sheet.Folders()));
     // A folder that cannot take the files is named before anything is exported.
-    const std::string exportFile = dialog.m_strFile.toStdString();
     const std::string folder = ExportFolderOf(exportFile);
     if (const std::string problem = FolderWriteProblem(folder, "export folder"); !problem.empty()) {
         sheet.Prompt().Show(problem);
@@ -67,8 +70,11 @@ void RunExport(CMainSheet& sheet, QWidget* owner, const CVantrelArchive& archive
         sheet.Prompt().Show(report.fatalError);
         return;
     }
+    // Each summary names the folder, so the files can be found.
+    const std::string whereTo = "\nExport folder: " + folder;
     for (const SummaryMessage& message : BuildExportSummaries(report.lists)) {
-        sheet.Prompt().Show(message.text, message.caption, PromptButtons::OK, IconOf(message.icon));
+        sheet.Prompt().Show(message.text + whereTo, message.caption, PromptButtons::OK,
+                            IconOf(message.icon));
     }
 }
 

@@ -5,6 +5,8 @@
 #include <QHeaderView>
 #include <QLocale>
 
+#include "ops/BackupSummary.h"
+
 namespace vantrel::app {
 
 CListCtrlEx::CListCtrlEx(QWidget* parent) : QTreeWidget(parent) {
@@ -67,7 +69,9 @@ int CListCtrlEx::AddItemInt(int row, int column, int value, int image) {
 }
 
 QString CListCtrlEx::ShortDateText(const DateTimeValue& date) {
-    if (date.status != DateTimeValue::kValid) return {};
+    // A date never set (an incomplete profile, a backup without profiles) is day 0, which
+    // would read 30 Dec 1899: the cell stays empty, as in the command-line tool's lists.
+    if (date.status != DateTimeValue::kValid || IsUnsetDate(date)) return {};
     const std::optional<CivilTime> civil = ToCivil(date);
     if (!civil) return {};
     return QLocale().toString(QDate(civil->year, civil->month, civil->day), QLocale::ShortFormat);

@@ -47,7 +47,7 @@ public:
     QList<int> SelectedRows() const;
     void SelectRow(int row, bool selected = true);
 
-    // The short date text of `date` in the user's locale (empty when not valid).
+    // The short date text of `date` in the user's locale (empty when not valid or never set).
     static QString ShortDateText(const DateTimeValue& date);
 
 private:

@@ -135,7 +135,7 @@ void CRestoreExportPage::BuildControls() {
     m_listBackups->setItemDelegateForColumn(0, titleEditor);
     connect(titleEditor, &QAbstractItemDelegate::closeEditor, this,
             &CRestoreExportPage::EndRenaming);
-    connect(m_listBackups, &QTreeWidget::itemDoubleClicked, this, &CRestoreExportPage::OnExport);
+    connect(m_listBackups, &QTreeWidget::itemDoubleClicked, this, [this] { OnExport(); });
     connect(m_listBackups, &QWidget::customContextMenuRequested, this,
             &CRestoreExportPage::OnListRightClick);
 
@@ -236,6 +236,7 @@ fs::path CRestoreExportPage::RowFile(int row) const {
 }
 
 void CRestoreExportPage::RefreshList() {
+    if (m_bBusy) return;   // the restore reads the backup it was started on
     m_renaming = nullptr;  // an open editor closes with its row
     m_listBackups->SetColumns(strings::kBackupListColumns);
     IPrompt& prompt = m_pSheet->Prompt();
@@ -333,6 +334,7 @@ void CRestoreExportPage::OnRestore() {
 
     m_pSheet->SetCancel(false);  // a stale request must not stop this restore
     SetBusy(true);
+    EnableListCommands(false);
     m_btnRestore->setText(strings::kCancel);
     m_btnRestore->setAccessibleName(strings::kCancel);
     // Back to idle on every way out, an escaping exception included.
@@ -340,6 +342,7 @@ void CRestoreExportPage::OnRestore() {
         CRestoreExportPage& page;
         ~Idle() {
             page.SetBusy(false);
+            page.EnableListCommands(true);
             page.m_pSheet->SetCancel(false);
             page.m_btnRestore->setText(kRestore);
             page.m_btnRestore->setAccessibleName(kRestore);
@@ -354,7 +357,14 @@ void CRestoreExportPage::OnRestore() {
     if (result != 1) ExplainPortFailureIfAny();
 }
 
+void CRestoreExportPage::EnableListCommands(bool enable) {
+    for (QPushButton* button : {m_btnRefresh, m_btnExport}) button->setEnabled(enable);
+    for (QAction* action : {m_exportAction, m_renameAction, m_deleteAction})
+        action->setEnabled(enable);
+}
+
 void CRestoreExportPage::OnExport() {
+    if (m_bBusy) return;  // a double click or Enter while a restore runs
     const int row = m_listBackups->SelectedRow();
     if (row < 0) {
         m_pSheet->Prompt().Show(kSelectBackupToExport);
@@ -375,6 +385,7 @@ void CRestoreExportPage::OnListRightClick(const QPoint& position) {
 }
 
 void CRestoreExportPage::OnRenameBackup() {
+    if (m_bBusy) return;
     const int row = m_listBackups->SelectedRow();
     if (row < 0) return;
     m_renaming = m_listBackups->topLevelItem(row);
@@ -438,6 +449,7 @@ bool CRestoreExportPage::DeleteRowFile(const fs::path& file, const std::string& 
 }
 
 void CRestoreExportPage::OnDeleteBackup() {
+    if (m_bBusy) return;
     const int row = m_listBackups->SelectedRow();
     if (row < 0) {
         m_pSheet->Prompt().Show(kSelectBackupToDelete);

@@ -8,7 +8,8 @@
 // whatever the letter case of its extension. The list is read again on the first
 // activation, on "Refresh View", after a rename or a delete, and on the first activation
 // after SetRefresh(). A restore runs inside OnRestore() (the sheet keeps the window
-// alive); meanwhile the button reads "Cancel" and the page cannot be left.
+// alive); meanwhile the button reads "Cancel", the page cannot be left, and the list's
+// commands (Refresh View, Export, Rename, Delete, double click) do nothing.
 
 #include <QString>
 #include <filesystem>
@@ -72,6 +73,9 @@ protected:
 private:
     void BuildControls();
     void BuildMenu();
+    // Refresh View, Export, Rename and Delete: off while a restore runs, so that the list
+    // does not change under it.
+    void EnableListCommands(bool enable);
     void ShowFolder();
     void FitColumns();
     // The row's backup loaded for a restore or an export; nothing after telling the user

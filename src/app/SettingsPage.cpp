@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "app/ContextHelp.h"
 #include "app/ControlIds.h"
@@ -61,20 +62,40 @@ CSettingsPage::CSettingsPage(QWidget* parent)
     setTabOrder(m_ui->baudList, findButton);
     setTabOrder(findButton, m_ui->applyButton);
     connect(findButton, &QPushButton::clicked, this, &CSettingsPage::OnFindLogger);
+    m_ui->portList->SetBeforePopup([this] { FillPortList(); });
 }
 
 CSettingsPage::~CSettingsPage() = default;
 
 void CSettingsPage::OnSetActive() {
-    if (!m_bInitialised) OnInitDialog();
+    if (!m_bInitialised) {
+        OnInitDialog();
+    } else {
+        FillPortList();
+    }
+}
+
+void CSettingsPage::FillPortList() {
+    if (m_pSheet == nullptr) return;
+    QComboBox* list = m_ui->portList;
+    const QString shown = PortText();
+    const bool initialising = std::exchange(m_bInitialising, true);
+    list->clear();
+    for (const SerialPortListing& port : m_pSheet->ListPorts()) {
+        list->addItem(FromStd(port.name), FromStd(port.description));
+    }
+    // The port shown stays shown, listed or not (an adapter pulled out, a typed path).
+    const int row = shown.isEmpty() ? -1 : list->findText(shown);
+    list->setCurrentIndex(row);
+    if (row < 0) list->setEditText(shown);
+    m_bInitialising = initialising;
+    ShowPortDescription();
 }
 
 void CSettingsPage::OnInitDialog() {
     m_bInitialised = true;
+    FillPortList();
     m_bInitialising = true;
-    for (const SerialPortListing& port : m_pSheet->ListPorts()) {
-        m_ui->portList->addItem(FromStd(port.name), FromStd(port.description));
-    }
     ISettings& store = m_pSheet->Settings();
     const QString stored = FromStd(ReadChosenPort(store));
     if (!stored.isEmpty()) {
@@ -157,6 +178,8 @@ bool CSettingsPage::OnApplySettings() {
         m_ui->baudList->setFocus();
         return false;
     }
+    // The port's existence is worth a word only when the user has just chosen it.
+    const bool portChanged = PortText() != FromStd(ReadChosenPort(m_pSheet->Settings()));
     WriteChoices();
     m_pSheet->RestoreExportPage()->SetRefresh();
     // Not saved: said in a box, and the page stays modified so that Apply can try again.
@@ -165,7 +188,7 @@ bool CSettingsPage::OnApplySettings() {
 
     const std::string device = DevicePathOf(PortText().toStdString());
     std::error_code error;
-    if (!std::filesystem::exists(device, error)) {
+    if (portChanged && !std::filesystem::exists(device, error)) {
         m_pSheet->Prompt().Show("The port is saved, but " + device +
                                     " does not exist at the moment. Connect the serial "
                                     "adapter before you talk to the logger.",

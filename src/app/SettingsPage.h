@@ -21,7 +21,8 @@ public:
     explicit CSettingsPage(QWidget* parent = nullptr);
     ~CSettingsPage() override;
 
-    // The first activation fills the controls (and writes "Port").
+    // The first activation fills the controls (and writes "Port"); every activation lists
+    // the serial ports afresh, as does every opening of the port list.
     void OnSetActive() override;
     // Asks about unapplied edits; Yes applies them, No restores the stored values. The
     // page is always left.
@@ -38,7 +39,8 @@ public:
     void WriteChoices();
     // Apply: checks the choices, writes and saves them, and marks the page clean; false
     // (after a message) when the port or the baud rate is missing, or when the settings
-    // could not be saved (the page then stays modified).
+    // could not be saved (the page then stays modified). A changed port that does not
+    // exist at the moment is saved with a reminder to connect the adapter.
     bool OnApplySettings();
     // "Find Logger": searches the listed ports (and the one shown, when the list lacks it)
     // for the logger; when it answered and the user agrees, its port and rate are stored
@@ -54,6 +56,9 @@ private:
     // Selects the first listed port that begins with `port` (letter case ignored); a port
     // the list does not hold is kept as typed text.
     void ShowPort(const QString& port);
+    // Reads the serial ports into the list again, keeping the port shown (as typed text
+    // when it is no longer listed). The page stays as modified as it was.
+    void FillPortList();
     void ShowStoredSettings();
     void ShowPortDescription();
 

@@ -41,6 +41,7 @@ std::string RatesText() {
 ProbeReport LoggerProbe::Run(const std::vector<SerialPortListing>& ports) {
     ProbeReport report;
     const TargetPause pause(engine_);
+    const CLinkEngine::OperationScope operation(engine_);
     running_ = true;
     cancelled_ = false;
     engine_.SetCancel(false);

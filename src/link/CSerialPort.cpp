@@ -40,11 +40,19 @@ bool CSerialPort::WriteWaiting() const {
 }
 
 void CSerialPort::ReportPortError(std::string_view what, int systemError) {
-    const std::string text =
-        StringPrintf("WARNING:  %.*s Failed with the following error: \n%s\nPort: %d\n",
-                     static_cast<int>(what.size()), what.data(),
-                     SystemErrorText(systemError).c_str(), static_cast<int>(portNumber_));
+    // The port by its name: most device names end in no number ("/dev/serial/by-id/...")
+    // or in one that is not unique ("ttyS0" and "ttyUSB0").
+    std::string_view name = portName_;
+    if (name.rfind(R"(\\.\)", 0) == 0) name.remove_prefix(4);
+    const std::string text = StringPrintf(
+        "WARNING:  %.*s Failed with the following error: \n%s\nPort: %.*s\n",
+        static_cast<int>(what.size()), what.data(), SystemErrorText(systemError).c_str(),
+        static_cast<int>(name.size()), name.data());
     if (log_ != nullptr) log_->Line(text.substr(0, text.size() - 1));
+    if (owner_ != nullptr) {
+        queue_.Post(owner_, Notification::PortFailure(text));
+        return;
+    }
     // Prompts belong to the engine's thread; the monitor thread must never show one.
     IPrompt* prompt = &prompt_;
     queue_.Post(nullptr, Notification::Invoke([prompt, text] {

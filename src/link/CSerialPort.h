@@ -45,9 +45,12 @@ public:
 
     const PortOpenFailure& LastOpenFailure() const { return lastFailure_; }
 
-    // Shows "WARNING:  <what> Failed with the following error: ..." (caption "Application
-    // Error") on the thread that pumps the queue, whichever thread calls it. `systemError` is
-    // an errno value on POSIX, a Win32 error code on Windows.
+    // Writes "WARNING:  <what> Failed with the following error: \n<reason>\nPort: <name>\n"
+    // to the diagnostic log and posts it to the owner as WM_SERIAL_FAILURE, which decides
+    // whether the user sees it (the link engine shows it only while an operation runs).
+    // Without an owner it is shown (caption "Application Error") on the thread that pumps
+    // the queue. Any thread may call it. `systemError` is an errno value on POSIX, a Win32
+    // error code on Windows.
     void ReportPortError(std::string_view what, int systemError);
 
     // The open retry policy: 10 tries, 200 ms apart, unless changed.
@@ -69,6 +72,7 @@ private:
     IDiagnosticLog* log_;
     INotificationTarget* owner_ = nullptr;
     std::uint32_t portNumber_ = 0;
+    std::string portName_;  // the device as opened, named in failure reports
     std::size_t writeBufferSize_ = 0;
     int openTries_ = 10;
     std::chrono::milliseconds retryDelay_{200};

@@ -32,6 +32,7 @@ bool CLinkEngine::OperationPrologue(INotificationTarget* target, const LinkSetti
 
 bool CLinkEngine::ListFiles(INotificationTarget* target, const LinkSettings& settings,
                             std::vector<std::string>& names, std::vector<std::uint32_t>& sizes) {
+    const OperationScope operation(*this);
     if (!OperationPrologue(target, settings)) return false;
     const std::string retrieving = "Retrieving File Info";
     PostStatus(0, retrieving);
@@ -71,6 +72,7 @@ bool CLinkEngine::ListFiles(INotificationTarget* target, const LinkSettings& set
 
 bool CLinkEngine::DeleteFiles(INotificationTarget* target, const LinkSettings& settings,
                               const std::vector<std::string>& names, std::size_t* deleted) {
+    const OperationScope operation(*this);
     if (deleted) *deleted = 0;
     if (!OperationPrologue(target, settings)) return false;
     const std::string erasing = "Erasing files";

@@ -35,6 +35,9 @@ void CLinkEngine::OnNotification(const Notification& notification) {
         case NotificationKind::WM_TIMER:
             if (notification.value == kRateTimerId) OnRateTimer();
             break;
+        case NotificationKind::WM_SERIAL_FAILURE:
+            OnPortFailure(notification.text.value_or(std::string()));
+            break;
         default:
             break;
     }
@@ -61,6 +64,18 @@ bool CLinkEngine::OpenLink(const std::string& port, int baudRate) {
         lastOpenFailure_.error = PortOpenError::Other;
     }
     return port_ != nullptr;
+}
+
+void CLinkEngine::OnPortFailure(const std::string& report) {
+    if (IsOperationRunning()) {
+        services_.prompt.Show(report, "Application Error", PromptButtons::OK, PromptIcon::Stop);
+        return;
+    }
+    if (port_ == nullptr) return;
+    services_.log.Line(
+        "No operation was running: the port is closed; the next operation opens "
+        "it again");
+    port_.reset();
 }
 
 bool CLinkEngine::HasOpenPort() const {

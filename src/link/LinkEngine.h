@@ -54,8 +54,32 @@ public:
     CLinkEngine(const CLinkEngine&) = delete;
     CLinkEngine& operator=(const CLinkEngine&) = delete;
 
-    // WM_SERIAL_RXCHAR -> OnReceiveChar, WM_TIMER(100) -> OnRateTimer.
+    // WM_SERIAL_RXCHAR -> OnReceiveChar, WM_TIMER(100) -> OnRateTimer,
+    // WM_SERIAL_FAILURE -> OnPortFailure.
     void OnNotification(const Notification& notification) override;
+
+    // Marks an operation (a backup, a restore, a listing, a search for the logger) as
+    // running for its lifetime; scopes may nest.
+    class OperationScope {
+    public:
+        explicit OperationScope(CLinkEngine& engine) : engine_(engine) {
+            ++engine_.operationDepth_;
+        }
+        ~OperationScope() { --engine_.operationDepth_; }
+        OperationScope(const OperationScope&) = delete;
+        OperationScope& operator=(const OperationScope&) = delete;
+
+    private:
+        CLinkEngine& engine_;
+    };
+    bool IsOperationRunning() const { return operationDepth_ > 0; }
+
+    // The port reported a failure (`report` is already in the diagnostic log). While an
+    // operation runs it is shown ("Application Error"), as the user waits on that port.
+    // Otherwise nobody is using the port (the adapter was pulled out, the logger switched
+    // off between operations): no box, the port is closed, so that the device is free to
+    // come back under its name, and the next operation opens it again.
+    void OnPortFailure(const std::string& report);
 
     // --- port -------------------------------------------------------------------------
     // Replaces the port with a freshly opened and monitored one. A baud rate other than
@@ -186,6 +210,7 @@ private:
     std::uint32_t transferBytes_ = 0;
     std::int64_t previousRateTickMs_ = 0;
     bool rateTickKnown_ = false;
+    int operationDepth_ = 0;
 };
 
 }  // namespace vantrel

@@ -4,18 +4,18 @@
 
 namespace vantrel::texts {
 
-// String resource 1007.
+// String resource 1007. Settings take effect at the next operation: no restart is needed.
 inline constexpr const char* kCouldNotOpenPort =
-    "Sorry, could not initialise your communications port.\nPlease check the following then "
-    "restart the application:\n1. Your settings are correct on the settings tab.\n2. That the "
+    "Sorry, could not initialise your communications port.\nPlease check the following, then "
+    "try again:\n1. Your settings are correct on the settings tab.\n2. That the "
     "port you selected in the settings tab is the same port that you have connected the cable "
     "to.";
 inline constexpr const char* kCouldNotOpenPortCaption = "Error opening port";
 
 // String resource 1008.
 inline constexpr const char* kCouldNotConnect =
-    "Sorry, could not establish a stable connection.\nPlease check the following then restart "
-    "the application:\n1. Your settings are correct on the settings tab.\n2. That the port you "
+    "Sorry, could not establish a stable connection.\nPlease check the following, then try "
+    "again:\n1. Your settings are correct on the settings tab.\n2. That the port you "
     "selected in the settings tab is the same port that you have connected the cable to.\n3. The "
     "serial cable is connected to both the vantrel and the PC\n4. The vantrel is turned on\n5. "
     "The baud rates match on the PC and the vantrel\n";

@@ -75,6 +75,14 @@ std::string ReadExportFolder(const ISettings& store, const ISpecialFolders& fold
     return ReadFolder(store, kExportPath, [&folders] { return folders.Desktop(); });
 }
 
+std::string ReadExportBaseFolder(const ISettings& store, const ISpecialFolders& folders) {
+    const std::string last = store.GetString(kSettings, kExportPath, "");
+    if (!last.empty() && fs::path(last).is_absolute()) return last;
+    const std::optional<fs::path> documents = folders.Documents();
+    if (documents && !documents->empty()) return documents->string();
+    return SpecialOrCurrent(folders.Desktop());
+}
+
 void WriteExportFolder(ISettings& store, std::string_view folder) {
     store.WriteString(kSettings, kExportPath, folder);
 }

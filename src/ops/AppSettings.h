@@ -67,6 +67,10 @@ void WriteBackupFolder(ISettings& store, std::string_view folder);
 
 // The export folder: "Export Path", else the desktop folder, else the current directory.
 std::string ReadExportFolder(const ISettings& store, const ISpecialFolders& folders);
+// Where an export file named without a folder goes: the export folder last used ("Export
+// Path" when it holds an absolute folder), else the documents folder, else the desktop
+// folder, else the current directory. Never the working directory while a folder is known.
+std::string ReadExportBaseFolder(const ISettings& store, const ISpecialFolders& folders);
 void WriteExportFolder(ISettings& store, std::string_view folder);
 
 // What the Settings page reads: "Port" with no default (empty when never chosen), the

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/ExportFileName.h"
 
+#include <filesystem>
+
 #include "base/StringPrintf.h"
 #include "ops/TextLines.h"
 
@@ -39,6 +41,15 @@ std::string ExportFolderOf(std::string_view exportFile) {
     const size_t slash = exportFile.rfind(kSeparator);
     return slash == std::string_view::npos ? std::string{}
                                            : std::string(exportFile.substr(0, slash));
+}
+
+std::string AnchorExportFile(std::string_view exportFile, std::string_view folder) {
+    if (folder.empty() || exportFile.empty() || std::filesystem::path(exportFile).is_absolute()) {
+        return std::string(exportFile);
+    }
+    std::string anchored(folder);
+    if (anchored.back() != kSeparator) anchored += kSeparator;
+    return anchored.append(exportFile);
 }
 
 }  // namespace vantrel

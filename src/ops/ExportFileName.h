@@ -24,4 +24,9 @@ std::string ProfileFileName(std::string_view exportFile, int profileNo);
 // empty when F has none.
 std::string ExportFolderOf(std::string_view exportFile);
 
+// F as written to: a relative name (a bare file name above all) is taken inside `folder`,
+// never in the program's working directory; an absolute one stays as it is, and so does
+// every name when `folder` is empty.
+std::string AnchorExportFile(std::string_view exportFile, std::string_view folder);
+
 }  // namespace vantrel

@@ -39,6 +39,8 @@ const CVantrelArchive* CLoggerOperations::LastBackup() const {
 int CLoggerOperations::RunWithRateTimer(INotificationTarget* page,
                                         std::chrono::milliseconds ratePeriod,
                                         const std::function<int()>& steps) {
+    // A port failure is the user's business only while an operation uses the port.
+    const CLinkEngine::OperationScope operation(engine_);
     engine_.StartRateTimer(ratePeriod);
     int result = 0;
     try {

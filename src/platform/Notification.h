@@ -12,12 +12,13 @@
 namespace vantrel {
 
 enum class NotificationKind : std::uint32_t {
-    WM_TIMER = 0x0113,          // a timer of the target is due; value = timer id
-    WM_SERIAL_RXCHAR = 0x8007,  // value = the received byte, port = the port number
-    WM_LINK_STATUS = 0x800A,    // value = progress 0..100 or kKeepProgress; text = status or none
-    WM_LINK_ERRORS = 0x800B,    // value = the transfer error count
-    WM_LINK_RATE = 0x800C,      // value = characters per second
-    WM_INVOKE = 0x80FF,         // run `call` on the thread that pumps the queue
+    WM_TIMER = 0x0113,           // a timer of the target is due; value = timer id
+    WM_SERIAL_RXCHAR = 0x8007,   // value = the received byte, port = the port number
+    WM_SERIAL_FAILURE = 0x8008,  // text = the port's failure report, for its owner to judge
+    WM_LINK_STATUS = 0x800A,     // value = progress 0..100 or kKeepProgress; text = status or none
+    WM_LINK_ERRORS = 0x800B,     // value = the transfer error count
+    WM_LINK_RATE = 0x800C,       // value = characters per second
+    WM_INVOKE = 0x80FF,          // run `call` on the thread that pumps the queue
 };
 
 // Progress value of WM_LINK_STATUS that leaves the progress display unchanged.
@@ -37,6 +38,9 @@ struct Notification {
     }
     static Notification Status(std::uint32_t progress, std::optional<std::string> statusText) {
         return {NotificationKind::WM_LINK_STATUS, progress, 0, std::move(statusText), {}};
+    }
+    static Notification PortFailure(std::string report) {
+        return {NotificationKind::WM_SERIAL_FAILURE, 0, 0, std::move(report), {}};
     }
     static Notification Errors(std::uint32_t count) {
         return {NotificationKind::WM_LINK_ERRORS, count, 0, std::nullopt, {}};

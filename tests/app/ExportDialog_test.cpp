@@ -282,7 +282,8 @@ TEST_F(ExportRunTest, WritesTheBytesOfTheToolAndASecondRunAppendsNothing) {
     EXPECT_EQ(prompt_.shown()[0].icon, PromptIcon::Information);
     EXPECT_EQ(prompt_.shown()[0].text,
               "The following profiles were successfully exported to newly created files:\n"
-              "1. Profile 01\n2. Profile 03\n");
+              "1. Profile 01\n2. Profile 03\n\nExport folder: " +
+                  guiFolder.string());
 
     const auto cli =
         vantrel::test::RunProcess(VANTREL_CLI,
@@ -308,8 +309,34 @@ TEST_F(ExportRunTest, WritesTheBytesOfTheToolAndASecondRunAppendsNothing) {
     EXPECT_EQ(prompt_.shown()[0].caption, "No relevant changes");
     EXPECT_EQ(prompt_.shown()[0].text,
               "The following profiles had no relevant changes detected in them from existing "
-              "profile files:\n1. Profile 01\n2. Profile 03\n");
+              "profile files:\n1. Profile 01\n2. Profile 03\n\nExport folder: " +
+                  guiFolder.string());
     EXPECT_EQ(e2e::ReadBytes(guiFolder / "North (Pro01).csv"), first);
+}
+
+TEST_F(ExportRunTest, ANameWithoutAFolderGoesToTheLastExportFolderElseTheDocuments) {
+    const fs::path last = workspace_.root() / "last";
+    fs::create_directories(last);
+    const fs::path cwd = fs::current_path();
+    struct Case {
+        std::optional<std::string> stored;  // "Export Path" before the export
+        fs::path expected;
+    };
+    // Never set, then empty (what an earlier export of a bare name left behind), then set.
+    for (const Case& c : {Case{std::nullopt, *folders_.documents},
+                          Case{std::string(), *folders_.documents}, Case{last.string(), last}}) {
+        SCOPED_TRACE(c.expected.string());
+        if (c.stored) settings_.WriteString(settings::kSettings, settings::kExportPath, *c.stored);
+        prompt_.Clear();
+        ExportThroughDialog("Bare", {"  2"});
+        EXPECT_TRUE(fs::exists(c.expected / "Bare (Pro02).csv"));
+        fs::remove(c.expected / "Bare (Pro02).csv");
+        EXPECT_FALSE(fs::exists(cwd / "Bare (Pro02).csv"));
+        EXPECT_EQ(StoredExportPath(), c.expected.string());
+        ASSERT_EQ(prompt_.shown().size(), 1u);
+        const std::string& text = prompt_.shown()[0].text;
+        EXPECT_EQ(text.substr(text.rfind('\n') + 1), "Export folder: " + c.expected.string());
+    }
 }
 
 TEST_F(ExportRunTest, CancelWritesNothingAndKeepsTheExportPath) {

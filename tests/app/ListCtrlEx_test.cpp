@@ -58,6 +58,12 @@ TEST(ListCtrlEx, CellsTakeTextsNumbersAndShortDates) {
     // A date that is not valid shows an empty cell; a cell past the last column is refused.
     list.AddItemDate(row, 2, DateTimeValue{0.0, DateTimeValue::kNull});
     EXPECT_EQ(list.ItemText(row, 2), "");
+    // Nor does a date never set (day 0, 30 Dec 1899), while the day after it is a date.
+    list.AddItemDate(row, 2, date);
+    list.AddItemDate(row, 2, DateTimeValue{});
+    EXPECT_EQ(list.ItemText(row, 2), "");
+    EXPECT_EQ(list.AddItemDate(row, 1, DateTimeValue{1.0, DateTimeValue::kValid}), 1);
+    EXPECT_EQ(list.ItemText(row, 1), QLocale().toString(QDate(1899, 12, 31), QLocale::ShortFormat));
     EXPECT_EQ(list.AddItem(row, 3, "beyond"), 0);
     EXPECT_FALSE(list.SetItem(7, 0, QString("no row")));
     // SetItem changes only what it is given.

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <memory>
 
 #include "app/ConnectionStatus.h"
+#include "app/ExportDialog.h"
 #include "app/GuiFixture.h"
 #include "app/ListCtrlEx.h"
 #include "app/RestoreExportPage.h"
@@ -123,6 +125,8 @@ protected:
     QString Status() const { return Find<QLabel>(page_, "statusLine")->text(); }
     void ExpectIdle() {
         EXPECT_EQ(button_->text(), "Restore");
+        EXPECT_TRUE(Find<QPushButton>(page_, "refreshViewButton")->isEnabled());
+        EXPECT_TRUE(Find<QPushButton>(page_, "exportButton")->isEnabled());
         EXPECT_FALSE(page_->IsBusy());
         EXPECT_FALSE(sheet().IsCancelled());
     }
@@ -132,6 +136,39 @@ protected:
         FileMap files = vantrel::testing::ReadFolder(ws().Image());
         files["QUILON.CFG00"] = kLoggerBefore.at("QUILON.CFG00");
         return files;
+    }
+
+    // While a restore runs the list stays as it is: its commands are off, and a double
+    // click or a direct call does nothing.
+    void ExpectListCommandsOff() {
+        EXPECT_FALSE(Find<QPushButton>(page_, "refreshViewButton")->isEnabled());
+        EXPECT_FALSE(Find<QPushButton>(page_, "exportButton")->isEnabled());
+        for (const char* name :
+             {"backupExportCommand", "backupRenameCommand", "backupDeleteCommand"}) {
+            EXPECT_FALSE(Find<QAction>(page_, name)->isEnabled()) << name;
+        }
+        bool exportOpened = false;
+        QTimer closer;  // an export dialog would otherwise hold the restore up
+        QObject::connect(&closer, &QTimer::timeout, [&exportOpened] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<CExportDial*>(window);
+                    dialog && dialog->isVisible()) {
+                    exportOpened = true;
+                    dialog->reject();
+                }
+            }
+        });
+        closer.start(10);
+        auto* list = Find<CListCtrlEx>(page_, "backupList");
+        const QRect row = list->visualItemRect(list->topLevelItem(0));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        const std::size_t shown = prompt_.shown().size();
+        page_->OnDeleteBackup();
+        page_->OnRenameBackup();
+        EXPECT_FALSE(exportOpened);
+        EXPECT_EQ(prompt_.shown().size(), shown);
+        EXPECT_EQ(list->findChild<QWidget*>("renameEditor"), nullptr);
+        EXPECT_TRUE(fs::exists(BackupFolder() / "Field trip.vbk"));
     }
 
     static CliWorkspace* workspace_;
@@ -191,6 +228,7 @@ TEST_F(RestoreE2eTest, CancelStopsARestoreAtTheLoggersNextAnswer) {
             cancelled = true;
             cancelledAt = std::chrono::steady_clock::now();
             EXPECT_EQ(button_->text(), "Cancel");
+            ExpectListCommandsOff();
             QTest::mouseClick(button_, Qt::LeftButton);
         }
     });

@@ -156,6 +156,15 @@ TEST_F(RestoreExportPageTest, ListsEachBackupByTitleInOrderWithDatesCountAndItsO
     EXPECT_EQ(list.ItemText(b, 4), CListCtrlEx::ShortDateText(kTaken));
     EXPECT_FALSE(list.ItemText(b, 4).isEmpty());
     EXPECT_EQ(list.ItemText(RowOf("a.b"), 3), "0");
+    // A backup without profiles has no reading period: empty cells, never day 0.
+    CVantrelArchive empty = MakeBackup(0);
+    empty.m_dtFrom = empty.m_dtTo = DateTimeValue{};
+    empty.SaveToFile(BackupFolder() / "empty.vbk");
+    list.SetColumns(strings::kBackupListColumns);
+    sheet().RestoreExportPage()->RefreshList();
+    EXPECT_EQ(list.ItemText(RowOf("empty"), 1), "");
+    EXPECT_EQ(list.ItemText(RowOf("empty"), 2), "");
+    EXPECT_FALSE(list.ItemText(RowOf("empty"), 4).isEmpty());
     EXPECT_EQ(sheet().RestoreExportPage()->RowFile(RowOf("Zed")), BackupFolder() / "Zed.Vbk");
     EXPECT_EQ(sheet().RestoreExportPage()->RowFile(RowOf("a.b")), BackupFolder() / "a.b.VBK");
     EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);

@@ -3,6 +3,7 @@
 // question when the page is left with changes.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -60,6 +61,70 @@ TEST_F(SettingsPageTest, WithoutAStoredPortTheRememberedPositionIsChosenAndWritt
     ShowSettings();
     EXPECT_EQ(Ports()->currentText(), "ttyUSB0");
     EXPECT_EQ(settings_.GetString(kSettings, kPort, "?"), "ttyUSB0");
+}
+
+TEST_F(SettingsPageTest, PortsAreListedAfreshOnEveryShowingAndOpeningKeepingThePortShown) {
+    listedPorts_ = {{"ttyS0", ""}};
+    settings_.WriteString(kSettings, kPort, "ttyUSB0");  // the adapter is not plugged in
+    CSettingsPage& page = ShowSettings();
+    EXPECT_EQ(Ports()->count(), 1);
+    EXPECT_EQ(Ports()->currentText(), "ttyUSB0");
+    const auto listed = [this] {
+        QStringList names;
+        for (int row = 0; row < Ports()->count(); ++row) names << Ports()->itemText(row);
+        return names;
+    };
+
+    // Plugged in while the program runs: there when the page is shown again.
+    listedPorts_ = {{"ttyS0", ""}, {"ttyUSB0", "USB-Serial"}};
+    sheet().SetActivePage(sheet().BackupPage());
+    sheet().SetActivePage(&page);
+    EXPECT_EQ(listed(), (QStringList{"ttyS0", "ttyUSB0"}));
+    EXPECT_EQ(Ports()->currentIndex(), 1);
+    EXPECT_EQ(Find<QLabel>(&page, "portDescription")->text(), "USB-Serial");
+
+    // ...and when the list is opened, with a typed choice kept as typed.
+    Ports()->setEditText("/dev/ttyACM0");
+    listedPorts_.push_back({"ttyUSB1", ""});
+    Ports()->showPopup();
+    EXPECT_EQ(listed(), (QStringList{"ttyS0", "ttyUSB0", "ttyUSB1"}));
+    Ports()->hidePopup();
+    EXPECT_EQ(Ports()->currentText(), "/dev/ttyACM0");
+    EXPECT_TRUE(page.IsModified());
+
+    // Pulled out again: the stored port is still shown, and refilling changes nothing.
+    prompt_.ScriptAnswer(PromptAnswer::No);
+    sheet().SetActivePage(sheet().BackupPage());
+    listedPorts_ = {{"ttyS0", ""}};
+    sheet().SetActivePage(&page);
+    EXPECT_EQ(listed(), QStringList{"ttyS0"});
+    EXPECT_EQ(Ports()->currentText(), "ttyUSB0");
+    EXPECT_FALSE(page.IsModified());
+    EXPECT_EQ(settings_.GetString(kSettings, kPort, "?"), "ttyUSB0");
+}
+
+TEST_F(SettingsPageTest, OnlyAChangedPortIsCheckedForExistence) {
+    const std::string absent = (folder_.path() / "ttyGone0").string();
+    settings_.WriteString(kSettings, kPort, absent);
+    CSettingsPage& page = ShowSettings();
+    // Apply and the leave question's Yes with the stored port: no word about it.
+    Bauds()->setCurrentIndex(1);
+    Apply()->click();
+    Bauds()->setCurrentIndex(2);
+    prompt_.ScriptAnswer(PromptAnswer::Yes);
+    sheet().SetActivePage(sheet().BackupPage());
+    EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{strings::kSettingsModified});
+    EXPECT_EQ(settings_.GetInt(kSettings, kBaudRate, -1), 2);
+
+    // Another port that is not there: saved, with the reminder.
+    sheet().SetActivePage(&page);
+    prompt_.Clear();
+    const std::string other = (folder_.path() / "ttyGone1").string();
+    Ports()->setEditText(QString::fromStdString(other));
+    Apply()->click();
+    ASSERT_EQ(prompt_.Texts().size(), 1u);
+    EXPECT_NE(prompt_.Texts()[0].find(other + " does not exist"), std::string::npos);
+    EXPECT_EQ(settings_.GetString(kSettings, kPort, "?"), other);
 }
 
 TEST_F(SettingsPageTest, ApplyWritesTheChoicesAndRefreshesTheBackupList) {

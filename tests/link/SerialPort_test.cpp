@@ -247,23 +247,61 @@ TEST_F(SerialPort, SendOnAClosedPortShowsNullHandle) {
     EXPECT_EQ(prompt.Texts(), std::vector<std::string>{"Null Handle Detected"});
 }
 
-TEST_F(SerialPort, VanishedDeviceIsReportedOnThePumpingThreadAndDoesNotSpin) {
-    CSerialPort port(queue, prompt);
+TEST_F(SerialPort, VanishedDeviceIsReportedToTheOwnerOnThePumpingThreadAndDoesNotSpin) {
+    RecordingDiagnosticLog log;
+    CSerialPort port(queue, prompt, &log);
     ASSERT_TRUE(Open(port));
     ASSERT_TRUE(port.StartMonitor());
     pty.CloseMaster();
     std::this_thread::sleep_for(100ms);
-    EXPECT_TRUE(prompt.shown().empty());  // the monitor thread never prompts itself
+    EXPECT_TRUE(target.received.empty());  // nothing is delivered until the queue is pumped
     const double cpuBefore = test::CpuSeconds();
     const auto deadline = std::chrono::steady_clock::now() + 500ms;
     while (std::chrono::steady_clock::now() < deadline) queue.PumpMessage(100ms);
     EXPECT_LT(test::CpuSeconds() - cpuBefore, 0.15);
+    // The owner judges the report; the port itself never shows it.
+    EXPECT_TRUE(prompt.shown().empty());
+    ASSERT_EQ(target.received.size(), 1u);
+    const Notification& failure = target.received[0];
+    EXPECT_EQ(failure.kind, NotificationKind::WM_SERIAL_FAILURE);
+    const std::string report = failure.text.value_or("");
+    EXPECT_EQ(report.rfind("WARNING:  ", 0), 0u);
+    EXPECT_NE(report.find(" Failed with the following error: \n"), std::string::npos);
+    // Named by its device, not by the number its name ends in.
+    EXPECT_NE(report.find("\nPort: " + pty.path() + "\n"), std::string::npos) << report;
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Lines()[0] + "\n", report);
+}
+
+TEST_F(SerialPort, EngineClosesAPortThatFailsBetweenOperationsWithoutABox) {
+    RecordingDiagnosticLog log;
+    CLinkEngine engine(LinkServices{queue, clock, prompt, log});
+    const auto pumpAWhile = [this] {
+        const auto deadline = std::chrono::steady_clock::now() + 300ms;
+        while (std::chrono::steady_clock::now() < deadline) queue.PumpMessage(50ms);
+    };
+
+    // Unplugged while idle: logged, closed, no box.
+    ASSERT_TRUE(engine.OpenLink(pty.path(), 9600));
+    pty.CloseMaster();
+    pumpAWhile();
+    EXPECT_TRUE(prompt.shown().empty());
+    EXPECT_FALSE(engine.HasOpenPort());
+    ASSERT_EQ(log.Lines().size(), 2u);
+    EXPECT_NE(log.Lines()[0].find("Port: " + pty.path()), std::string::npos);
+
+    // Plugged in again: the next opening works. Unplugged during an operation: a box.
+    PseudoTerminal again;
+    ASSERT_TRUE(engine.OpenLink(again.path(), 9600));
+    EXPECT_TRUE(engine.HasOpenPort());
+    {
+        const CLinkEngine::OperationScope operation(engine);
+        again.CloseMaster();
+        pumpAWhile();
+    }
     ASSERT_EQ(prompt.shown().size(), 1u);
     EXPECT_EQ(prompt.shown()[0].caption, "Application Error");
-    EXPECT_EQ(prompt.shown()[0].text.rfind("WARNING:  ", 0), 0u);
-    EXPECT_NE(prompt.shown()[0].text.find(" Failed with the following error: \n"),
-              std::string::npos);
-    EXPECT_NE(prompt.shown()[0].text.find("\nPort: 5\n"), std::string::npos);
+    EXPECT_NE(prompt.shown()[0].text.find("Port: " + again.path()), std::string::npos);
 }
 
 TEST_F(SerialPort, DestructionEndsTheMonitorWhateverItIsDoing) {

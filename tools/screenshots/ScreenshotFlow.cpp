@@ -167,6 +167,36 @@ bool ShootExportDialog(CMainSheet& sheet, Camera& camera, const QString& title) 
     return shoot.Done();
 }
 
+bool ShootDuringRestore(CMainSheet& sheet, Camera& camera, const QString& title) {
+    app::CRestoreExportPage* page = sheet.RestoreExportPage();
+    auto* list = Child<CListCtrlEx>(page, "backupList");
+    auto* restore = Child<QPushButton>(page, "restoreButton");
+    auto* progress = Child<QProgressBar>(page, "progressBar");
+    if (list == nullptr || restore == nullptr || !sheet.SetActivePage(page)) {
+        Note("the Restore / Export page has no backupList or restoreButton; no restore");
+        return false;
+    }
+    for (int i = 0; i < list->RowCount(); ++i) {
+        if (list->ItemText(i, 0) != title) continue;
+        list->clearSelection();
+        list->SelectRow(i);
+        list->setCurrentItem(list->topLevelItem(i));
+    }
+    if (list->SelectedRow() < 0) {
+        Note("no backup \"" + title + "\" to restore; no picture during a restore");
+        return false;
+    }
+    ActWhen shoot(
+        [&] {
+            return sheet.IsOperationRunning() && progress != nullptr && progress->value() >= 30;
+        },
+        [&] { camera.Save(&sheet, "during-restore"); });
+    restore->click();
+    sheet.Queue().DrainPending();
+    if (!shoot.Done()) Note("the restore ended before a picture of it could be taken");
+    return shoot.Done();
+}
+
 bool ShootIdTagsListing(CMainSheet& sheet, Camera& camera) {
     auto* page = sheet.FilePage();
     auto* refresh = Child<QPushButton>(page, "idRefreshButton");

@@ -75,6 +75,11 @@ void ShootPages(app::CMainSheet& sheet, Camera& camera, const QString& prefix);
 // nothing is exported. True when the picture was taken.
 bool ShootExportDialog(app::CMainSheet& sheet, Camera& camera, const QString& title);
 
+// "during-restore": the Restore / Export page while backup `title` is restored to the
+// logger (its warning answered by whoever answers the message boxes). True when the
+// picture was taken.
+bool ShootDuringRestore(app::CMainSheet& sheet, Camera& camera, const QString& title);
+
 // "id-tags-listed": the ID Tags page after Refresh View has listed the logger's files.
 // True when the page has the button and the picture was taken.
 bool ShootIdTagsListing(app::CMainSheet& sheet, Camera& camera);

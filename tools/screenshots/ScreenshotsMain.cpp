@@ -185,6 +185,10 @@ int main(int argc, char** argv) {
             ShootPages(sheet, camera, "after-backup-");
         }
         ShootIdTagsListing(sheet, camera);
+        // The restore asks before it erases the logger: OK.
+        answerer.SetAnswer(QMessageBox::Ok);
+        ShootDuringRestore(sheet, camera, exportTitle);
+        answerer.SetAnswer(QMessageBox::NoButton);
     } else {
         Note("no --logger: no pictures during or after a backup");
     }

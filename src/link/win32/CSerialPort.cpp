@@ -107,6 +107,7 @@ bool CSerialPort::OpenPort(INotificationTarget* owner, const std::string& device
                            int stopBits, std::size_t writeBufferSize) {
     owner_ = owner;
     portNumber_ = portNumber;
+    portName_ = devicePath;
     writeBufferSize_ = writeBufferSize;
     lastFailure_ = PortOpenFailure{PortOpenError::None, devicePath, {}, 0};
     if (!SupportedBaudRate(baudRate)) {
