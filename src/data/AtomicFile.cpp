@@ -346,6 +346,9 @@ void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
 std::error_code ProbeFolderWrite(const fs::path& folder) {
     try {
         UnpublishedFile probe(folder, {});
+        // Where unnamed files work, so does linking one into the folder; naming the probe
+        // then would only risk a stray name should the process be killed right then.
+        if (probe.Unnamed()) return {};
         std::random_device random;
         for (int attempt = 0; attempt <= 100; ++attempt) {
             const std::string hidden = RandomTempName(folder, "probe", random);

@@ -52,6 +52,9 @@ public:
     // the FolderLock of the folder: never call it while this process holds that lock.
     bool PublishNew(const std::filesystem::path& path);
 
+    // True while the file has no name at all (the file system took an unnamed file).
+    bool Unnamed() const { return tempName_.empty(); }
+
 private:
     friend void WriteFileAtomically(const std::filesystem::path&, std::string_view);
     // Puts the file in place of `path`, replacing what is there. Throws std::system_error.
@@ -78,7 +81,8 @@ std::error_code RenameNoReplace(const std::filesystem::path& from, const std::fi
 
 // Whether files can be written into `folder` (empty: the current directory) the way
 // WriteFileAtomically and PublishNew write them: an empty temporary file is created the
-// same way, given a hidden name without replacing, and removed. Returns the system's error
+// same way and, where the file system gives it no unnamed file, given a hidden name without
+// replacing, and removed. Returns the system's error
 // when that fails, else no error. Leaves nothing behind (a kill in between may leave a
 // hidden name that listings skip). May take the FolderLock of `folder`.
 std::error_code ProbeFolderWrite(const std::filesystem::path& folder);
