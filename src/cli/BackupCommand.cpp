@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "base/PathText.h"
 #include "cli/Command.h"
 #include "cli/CommandSession.h"
 #include "cli/SharedOptions.h"
@@ -19,7 +20,7 @@ void CheckBackupName(const std::string& name) {
     if (const std::string problem = BackupNameProblem(name); !problem.empty()) {
         throw UsageError(PrintableText(problem));
     }
-    if (name.find('/') != std::string::npos) {
+    if (LastPathSeparator(name) != std::string::npos) {
         throw UsageError(
             "NAME is a file name in the backup folder (use --folder DIR for another "
             "folder): '" +

@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "cli/Console.h"
 #include "cli/InterruptWatcher.h"
 #include "cli/SharedOptions.h"
 #include "cli/TerminalText.h"

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/Console.h"
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = vantrel::cli::StartConsole(argc, argv);
     return vantrel::cli::RunCli(args, std::cout, std::cerr);
 }

@@ -3,8 +3,6 @@
 
 #include "cli/TerminalText.h"
 
-#include <sys/ioctl.h>
-
 namespace vantrel::cli {
 namespace {
 // A terminal is redrawn at most this often unless the status text changes.
@@ -66,12 +64,6 @@ void ProgressPrinter::Finish() {
     if (!live_) return;
     ClearLine();
     if (!state_.status.empty()) out_ << state_.status << "\n" << std::flush;
-}
-
-std::size_t TerminalWidth(int fd) {
-    winsize size{};
-    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-    return 80;
 }
 
 }  // namespace vantrel::cli

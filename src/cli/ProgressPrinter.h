@@ -41,7 +41,4 @@ private:
     std::chrono::steady_clock::time_point lastDraw_{};
 };
 
-// Columns of the terminal on `fd`, or 80 when it is not one.
-std::size_t TerminalWidth(int fd);
-
 }  // namespace vantrel::cli

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The parts of whole-file writing common to all platforms: temporary names, the sweep of
+// those a killed writer left, the link resolution and the folder probe. The file handling
+// itself is in posix/AtomicFile.cpp and win32/AtomicFile.cpp.
 #include "data/AtomicFile.h"
-
-#include <fcntl.h>
-#include <signal.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,111 +12,31 @@
 #include <string>
 #include <system_error>
 
-#include "data/FolderLock.h"
+#include "base/PathText.h"
+#include "data/AtomicFileParts.h"
 
 namespace vantrel {
-namespace {
+namespace atomic_file {
 
 namespace fs = std::filesystem;
-
-// Hidden temporary names: ".vantrel-<writer's pid>-<name>-XXXXXX.tmp".
-constexpr std::string_view kTempPrefix = ".vantrel-";
-constexpr std::string_view kTempSuffix = ".tmp";
-constexpr auto kStaleAfter = std::chrono::hours(1);
-
-[[noreturn]] void ThrowErrno(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
-
-// open(O_TMPFILE) on a file system or kernel without unnamed files.
-bool NoUnnamedFiles(int error) {
-    return error == EOPNOTSUPP || error == EISDIR || error == ENOSYS || error == EINVAL;
-}
-
-// link() or linkat() on a file system without hard links: EPERM on FAT and exFAT (and
-// with fs.protected_hardlinks for a file of another owner), EOPNOTSUPP or ENOSYS on
-// network and FUSE folders.
-bool NoHardLinks(int error) {
-    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
-}
-
-// renameat2() where the kernel or the file system lacks RENAME_NOREPLACE (EINVAL from
-// FUSE folders).
-bool NoRenameFlags(int error) {
-    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
-}
-
-// fchmod() on a file system without permission bits (FAT, exFAT): the file gets the
-// folder's fixed ones, which is all such a file system can keep.
-bool NoPermissionBits(int error) {
-    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;
-}
-
-// Writes everything, retrying short writes and interrupted calls.
-int WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return 0;
-}
 
 fs::path FolderOrCurrent(const fs::path& folder) {
     return folder.empty() ? fs::path(".") : folder;
 }
 
-// Makes a new name durable; a folder that cannot be synced is no error.
-void SyncFolder(const fs::path& folder) {
-    int fd = ::open(FolderOrCurrent(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-mode_t NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// The permission bits the new file gets: those of the file it replaces, so that a shared or
-// private file stays so; else the usual ones for a new file. A file that could not be
-// opened for writing is not replaced either (EACCES).
-mode_t ModeFor(const fs::path& path) {
-    struct stat info {};
-    // A device, folder or pipe (perhaps behind a symbolic link) is never replaced by a file.
-    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        ThrowErrno(EINVAL, "not a regular file: " + path.string());
-    }
-    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-        if (::access(path.c_str(), W_OK) != 0) ThrowErrno(errno, "cannot write " + path.string());
-        return info.st_mode & 07777;
-    }
-    return NewFileMode();
-}
-
-// A hidden temporary name in `folder` for a file that will be called `name`. A long name is
-// shortened, so that the temporary name stays within the file system's limit whenever the
-// final name does.
 // The cut falls between whole UTF-8 characters: a file system that stores names as UTF-16
-// (FAT, exFAT) refuses a broken one.
+// (FAT, exFAT, NTFS) refuses a broken one.
 std::string TempPattern(const fs::path& folder, const std::string& name) {
     constexpr std::size_t kLongestNamePart = 180;
     std::size_t cut = std::min(name.size(), kLongestNamePart);
     while (cut > 0 && cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
         --cut;
-    return (FolderOrCurrent(folder) / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-" +
-                                       name.substr(0, cut) + "-XXXXXX"))
-               .string() +
+    return Utf8FromPath(FolderOrCurrent(folder) /
+                        PathFromUtf8(std::string(kTempPrefix) + std::to_string(CurrentProcessId()) +
+                                     "-" + name.substr(0, cut) + "-XXXXXX")) +
            std::string(kTempSuffix);
 }
 
-// A hidden temporary name in `folder` with six random characters, not created.
 std::string RandomTempName(const fs::path& folder, const std::string& name,
                            std::random_device& random) {
     static constexpr char kLetters[] =
@@ -131,41 +48,22 @@ std::string RandomTempName(const fs::path& folder, const std::string& name,
     return pattern;
 }
 
-// Creates a hidden temporary file from `pattern` (which receives the name).
-int MakeTempFile(std::string& pattern) {
-    return ::mkstemps(pattern.data(), static_cast<int>(kTempSuffix.size()));
-}
+}  // namespace atomic_file
 
-// The path by which a descriptor of an unnamed file can be linked into a folder.
-std::string DescriptorPath(int fd) {
-    return "/proc/self/fd/" + std::to_string(fd);
-}
+namespace {
 
-// Copies what `from` holds (from its start) to `to`; errno on failure.
-int CopyContents(int from, int to) {
-    char buffer[64 * 1024];
-    for (off_t at = 0;;) {
-        const ssize_t n = ::pread(from, buffer, sizeof buffer, at);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errno;
-        if (n == 0) return 0;
-        if (const int error = WriteAll(to, std::string_view(buffer, static_cast<size_t>(n))))
-            return error;
-        at += n;
-    }
-}
+namespace fs = std::filesystem;
+using namespace atomic_file;
+
+constexpr auto kStaleAfter = std::chrono::hours(1);
 
 // The pid in a temporary name of ours, or -1 (a name from before pids were recorded).
-pid_t WriterOf(std::string_view name) {
+long WriterOf(std::string_view name) {
     name.remove_prefix(kTempPrefix.size());
-    pid_t pid = -1;
+    long pid = -1;
     const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
     if (error != std::errc() || end == name.data() || *end != '-') return -1;
     return pid;
-}
-
-bool WriterGone(pid_t pid) {
-    return pid <= 0 || (::kill(pid, 0) != 0 && errno == ESRCH);
 }
 
 }  // namespace
@@ -189,153 +87,18 @@ void RemoveStaleTempFiles(const fs::path& folder) {
     const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(FolderOrCurrent(folder), error), end; !error && it != end;
          it.increment(error)) {
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8FromPath(it->path().filename());
         if (!IsAtomicTempName(name)) continue;
         std::error_code statError;
         if (!it->is_regular_file(statError) || statError) continue;
         const auto modified = it->last_write_time(statError);
         if (statError || now - modified < kStaleAfter) continue;
-        if (WriterGone(WriterOf(name))) fs::remove(it->path(), statError);
+        if (ProcessGone(WriterOf(name))) fs::remove(it->path(), statError);
     }
-}
-
-std::error_code RenameNoReplace(const fs::path& from, const fs::path& to) {
-    const auto failure = [](int error) { return std::error_code(error, std::generic_category()); };
-#ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
-    if (!NoRenameFlags(errno)) return failure(errno);
-#endif
-    // link() refuses an existing name, so the check and the rename are one step.
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        if (::unlink(from.c_str()) != 0) {
-            const int error = errno;
-            ::unlink(to.c_str());  // keep one name only: the file stays where it was
-            return failure(error);
-        }
-        return {};
-    }
-    if (!NoHardLinks(errno)) return failure(errno);
-    // Neither: the check and the rename under the folder lock, which every writer of ours
-    // that takes names this way holds too. The check asks the file system, so a name that
-    // differs only in letter case counts as taken where the file system says so.
-    const FolderLock lock(to);
-    struct stat info {};
-    if (::lstat(to.c_str(), &info) == 0) return failure(EEXIST);
-    if (errno != ENOENT) return failure(errno);
-    if (::rename(from.c_str(), to.c_str()) != 0) return failure(errno);
-    return {};
 }
 
 UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes)
     : UnpublishedFile(folder, bytes, NewFileMode()) {}
-
-UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes, unsigned mode)
-    : folder_(folder), mode_(mode) {
-    // What killed writers of an older kind, or of a file system without unnamed files,
-    // left behind in this folder.
-    RemoveStaleTempFiles(folder);
-    // Readable too: should the file system refuse to link it, its bytes move to a name.
-    fd_ = ::open(FolderOrCurrent(folder).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (fd_ < 0 && NoUnnamedFiles(errno)) {
-        // No unnamed files here: a hidden name, which a killed writer may leave behind.
-        std::string pattern = TempPattern(folder, "new");
-        fd_ = MakeTempFile(pattern);
-        if (fd_ >= 0) tempName_ = pattern;
-    }
-    if (fd_ < 0) ThrowErrno(errno, "cannot create a file in " + FolderOrCurrent(folder).string());
-    // O_TMPFILE applies the umask and mkstemps makes the file private: set the bits asked.
-    int error =
-        ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 || NoPermissionBits(errno) ? 0 : errno;
-    if (error == 0) error = WriteAll(fd_, bytes);
-    if (error == 0 && ::fsync(fd_) != 0) error = errno;
-    if (error != 0) {
-        Close();
-        ThrowErrno(error, "cannot write a file in " + FolderOrCurrent(folder).string());
-    }
-}
-
-UnpublishedFile::~UnpublishedFile() {
-    Close();
-}
-
-void UnpublishedFile::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (!tempName_.empty()) ::unlink(tempName_.c_str());
-    tempName_.clear();
-}
-
-void UnpublishedFile::BecomeNamed() {
-    std::string pattern = TempPattern(folder_, "new");
-    const int named = MakeTempFile(pattern);
-    if (named < 0)
-        ThrowErrno(errno, "cannot create a file in " + FolderOrCurrent(folder_).string());
-    int error =
-        ::fchmod(named, static_cast<mode_t>(mode_)) == 0 || NoPermissionBits(errno) ? 0 : errno;
-    if (error == 0) error = CopyContents(fd_, named);
-    if (error == 0 && ::fsync(named) != 0) error = errno;
-    if (error != 0) {
-        ::close(named);
-        ::unlink(pattern.c_str());
-        ThrowErrno(error, "cannot write a file in " + FolderOrCurrent(folder_).string());
-    }
-    ::close(fd_);
-    fd_ = named;
-    tempName_ = pattern;
-}
-
-int UnpublishedFile::LinkUnnamed(const fs::path& path) {
-    return ::linkat(AT_FDCWD, DescriptorPath(fd_).c_str(), AT_FDCWD, path.c_str(),
-                    AT_SYMLINK_FOLLOW) == 0
-               ? 0
-               : errno;
-}
-
-bool UnpublishedFile::PublishNew(const fs::path& path) {
-    if (published_) ThrowErrno(EALREADY, "the file was named already: " + path.string());
-    if (tempName_.empty()) {
-        const int error = LinkUnnamed(path);
-        if (error == EEXIST) return false;
-        // No /proc (ENOENT) or no links here: the bytes go under a hidden name instead.
-        if (error != 0 && !NoHardLinks(error) && error != ENOENT) {
-            ThrowErrno(error, "cannot write " + path.string());
-        }
-        if (error != 0) BecomeNamed();
-    }
-    if (!tempName_.empty()) {
-        const std::error_code error = RenameNoReplace(tempName_, path);
-        if (error == std::errc::file_exists) return false;
-        if (error) throw std::system_error(error, "cannot write " + path.string());
-        tempName_.clear();
-    }
-    published_ = true;
-    SyncFolder(folder_);
-    return true;
-}
-
-void UnpublishedFile::Replace(const fs::path& path) {
-    if (published_) ThrowErrno(EALREADY, "the file was named already: " + path.string());
-    // A replacing rename needs a name: the unnamed file gets a hidden one for the instant
-    // between the link and the rename (no folder sync in between).
-    std::random_device random;
-    for (int attempt = 0; tempName_.empty(); ++attempt) {
-        const std::string hidden = RandomTempName(folder_, path.filename().string(), random);
-        const int error = LinkUnnamed(hidden);
-        if (error == 0) {
-            tempName_ = hidden;
-        } else if (NoHardLinks(error) || error == ENOENT) {
-            BecomeNamed();
-        } else if (error != EEXIST || attempt > 100) {
-            ThrowErrno(error, "cannot write " + path.string());
-        }
-    }
-    if (::rename(tempName_.c_str(), path.c_str()) != 0) {
-        ThrowErrno(errno, "cannot write " + path.string());  // Close() removes the temporary
-    }
-    tempName_.clear();
-    published_ = true;
-    SyncFolder(folder_);
-}
 
 void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
     const fs::path path = WriteTarget(name);
@@ -351,9 +114,10 @@ std::error_code ProbeFolderWrite(const fs::path& folder) {
         if (probe.Unnamed()) return {};
         std::random_device random;
         for (int attempt = 0; attempt <= 100; ++attempt) {
-            const std::string hidden = RandomTempName(folder, "probe", random);
+            const fs::path hidden = PathFromUtf8(RandomTempName(folder, "probe", random));
             if (probe.PublishNew(hidden)) {
-                ::unlink(hidden.c_str());
+                std::error_code ignored;
+                fs::remove(hidden, ignored);
                 return {};
             }
         }

@@ -13,6 +13,10 @@
 // supports: a link (which refuses an existing name), renameat2(RENAME_NOREPLACE), or, under
 // the FolderLock of the folder, a check that the name is free followed by a rename (all our
 // own writers take that lock before they take a name this way).
+//
+// On Windows the bytes always go to a hidden temporary name, written through to the disk,
+// and MoveFileExW puts the file in place: replacing, or for a new name refusing an existing
+// one (in any letter case). The platform halves are posix/ and win32/AtomicFile.cpp.
 
 #include <filesystem>
 #include <string_view>
@@ -59,17 +63,17 @@ private:
     friend void WriteFileAtomically(const std::filesystem::path&, std::string_view);
     // Puts the file in place of `path`, replacing what is there. Throws std::system_error.
     void Replace(const std::filesystem::path& path);
-    // Links the unnamed file at `path` (never replacing): 0, or the errno of linkat().
+    // POSIX: links the unnamed file at `path` (never replacing): 0, or the errno of linkat().
     int LinkUnnamed(const std::filesystem::path& path);
-    // Moves the bytes of the unnamed file to a hidden temporary name, for a file system
-    // that cannot link an unnamed file. Throws std::system_error.
+    // POSIX: moves the bytes of the unnamed file to a hidden temporary name, for a file
+    // system that cannot link an unnamed file. Throws std::system_error.
     void BecomeNamed();
     void Close();
 
     std::filesystem::path folder_;
     unsigned mode_ = 0;
-    int fd_ = -1;
-    std::filesystem::path tempName_;  // only where unnamed files cannot be used
+    int fd_ = -1;                     // POSIX: the file while it is open
+    std::filesystem::path tempName_;  // where unnamed files cannot be used (always on Windows)
     bool published_ = false;
 };
 

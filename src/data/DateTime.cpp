@@ -2,6 +2,7 @@
 #include "data/DateTime.h"
 
 #include "base/AsciiText.h"
+#include "base/LocalTime.h"
 #include "base/StringPrintf.h"
 
 #include <cctype>
@@ -272,7 +273,7 @@ std::string FormatDayMonthYear(const DateTimeValue& value) {
 DateTimeValue CurrentLocalTime() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) return DateTimeValue{0.0, DateTimeValue::kInvalid};
+    if (!LocalTimeOf(now, local)) return DateTimeValue{0.0, DateTimeValue::kInvalid};
     CivilTime civil;
     civil.year = local.tm_year + 1900;
     civil.month = local.tm_mon + 1;

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "base/PathText.h"
 #include "data/IniFile.h"
 
 namespace vantrel {
@@ -37,7 +38,7 @@ std::filesystem::path FindIniFile() {
     // Stepping with an error code: a folder that fails half-way is no reason to fail a backup.
     std::filesystem::directory_iterator entry(exact.parent_path(), error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        if (EqualsIgnoringCase(entry->path().filename().string(), kIniName) &&
+        if (EqualsIgnoringCase(Utf8FromPath(entry->path().filename()), kIniName) &&
             entry->is_regular_file(error))
             return entry->path();
     }

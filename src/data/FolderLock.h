@@ -5,13 +5,16 @@
 // exports into one file take turns, and a new name is checked and taken as one step where
 // the file system cannot refuse an existing name by itself.
 
+#include <cstdint>
 #include <filesystem>
 
 namespace vantrel {
 
-// Holds an exclusive flock() on the folder of `file` (empty folder: the current directory)
-// for its lifetime; waits while another holder has it. A folder that cannot be opened or
-// locked is used without the lock: the write itself then reports any problem. Not
+// Holds an exclusive lock on the folder of `file` (empty folder: the current directory)
+// for its lifetime: flock() on the folder itself on POSIX; on Windows, LockFileEx on the
+// hidden file ".vantrel-lock" in it (created when missing and left there, so that no two
+// holders ever lock two different files); waits while another holder has it. A folder that cannot
+// be opened or locked is used without the lock: the write itself then reports any problem. Not
 // re-entrant: a second FolderLock on the same folder in one process waits for the first.
 class FolderLock {
 public:
@@ -21,7 +24,7 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
 private:
-    int fd_ = -1;
+    std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
 };
 
 }  // namespace vantrel

@@ -1,78 +1,63 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/VantrelArchive.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "base/PathText.h"
 #include "data/AtomicFile.h"
+#include "data/RegularFile.h"
 
 namespace vantrel {
 namespace {
 
-[[noreturn]] void ThrowFileError(int error, const std::filesystem::path& path) {
-    throw std::system_error(error, std::generic_category(), "cannot read " + path.string());
+[[noreturn]] void ThrowFileError(std::error_code error, const std::filesystem::path& path) {
+    throw std::system_error(error, "cannot read " + Utf8FromPath(path));
 }
-
-// Closes the file when loading ends, however it ends.
-struct Descriptor {
-    explicit Descriptor(int descriptor) : fd(descriptor) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-    int fd;
-};
 
 // The whole file, read into memory. It is read rather than mapped: a mapped file that
 // another program cuts short meanwhile (a copy over it) raises SIGBUS on the reading
 // thread, where a read simply ends early and is refused.
 //
 // Only a regular file is read: a pipe named like a backup would block the open until some
-// writer came, and a device such as /dev/zero would never end. The open does not wait
-// (O_NONBLOCK, which changes nothing for a regular file). A file larger than any backup is
-// refused before a byte of it is read. A file that ends before the size it had when opened,
-// or goes on past it, changed while it was read and is refused as unreadable.
+// writer came, and a device such as /dev/zero would never end. A file larger than any
+// backup is refused before a byte of it is read. A file that ends before the size it had
+// when opened, or goes on past it, changed while it was read and is refused as unreadable.
 std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& path) {
-    const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
-    const int fd = file.fd;
-    if (fd < 0) ThrowFileError(errno, path);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) ThrowFileError(errno, path);
-    if (!S_ISREG(info.st_mode)) {
-        if (S_ISDIR(info.st_mode)) ThrowFileError(EISDIR, path);
-        throw std::system_error(EINVAL, std::generic_category(),
-                                "cannot read " + path.string() + ": not a regular file");
+    RegularFileReader file;
+    if (const std::error_code error = file.Open(path); error) {
+        if (error == std::errc::invalid_argument) {
+            throw std::system_error(error,
+                                    "cannot read " + Utf8FromPath(path) + ": not a regular file");
+        }
+        ThrowFileError(error, path);
     }
-    const auto size = static_cast<std::uint64_t>(info.st_size);
+    const std::uint64_t size = file.Size();
     if (size > kMaxBackupFileBytes) {
         throw ArchiveError(ArchiveError::Kind::TooLarge, "the file is larger than any backup (" +
                                                              std::to_string(size) +
-                                                             " bytes): " + path.string());
+                                                             " bytes): " + Utf8FromPath(path));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     const auto readUpTo = [&](std::uint8_t* into, std::size_t wanted) {
         std::size_t filled = 0;
         while (filled < wanted) {
-            const ssize_t n = ::read(fd, into + filled, wanted - filled);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) ThrowFileError(errno, path);
-            if (n == 0) break;
-            filled += static_cast<std::size_t>(n);
+            std::size_t got = 0;
+            if (const std::error_code error = file.Read(into + filled, wanted - filled, got))
+                ThrowFileError(error, path);
+            if (got == 0) break;
+            filled += got;
         }
         return filled;
     };
     std::uint8_t beyond = 0;  // a byte past the size: the file grew
     if (readUpTo(bytes.data(), bytes.size()) != bytes.size() || readUpTo(&beyond, 1) != 0) {
-        throw std::system_error(EIO, std::generic_category(),
-                                "cannot read " + path.string() + ": it changed while it was read");
+        throw std::system_error(
+            EIO, std::generic_category(),
+            "cannot read " + Utf8FromPath(path) + ": it changed while it was read");
     }
     return bytes;
 }

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frontend/BackupChoice.h"
 
+#include "base/PathText.h"
 #include "ops/BackupFolder.h"
 
 namespace vantrel {
 
 std::optional<std::string> FindBackupTitle(const std::filesystem::path& folder,
                                            const std::string& name) {
-    if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+    if (name.empty() || LastPathSeparator(name) != std::string::npos) return std::nullopt;
     if (BackupFileOf(folder, name)) return name;
     if (IsBackupFileName(name)) {
         const std::string title = BackupTitleOf(name);

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include "base/PathText.h"
 #include "frontend/InputError.h"
 #include "link/PortName.h"
 #include "ops/AppSettings.h"
@@ -109,8 +110,10 @@ std::string CheckedFolder(std::string_view name, const std::string& value) {
                          "'");
     }
     fs::path folder = fs::absolute(value, error).lexically_normal();
-    std::string text = folder.string();
-    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    std::string text = Utf8FromPath(folder);
+    // Never past the root ("/", or "C:\" on Windows, where "C:" is another folder).
+    const std::size_t root = std::max<std::size_t>(1, Utf8FromPath(folder.root_path()).size());
+    while (text.size() > root && LastPathSeparator(text) == text.size() - 1) text.pop_back();
     return text;
 }
 

@@ -3,6 +3,7 @@
 
 #include <system_error>
 
+#include "base/PathText.h"
 #include "platform/SpecialFolders.h"
 
 namespace vantrel {
@@ -16,7 +17,7 @@ namespace {
 std::string CurrentDirectory() {
     std::error_code error;
     const fs::path current = fs::current_path(error);
-    return error ? std::string(".") : current.string();
+    return error ? std::string(".") : Utf8FromPath(current);
 }
 
 std::string SpecialOrCurrent(const std::optional<fs::path>& special) {
@@ -38,8 +39,8 @@ std::string ReadFolder(const ISettings& store, std::string_view name, SpecialFol
 CommsValues RecordStartUp(ISettings& store, const fs::path& programFile) {
     // The program file's path cut at its last separator: the folder, without a trailing
     // separator (empty for a bare name or a program in the root folder).
-    const std::string file = programFile.string();
-    const std::size_t separator = file.rfind('/');
+    const std::string file = Utf8FromPath(programFile);
+    const std::size_t separator = LastPathSeparator(file);
     store.WriteString(kSettings, kHomeDirectory,
                       separator == std::string::npos ? std::string() : file.substr(0, separator));
 

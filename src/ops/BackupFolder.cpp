@@ -5,9 +5,10 @@
 #include <array>
 #include <cctype>
 #include <memory>
-#include <set>
+#include <vector>
 
 #include "base/AsciiText.h"
+#include "base/PathText.h"
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "ops/BackupLoading.h"
@@ -34,7 +35,7 @@ std::vector<fs::path> BackupFilesIn(const fs::path& folder) {
         std::error_code typeError;
         if (!it->is_regular_file(typeError)) continue;
         const fs::path& file = it->path();
-        if (IsBackupFileName(file.filename().string())) files.push_back(file);
+        if (IsBackupFileName(Utf8FromPath(file.filename()))) files.push_back(file);
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -43,7 +44,8 @@ std::vector<fs::path> BackupFilesIn(const fs::path& folder) {
 // Names a title must not have: it would leave the folder or vanish from the list.
 bool IsUsableTitle(std::string_view title) {
     return !title.empty() && title != "." && title != ".." &&
-           title.find('/') == std::string_view::npos && title.find('\0') == std::string_view::npos;
+           LastPathSeparator(title) == std::string_view::npos &&
+           title.find('\0') == std::string_view::npos;
 }
 
 }  // namespace
@@ -65,7 +67,7 @@ std::vector<BackupRow> ListBackups(const fs::path& folder,
                                    const UnreadableBackupHandler& onUnreadable) {
     std::vector<BackupRow> rows;
     for (const fs::path& file : BackupFilesIn(folder)) {
-        const std::string title = BackupTitleOf(file.filename().string());
+        const std::string title = BackupTitleOf(Utf8FromPath(file.filename()));
         const LoadedBackup loaded = LoadBackup(file);
         if (!loaded.archive) {
             if (!onUnreadable) continue;
@@ -91,42 +93,48 @@ std::optional<fs::path> BackupFileOf(const fs::path& folder, std::string_view ti
     if (!IsUsableTitle(title)) return std::nullopt;
     const fs::path base = SearchFolder(folder);
     for (const char* extension : {".vbk", ".VBK"}) {
-        const fs::path candidate = base / (std::string(title) + extension);
+        const fs::path candidate = base / PathFromUtf8(std::string(title) + extension);
         std::error_code error;
         if (fs::is_regular_file(candidate, error)) return candidate;
     }
     for (const fs::path& file : BackupFilesIn(folder)) {
-        if (BackupTitleOf(file.filename().string()) == title) return file;
+        if (SameFileName(BackupTitleOf(Utf8FromPath(file.filename())), title)) return file;
     }
     return std::nullopt;
 }
 
 bool BackupPathTaken(const std::string& path) {
     std::error_code error;
-    if (fs::exists(fs::path(path), error)) return true;
-    const fs::path file(path);
-    const std::string name = file.filename().string();
+    const fs::path file = PathFromUtf8(path);
+    if (fs::exists(file, error)) return true;
+    const std::string name = Utf8FromPath(file.filename());
     if (!IsBackupFileName(name)) return false;
     return BackupFileOf(file.parent_path(), BackupTitleOf(name)).has_value();
 }
 
 FileExistsPredicate TakenNamesIn(const fs::path& folder) {
-    auto names = std::make_shared<std::set<std::string>>();
-    auto titles = std::make_shared<std::set<std::string>>();
+    // Compared the way the file system compares names (without letter case on Windows).
+    auto names = std::make_shared<std::vector<std::string>>();
+    auto titles = std::make_shared<std::vector<std::string>>();
     std::error_code error;
     fs::directory_iterator it(SearchFolder(folder), error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        names->insert(name);
+        const std::string name = Utf8FromPath(it->path().filename());
+        names->push_back(name);
         std::error_code typeError;
         if (IsBackupFileName(name) && it->is_regular_file(typeError)) {
-            titles->insert(BackupTitleOf(name));
+            titles->push_back(BackupTitleOf(name));
         }
     }
     return [names, titles](const std::string& path) {
-        const std::string name = fs::path(path).filename().string();
-        return names->contains(name) ||
-               (IsBackupFileName(name) && titles->contains(BackupTitleOf(name)));
+        const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
+        const auto among = [](const std::vector<std::string>& list, const std::string& wanted) {
+            return std::any_of(list.begin(), list.end(), [&](const std::string& listed) {
+                return SameFileName(listed, wanted);
+            });
+        };
+        return among(*names, name) ||
+               (IsBackupFileName(name) && among(*titles, BackupTitleOf(name)));
     };
 }
 
@@ -139,9 +147,11 @@ bool RenameBackup(const fs::path& folder, std::string_view oldTitle, std::string
     const auto from = BackupFileOf(folder, oldTitle);
     if (!from || !IsUsableTitle(newTitle)) return refuse();
     if (newTitle == oldTitle) return true;
-    // Another backup of that title under any case of the extension would share its row.
-    if (BackupFileOf(folder, newTitle)) return refuse();
-    const fs::path to = from->parent_path() / (std::string(newTitle) + from->extension().string());
+    // Another backup of that title under any case of the extension would share its row. (A
+    // title that differs only in letter case where names ignore it names this very file.)
+    if (!SameFileName(newTitle, oldTitle) && BackupFileOf(folder, newTitle)) return refuse();
+    const fs::path to =
+        from->parent_path() / PathFromUtf8(std::string(newTitle) + Utf8FromPath(from->extension()));
     if (RenameNoReplace(*from, to)) return refuse();
     return true;
 }

@@ -2,6 +2,7 @@
 #include "ops/BackupNaming.h"
 
 #include "base/AsciiText.h"
+#include "base/PathText.h"
 #include "ops/FolderCheck.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ namespace vantrel {
 namespace {
 
 constexpr std::string_view kExtension = ".vbk";
-constexpr char kSeparator = '/';
 
 // The number k of a "(k)" suffix: digits only, no leading zero, above 0, within int.
 std::optional<int> SuffixNumber(std::string_view digits) {
@@ -54,7 +54,7 @@ std::string WithBackupExtension(std::string_view name) {
 
 std::string BackupPathIn(std::string_view folder, std::string_view fileName) {
     std::string path(folder);
-    if (!path.empty() && path.back() != kSeparator) path += kSeparator;
+    if (!path.empty() && LastPathSeparator(path) != path.size() - 1) path += kPathSeparator;
     path += fileName;
     return path;
 }
@@ -68,7 +68,7 @@ std::string UniqueBackupPath(const std::string& path, const FileExistsPredicate&
     if (!stem.empty() && stem.back() == ')') {
         const std::size_t open = stem.rfind('(');
         // Only a "(" inside the file name counts, never one in a folder's name.
-        const std::size_t nameStart = stem.rfind(kSeparator);
+        const std::size_t nameStart = LastPathSeparator(stem);
         const bool inFileName = nameStart == std::string::npos || open > nameStart;
         if (open != std::string::npos && open > 0 && inFileName) {
             const auto k =
@@ -90,7 +90,7 @@ std::string UniqueBackupPath(const std::string& path, const FileExistsPredicate&
 }
 
 std::string FileNamePart(std::string_view path) {
-    const std::size_t separator = path.rfind(kSeparator);
+    const std::size_t separator = LastPathSeparator(path);
     // A separator in first place (a backup in the root folder) leaves the whole path.
     if (separator == std::string_view::npos || separator == 0) return std::string(path);
     return std::string(path.substr(separator + 1));

@@ -3,19 +3,14 @@
 
 #include <filesystem>
 
+#include "base/PathText.h"
 #include "base/StringPrintf.h"
 #include "ops/TextLines.h"
 
 namespace vantrel {
-namespace {
-
-constexpr char kSeparator = '/';
-
-}  // namespace
-
 std::optional<std::string> CheckExportFileName(std::string_view typed) {
     const std::string_view trimmed = TrimWhiteSpace(typed);
-    const size_t slash = trimmed.rfind(kSeparator);
+    const size_t slash = LastPathSeparator(trimmed);
     const std::string_view namePart =
         slash == std::string_view::npos ? trimmed : trimmed.substr(slash + 1);
     if (namePart.empty()) return std::nullopt;
@@ -27,7 +22,7 @@ std::optional<std::string> CheckExportFileName(std::string_view typed) {
 
 std::string ProfileFileName(std::string_view exportFile, int profileNo) {
     size_t dot = exportFile.rfind('.');
-    const size_t slash = exportFile.rfind(kSeparator);
+    const size_t slash = LastPathSeparator(exportFile);
     if (dot != std::string_view::npos && slash != std::string_view::npos && dot < slash) {
         dot = std::string_view::npos;
     }
@@ -38,7 +33,7 @@ std::string ProfileFileName(std::string_view exportFile, int profileNo) {
 }
 
 std::string ExportFolderOf(std::string_view exportFile) {
-    const size_t slash = exportFile.rfind(kSeparator);
+    const size_t slash = LastPathSeparator(exportFile);
     return slash == std::string_view::npos ? std::string{}
                                            : std::string(exportFile.substr(0, slash));
 }

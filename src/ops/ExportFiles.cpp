@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/ExportFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -14,9 +10,11 @@
 #include <utility>
 
 #include "base/AsciiText.h"
+#include "base/PathText.h"
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "data/FolderLock.h"
+#include "data/RegularFile.h"
 #include "data/VantrelArchive.h"
 #include "ops/ExportFileName.h"
 #include "ops/TextLines.h"
@@ -52,35 +50,33 @@ ExistingFile ReadExportFile(const fs::path& path) {
     ExistingFile file;
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return file;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return file;
-    struct stat info {};
+    RegularFileReader reader;
+    if (reader.Open(path)) return file;
     std::string bytes;
-    bool readWhole = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (readWhole && static_cast<std::uint64_t>(info.st_size) <= kMaxExportFileBytes) {
+    bool readWhole = true;
+    if (reader.Size() <= kMaxExportFileBytes) {
         // The size is where reading starts from; a file that grows meanwhile is read on, up
         // to one byte past the bound.
-        bytes.resize(static_cast<std::size_t>(info.st_size) + 1);
+        bytes.resize(static_cast<std::size_t>(reader.Size()) + 1);
         std::size_t filled = 0;
         for (;;) {
             if (filled == bytes.size()) {
                 if (filled > kMaxExportFileBytes) break;
                 bytes.resize(std::min<std::size_t>(2 * filled, kMaxExportFileBytes + 1));
             }
-            const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                readWhole = n == 0;
+            std::size_t got = 0;
+            const std::error_code error =
+                reader.Read(bytes.data() + filled, bytes.size() - filled, got);
+            if (error || got == 0) {
+                readWhole = !error;
                 break;
             }
-            filled += static_cast<std::size_t>(n);
+            filled += got;
         }
         bytes.resize(filled);
     }
-    ::close(fd);
     if (!readWhole) return file;
-    const auto size =
-        std::max<std::uint64_t>(static_cast<std::uint64_t>(info.st_size), bytes.size());
+    const auto size = std::max<std::uint64_t>(reader.Size(), bytes.size());
     if (size > kMaxExportFileBytes) {
         file.state = ExistingFile::State::NotText;
         file.reason = "it is larger than any export file (" + std::to_string(size) + " bytes)";
@@ -141,7 +137,7 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
         return result;
     }
     const ExportBlocks blocks = BuildExportBlocks(archive, index, format);
-    const fs::path path(result.path);
+    const fs::path path = PathFromUtf8(result.path);
     const FolderLock lock(WriteTarget(path));
 
     std::error_code ec;

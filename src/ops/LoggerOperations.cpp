@@ -6,6 +6,7 @@
 #include <set>
 #include <system_error>
 
+#include "base/PathText.h"
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "data/DateTime.h"
@@ -154,10 +155,10 @@ bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
             // A fresh look at the folder each time: another writer may have taken a name.
             const FileExistsPredicate listed = TakenNamesIn(path.parent_path());
             const std::string candidate = UniqueBackupPath(
-                path.string(),
+                Utf8FromPath(path),
                 [&](const std::string& name) { return listed(name) || refused.contains(name); });
-            if (file.PublishNew(candidate)) {
-                lastBackupPath_ = candidate;
+            if (file.PublishNew(PathFromUtf8(candidate))) {
+                lastBackupPath_ = PathFromUtf8(candidate);
                 return true;
             }
             refused.insert(candidate);
@@ -168,7 +169,7 @@ bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
     } catch (const std::exception& error) {
         reason = error.what();
     }
-    prompt_.Show(std::string(texts::kCouldNotSave) + "\n" + reason + ": " + path.string());
+    prompt_.Show(std::string(texts::kCouldNotSave) + "\n" + reason + ": " + Utf8FromPath(path));
     return false;
 }
 

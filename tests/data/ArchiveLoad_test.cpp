@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -287,24 +286,6 @@ TEST(ArchiveLoad, FilesAreWrittenAtomicallyAndReadWhole) {
         EXPECT_EQ(error.code().value(), ENOENT);
     }
     EXPECT_THROW(archive.SaveToFile(folder / "no-such-folder" / "x.vbk"), std::system_error);
-    std::filesystem::remove_all(folder);
-}
-
-TEST(ArchiveLoad, OnlyRegularFilesAreReadAndNothingWaitsForAWriter) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("vantrel-fifo-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const std::filesystem::path pipe = folder / "pipe.vbk";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    // A pipe would block the open until a writer came; a device would never end.
-    for (const std::filesystem::path& path : {pipe, std::filesystem::path("/dev/zero")}) {
-        try {
-            CVantrelArchive::LoadFromFile(path);
-            ADD_FAILURE() << "no error for " << path;
-        } catch (const std::system_error& error) {
-            EXPECT_EQ(error.code().value(), EINVAL) << path;
-        }
-    }
     std::filesystem::remove_all(folder);
 }
 

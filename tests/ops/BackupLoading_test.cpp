@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -74,19 +73,17 @@ TEST(BackupLoading, ABackupCopiedOverWhileItIsLoadedIsRefusedOrLoadedNeverACrash
 
     std::atomic<bool> stop{false};
     std::thread copier([&] {
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0) return;
         const std::size_t half = bytes.size() / 2;
         while (!stop) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            if (::ftruncate(fd, static_cast<off_t>(half)) != 0) break;
-            const auto rest = static_cast<ssize_t>(bytes.size() - half);
-            if (::pwrite(fd, bytes.data() + half, bytes.size() - half,
-                         static_cast<off_t>(half)) != rest) {
-                break;
-            }
+            std::error_code error;
+            std::filesystem::resize_file(file, half, error);
+            if (error) break;
+            std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+            out.seekp(static_cast<std::streamoff>(half));
+            out.write(bytes.data() + half, static_cast<std::streamsize>(bytes.size() - half));
+            if (!out.flush()) break;
         }
-        ::close(fd);
     });
     int loaded = 0, cannotOpen = 0, badData = 0;
     for (int round = 0; round < 150; ++round) {

@@ -11,14 +11,16 @@ namespace vantrel {
 
 FolderLock::FolderLock(const std::filesystem::path& file) {
     const std::filesystem::path folder = file.parent_path();
-    fd_ = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd_ < 0) return;
-    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    handle_ = fd;
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
     }
 }
 
 FolderLock::~FolderLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    if (handle_ >= 0) ::close(static_cast<int>(handle_));  // closing releases the lock
 }
 
 }  // namespace vantrel

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// Reading a regular file from its start, the same way on every platform: the opening never
+// waits (a pipe named like the file would block until some writer came), and anything but a
+// regular file is refused before a byte of it is read. Errors are errno values of
+// std::generic_category().
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+namespace vantrel {
+
+class RegularFileReader {
+public:
+    RegularFileReader() = default;
+    ~RegularFileReader();
+    RegularFileReader(const RegularFileReader&) = delete;
+    RegularFileReader& operator=(const RegularFileReader&) = delete;
+
+    // Opens `path` for reading: no error, the system's error, EISDIR for a folder, or
+    // EINVAL for anything else that is not a regular file.
+    std::error_code Open(const std::filesystem::path& path);
+    // The file's size when it was opened.
+    std::uint64_t Size() const { return size_; }
+    // Reads up to `wanted` bytes into `into` and sets `got` (0 at the end of the file).
+    std::error_code Read(void* into, std::size_t wanted, std::size_t& got);
+
+private:
+    std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole-file writes on POSIX: an unnamed file (O_TMPFILE) linked into place, or a hidden
+// temporary name where the file system has no unnamed files or no hard links.
+#include "data/AtomicFile.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "data/AtomicFileParts.h"
+#include "data/FolderLock.h"
+
+namespace vantrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+using namespace atomic_file;
+
+[[noreturn]] void ThrowErrno(int error, const std::string& what) {
+    throw std::system_error(error, std::generic_category(), what);
+}
+
+// open(O_TMPFILE) on a file system or kernel without unnamed files.
+bool NoUnnamedFiles(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == ENOSYS || error == EINVAL;
+}
+
+// link() or linkat() on a file system without hard links: EPERM on FAT and exFAT (and
+// with fs.protected_hardlinks for a file of another owner), EOPNOTSUPP or ENOSYS on
+// network and FUSE folders.
+bool NoHardLinks(int error) {
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EINVAL;
+}
+
+// renameat2() where the kernel or the file system lacks RENAME_NOREPLACE (EINVAL from
+// FUSE folders).
+bool NoRenameFlags(int error) {
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// fchmod() on a file system without permission bits (FAT, exFAT): the file gets the
+// folder's fixed ones, which is all such a file system can keep.
+bool NoPermissionBits(int error) {
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Writes everything, retrying short writes and interrupted calls.
+int WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return 0;
+}
+
+// Makes a new name durable; a folder that cannot be synced is no error.
+void SyncFolder(const fs::path& folder) {
+    int fd = ::open(FolderOrCurrent(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+namespace atomic_file {
+
+unsigned NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The permission bits the new file gets: those of the file it replaces, so that a shared or
+// private file stays so; else the usual ones for a new file. A file that could not be
+// opened for writing is not replaced either (EACCES).
+unsigned ModeFor(const fs::path& path) {
+    struct stat info {};
+    // A device, folder or pipe (perhaps behind a symbolic link) is never replaced by a file.
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        ThrowErrno(EINVAL, "not a regular file: " + path.string());
+    }
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+        if (::access(path.c_str(), W_OK) != 0) ThrowErrno(errno, "cannot write " + path.string());
+        return info.st_mode & 07777;
+    }
+    return NewFileMode();
+}
+
+long CurrentProcessId() {
+    return static_cast<long>(::getpid());
+}
+
+bool ProcessGone(long pid) {
+    return pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+}
+
+}  // namespace atomic_file
+
+namespace {
+
+// Creates a hidden temporary file from `pattern` (which receives the name).
+int MakeTempFile(std::string& pattern) {
+    return ::mkstemps(pattern.data(), static_cast<int>(kTempSuffix.size()));
+}
+
+// The path by which a descriptor of an unnamed file can be linked into a folder.
+std::string DescriptorPath(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// Copies what `from` holds (from its start) to `to`; errno on failure.
+int CopyContents(int from, int to) {
+    char buffer[64 * 1024];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(from, buffer, sizeof buffer, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return 0;
+        if (const int error = WriteAll(to, std::string_view(buffer, static_cast<size_t>(n))))
+            return error;
+        at += n;
+    }
+}
+
+}  // namespace
+
+std::error_code RenameNoReplace(const fs::path& from, const fs::path& to) {
+    const auto failure = [](int error) { return std::error_code(error, std::generic_category()); };
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (!NoRenameFlags(errno)) return failure(errno);
+#endif
+    // link() refuses an existing name, so the check and the rename are one step.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        if (::unlink(from.c_str()) != 0) {
+            const int error = errno;
+            ::unlink(to.c_str());  // keep one name only: the file stays where it was
+            return failure(error);
+        }
+        return {};
+    }
+    if (!NoHardLinks(errno)) return failure(errno);
+    // Neither: the check and the rename under the folder lock, which every writer of ours
+    // that takes names this way holds too. The check asks the file system, so a name that
+    // differs only in letter case counts as taken where the file system says so.
+    const FolderLock lock(to);
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) return failure(EEXIST);
+    if (errno != ENOENT) return failure(errno);
+    if (::rename(from.c_str(), to.c_str()) != 0) return failure(errno);
+    return {};
+}
+
+UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes, unsigned mode)
+    : folder_(folder), mode_(mode) {
+    // What killed writers of an older kind, or of a file system without unnamed files,
+    // left behind in this folder.
+    RemoveStaleTempFiles(folder);
+    // Readable too: should the file system refuse to link it, its bytes move to a name.
+    fd_ = ::open(FolderOrCurrent(folder).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    if (fd_ < 0 && NoUnnamedFiles(errno)) {
+        // No unnamed files here: a hidden name, which a killed writer may leave behind.
+        std::string pattern = TempPattern(folder, "new");
+        fd_ = MakeTempFile(pattern);
+        if (fd_ >= 0) tempName_ = pattern;
+    }
+    if (fd_ < 0) ThrowErrno(errno, "cannot create a file in " + FolderOrCurrent(folder).string());
+    // O_TMPFILE applies the umask and mkstemps makes the file private: set the bits asked.
+    int error =
+        ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 || NoPermissionBits(errno) ? 0 : errno;
+    if (error == 0) error = WriteAll(fd_, bytes);
+    if (error == 0 && ::fsync(fd_) != 0) error = errno;
+    if (error != 0) {
+        Close();
+        ThrowErrno(error, "cannot write a file in " + FolderOrCurrent(folder).string());
+    }
+}
+
+UnpublishedFile::~UnpublishedFile() {
+    Close();
+}
+
+void UnpublishedFile::Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tempName_.empty()) ::unlink(tempName_.c_str());
+    tempName_.clear();
+}
+
+void UnpublishedFile::BecomeNamed() {
+    std::string pattern = TempPattern(folder_, "new");
+    const int named = MakeTempFile(pattern);
+    if (named < 0)
+        ThrowErrno(errno, "cannot create a file in " + FolderOrCurrent(folder_).string());
+    int error =
+        ::fchmod(named, static_cast<mode_t>(mode_)) == 0 || NoPermissionBits(errno) ? 0 : errno;
+    if (error == 0) error = CopyContents(fd_, named);
+    if (error == 0 && ::fsync(named) != 0) error = errno;
+    if (error != 0) {
+        ::close(named);
+        ::unlink(pattern.c_str());
+        ThrowErrno(error, "cannot write a file in " + FolderOrCurrent(folder_).string());
+    }
+    ::close(fd_);
+    fd_ = named;
+    tempName_ = pattern;
+}
+
+int UnpublishedFile::LinkUnnamed(const fs::path& path) {
+    return ::linkat(AT_FDCWD, DescriptorPath(fd_).c_str(), AT_FDCWD, path.c_str(),
+                    AT_SYMLINK_FOLLOW) == 0
+               ? 0
+               : errno;
+}
+
+bool UnpublishedFile::PublishNew(const fs::path& path) {
+    if (published_) ThrowErrno(EALREADY, "the file was named already: " + path.string());
+    if (tempName_.empty()) {
+        const int error = LinkUnnamed(path);
+        if (error == EEXIST) return false;
+        // No /proc (ENOENT) or no links here: the bytes go under a hidden name instead.
+        if (error != 0 && !NoHardLinks(error) && error != ENOENT) {
+            ThrowErrno(error, "cannot write " + path.string());
+        }
+        if (error != 0) BecomeNamed();
+    }
+    if (!tempName_.empty()) {
+        const std::error_code error = RenameNoReplace(tempName_, path);
+        if (error == std::errc::file_exists) return false;
+        if (error) throw std::system_error(error, "cannot write " + path.string());
+        tempName_.clear();
+    }
+    published_ = true;
+    SyncFolder(folder_);
+    return true;
+}
+
+void UnpublishedFile::Replace(const fs::path& path) {
+    if (published_) ThrowErrno(EALREADY, "the file was named already: " + path.string());
+    // A replacing rename needs a name: the unnamed file gets a hidden one for the instant
+    // between the link and the rename (no folder sync in between).
+    std::random_device random;
+    for (int attempt = 0; tempName_.empty(); ++attempt) {
+        const std::string hidden = RandomTempName(folder_, path.filename().string(), random);
+        const int error = LinkUnnamed(hidden);
+        if (error == 0) {
+            tempName_ = hidden;
+        } else if (NoHardLinks(error) || error == ENOENT) {
+            BecomeNamed();
+        } else if (error != EEXIST || attempt > 100) {
+            ThrowErrno(error, "cannot write " + path.string());
+        }
+    }
+    if (::rename(tempName_.c_str(), path.c_str()) != 0) {
+        ThrowErrno(errno, "cannot write " + path.string());  // Close() removes the temporary
+    }
+    tempName_.clear();
+    published_ = true;
+    SyncFolder(folder_);
+}
+
+}  // namespace vantrel
