@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ops/ExportFileName.h"
 
-#include <filesystem>
-
 #include "base/PathText.h"
 #include "base/StringPrintf.h"
 #include "ops/TextLines.h"
@@ -39,11 +37,11 @@ std::string ExportFolderOf(std::string_view exportFile) {
 }
 
 std::string AnchorExportFile(std::string_view exportFile, std::string_view folder) {
-    if (folder.empty() || exportFile.empty() || std::filesystem::path(exportFile).is_absolute()) {
+    if (folder.empty() || exportFile.empty() || PathFromUtf8(exportFile).is_absolute()) {
         return std::string(exportFile);
     }
     std::string anchored(folder);
-    if (anchored.back() != kSeparator) anchored += kSeparator;
+    if (LastPathSeparator(anchored) + 1 != anchored.size()) anchored += kPathSeparator;
     return anchored.append(exportFile);
 }
 
