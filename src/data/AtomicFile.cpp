@@ -24,6 +24,10 @@ fs::path FolderOrCurrent(const fs::path& folder) {
     return folder.empty() ? fs::path(".") : folder;
 }
 
+void ThrowErrno(int error, const std::string& what) {
+    throw std::system_error(error, std::generic_category(), what);
+}
+
 // The cut falls between whole UTF-8 characters: a file system that stores names as UTF-16
 // (FAT, exFAT, NTFS) refuses a broken one.
 std::string TempPattern(const fs::path& folder, const std::string& name) {

@@ -16,6 +16,9 @@ inline constexpr std::string_view kTempSuffix = ".tmp";
 
 std::filesystem::path FolderOrCurrent(const std::filesystem::path& folder);
 
+// Throws std::system_error for the errno value `error`, with `what` as its text.
+[[noreturn]] void ThrowErrno(int error, const std::string& what);
+
 // A hidden temporary name (UTF-8) in `folder` for a file that will be called `name`, ending
 // in "XXXXXX.tmp". A long name is shortened, so that the temporary name stays within the
 // file system's limit whenever the final name does.

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The part of CSerialPort that is the same on every platform: the open retry policy, the
-// hand-over of a write to the monitor thread and the error report.
+// start of the monitor thread, the hand-over of a write to it and the error report.
 #include "link/CSerialPort.h"
+
+#include <system_error>
+#include <thread>
 
 #include "base/StringPrintf.h"
 #include "base/SystemError.h"
@@ -32,6 +35,16 @@ void CSerialPort::SendText(std::string_view text) {
         writePending_ = true;
     }
     Wake();
+}
+
+bool CSerialPort::StartMonitor() {
+    if (!IsOpen() || monitor_.joinable()) return false;
+    try {
+        monitor_ = std::thread([this] { MonitorThread(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
 }
 
 bool CSerialPort::WriteWaiting() const {

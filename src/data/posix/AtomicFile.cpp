@@ -24,10 +24,6 @@ namespace fs = std::filesystem;
 
 using namespace atomic_file;
 
-[[noreturn]] void ThrowErrno(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
-
 // open(O_TMPFILE) on a file system or kernel without unnamed files.
 bool NoUnnamedFiles(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == ENOSYS || error == EINVAL;

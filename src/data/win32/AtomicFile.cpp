@@ -25,10 +25,6 @@ namespace fs = std::filesystem;
 
 using namespace atomic_file;
 
-[[noreturn]] void ThrowErrno(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
-
 // Writes everything and flushes it to the disk: 0, or the Win32 error.
 DWORD WriteAndFlush(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {

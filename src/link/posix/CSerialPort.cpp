@@ -167,16 +167,6 @@ void CSerialPort::Configure(int baudRate, char parity, int dataBits, int stopBit
     }
 }
 
-bool CSerialPort::StartMonitor() {
-    if (!IsOpen() || monitor_.joinable()) return false;
-    try {
-        monitor_ = std::thread([this] { MonitorThread(); });
-    } catch (const std::system_error&) {
-        return false;
-    }
-    return true;
-}
-
 bool CSerialPort::IsOpen() const {
     std::lock_guard lock(portLock_);
     return native_->fd >= 0;
