@@ -5,7 +5,7 @@ BUILD_DIR := build
 JOBS ?= $(shell nproc)
 
 .PHONY: deps configure build test demo gui asan tsan fuzz bench format clean package check-package \
-	windows windows-test
+	windows windows-qt windows-test
 
 deps:
 	@bash scripts/install-deps.sh
@@ -61,13 +61,16 @@ bench: build
 	@bash bench/run.sh $(BUILD_DIR)/bin
 
 # The Windows build (mingw-w64 cross build, Debian 12) into build-windows/, and its tests
-# under wine. Qt for mingw is built once into /var/cache/vantrel-build (20 minutes or more
-# the first time) and reused after.
+# under wine. What builds there so far needs no Qt.
 windows:
 	@bash scripts/install-deps.sh windows
-	@bash scripts/build-qt-windows.sh
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
+
+# Qt for mingw, built once into /var/cache/vantrel-build (20 minutes or more on an idle
+# machine the first time) and reused after, for the Windows build of the Qt front ends.
+windows-qt:
+	@bash scripts/build-qt-windows.sh
 
 # The serial test under wine talks to the Linux build's simulator.
 windows-test: windows configure
