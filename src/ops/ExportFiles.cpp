@@ -37,9 +37,6 @@ bool WriteExportFile(const fs::path& path, std::string_view text, std::string& r
     }
 }
 
-return path;
-}
-
 struct ExistingFile {
     enum class State { Read, Unreadable, NotText };
     State state = State::Unreadable;
