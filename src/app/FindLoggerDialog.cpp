@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/MainSheet.h"
+#include "app/Mnemonic.h"
+#include "app/WindowFit.h"
 
 namespace vantrel::app {
 namespace {
@@ -19,9 +21,9 @@ constexpr const char* kOperationRunning =
     "The logger is busy with another operation. Find the logger once it has finished.";
 
 QPushButton* MakeButton(const QString& caption, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setAccessibleName(caption);
+    SetCaption(button, caption);
     button->setAutoDefault(false);
     return button;
 }
@@ -50,9 +52,9 @@ CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortLi
     resultList_->setAccessibleName(QStringLiteral("Ports tried:"));
     listLabel->setBuddy(resultList_);
 
-    cancelButton_ = MakeButton(QStringLiteral("Cancel"), "cancelSearchButton", this);
-    useButton_ = MakeButton(QStringLiteral("Use These Settings"), "useFoundButton", this);
-    closeButton_ = MakeButton(QStringLiteral("Close"), "closeFindButton", this);
+    cancelButton_ = MakeButton(QStringLiteral("&Cancel"), "cancelSearchButton", this);
+    useButton_ = MakeButton(QStringLiteral("&Use These Settings"), "useFoundButton", this);
+    closeButton_ = MakeButton(QStringLiteral("Cl&ose"), "closeFindButton", this);
     useButton_->setEnabled(false);
     closeButton_->setEnabled(false);
 
@@ -68,7 +70,7 @@ CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortLi
     layout->addWidget(resultList_, 1);
     layout->addLayout(buttons);
     const QFontMetrics metrics = fontMetrics();
-    resize(metrics.averageCharWidth() * 80, metrics.height() * 16);
+    FitToScreen(this, {metrics.averageCharWidth() * 80, metrics.height() * 16});
 
     connect(cancelButton_, &QPushButton::clicked, this, [this] { probe_.Cancel(); });
     connect(useButton_, &QPushButton::clicked, this, &QDialog::accept);

@@ -124,6 +124,9 @@ private:
     void BuildButtonStrip();
     void OnCloseButton();
     void OnCurrentChanged(int index);
+    // Asks the active page whether it may be left; when it may, the next page change
+    // goes through without asking again.
+    bool MayLeaveActivePage();
     bool AnyPageBusy() const;
     void UpdateTitle();
     // Runs `operation` unless another runs; false when refused.
