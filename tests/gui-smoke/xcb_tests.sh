@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs the GUI tests named "Xcb..." (the accessibility texts, F1) on an X server of their
-# own (Xvfb) through the xcb platform, where the offscreen platform's leniencies (no real
-# window activation, no shortcut conflicts with the window system) cannot hide a fault.
+# Runs the GUI tests named "Xcb..." (the accessibility texts and their announcements, F1)
+# on an X server of their own (Xvfb) through the xcb platform and Qt's AT-SPI bridge, which
+# the offscreen platform lacks.
 #
 #     xcb_tests.sh TEST_BINARY
 set -euo pipefail
@@ -41,7 +41,9 @@ for n in $(seq 131 170); do
 done
 [ -n "$DISPLAY_NUMBER" ] || { echo "xcb-tests: could not start Xvfb" >&2; exit 1; }
 
+# A session bus of its own, on which the accessibility bus starts as a screen reader's
+# session would have it; Qt's AT-SPI bridge is switched on without a screen reader.
 mkdir -m 700 "$WORK/runtime"
 DISPLAY=":$DISPLAY_NUMBER" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" \
-  DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-session-bus" \
-  "$BINARY" --gtest_filter='*.Xcb*'
+  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
+  dbus-run-session -- "$BINARY" --gtest_filter='*.Xcb*'
