@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/LiveText.h"
 #include "app/MainSheet.h"
 #include "app/Mnemonic.h"
 #include "app/WindowFit.h"
@@ -41,6 +42,9 @@ CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortLi
     statusLabel_->setObjectName("probeStatus");
     statusLabel_->setTextFormat(Qt::PlainText);
     statusLabel_->setWordWrap(true);
+    // Room for two lines of a wrapped result, so it is never squeezed by the list below.
+    statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().lineSpacing() * 2 + 2);
+    MakeLiveLabel(statusLabel_, QStringLiteral("Status"));
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName("probeProgress");
     progressBar_->setAccessibleName(QStringLiteral("Progress"));
@@ -94,7 +98,7 @@ void CFindLoggerDialog::RunSearch() {
     started_ = true;
     if (searching_) return;
     if (sheet_.IsOperationRunning()) {
-        statusLabel_->setText(kOperationRunning);
+        SetLiveText(statusLabel_, kOperationRunning);
         cancelButton_->setEnabled(false);
         closeButton_->setEnabled(true);
         return;
@@ -114,7 +118,8 @@ void CFindLoggerDialog::RunSearch() {
 }
 
 void CFindLoggerDialog::OnProgress(const std::string& port, int baudRate, int step, int) {
-    statusLabel_->setText(
+    SetLiveText(
+        statusLabel_,
         QStringLiteral("Trying %1 at %2 baud...").arg(QString::fromStdString(port)).arg(baudRate));
     progressBar_->setValue(step - 1);
 }
@@ -127,7 +132,7 @@ void CFindLoggerDialog::ShowReport() {
     if (report_.found) {
         text += QStringLiteral(" Use this port and rate from now on?");
     }
-    statusLabel_->setText(text);
+    SetLiveText(statusLabel_, text);
     progressBar_->setValue(progressBar_->maximum());
     cancelButton_->setEnabled(false);
     useButton_->setEnabled(report_.found.has_value());
