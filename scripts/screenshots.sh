@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the desktop program for review and documentation, at the normal scale and at
 # scale 2 (high-density screens): every page, the About box, the help window, the export
-# dialog, the pages before, during and after a backup from a simulated logger, and the
-# Restore / Export page during a restore of that backup.
+# dialog, the readings window, Find Logger, the pages before, during and after a backup from
+# a simulated logger, and the Restore / Export page during a restore of that backup. The
+# offscreen screen is 1280x800, so at scale 2 every window must fit 640x400.
 #   scripts/screenshots.sh OUTPUT_DIR [BIN_DIR]      (BIN_DIR default build/bin)
 # Pictures go to OUTPUT_DIR/scale1 and OUTPUT_DIR/scale2. Builds nothing; uses settings,
 # backups and a logger of its own (never yours), on the offscreen platform.
@@ -24,7 +25,13 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
-export XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime HOME=$WORK/home QT_QPA_PLATFORM=offscreen
+# A 1280x800 screen: the smallest the program serves at scale 2.
+cat > "$WORK/screen.json" <<'JSON'
+{"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1280, "height": 800,
+              "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}
+JSON
+export XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime HOME=$WORK/home
+export QT_QPA_PLATFORM=offscreen:configfile=$WORK/screen.json
 mkdir -p "$XDG_CONFIG_HOME" "$HOME" "$WORK/export"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 cd "$WORK"   # no Vantrel.ini here: the backup leaves nothing out
@@ -83,7 +90,7 @@ done
 # Every picture the desktop program should give; a missing one names what broke.
 expected="page-backup page-restore-export page-settings page-id-tags about help-backup
   during-backup after-backup-backup after-backup-restore-export after-backup-settings
-  after-backup-id-tags id-tags-listed export-dialog during-restore"
+  after-backup-id-tags id-tags-listed export-dialog readings find-logger during-restore"
 for scale in 1 2; do
   for name in $expected; do
     if [[ ! -s $OUT/scale$scale/$name.png ]]; then

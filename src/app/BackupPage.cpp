@@ -14,7 +14,9 @@
 #include "app/ConnectionStatus.h"
 #include "app/ContextHelp.h"
 #include "app/ControlIds.h"
+#include "app/LiveText.h"
 #include "app/MainSheet.h"
+#include "app/Mnemonic.h"
 #include "app/RestoreExportPage.h"
 #include "app/Strings.h"
 #include "data/DateTime.h"
@@ -28,7 +30,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kBackup = "Backup";
-constexpr const char* kNameLabel = "Backup Name:";
+// The start button and its Cancel share Alt+A.
+constexpr const char* kBackupButton = "B&ackup";
+constexpr const char* kCancelBackup = "C&ancel";
+constexpr const char* kNameLabel = "Backup &Name:";
 constexpr const char* kNameWithFolder =
     "Please enter a file name without \"/\".\nThe backup is stored in the folder shown under "
     "Current Backup Path; choose another folder on the Settings page.";
@@ -49,14 +54,15 @@ void CBackupPage::BuildControls() {
     nameLabel->setObjectName("backupNameLabel");
     m_editName = new QLineEdit(this);
     m_editName->setObjectName("backupName");
-    m_editName->setAccessibleName(kNameLabel);
+    m_editName->setAccessibleName(WithoutMnemonic(kNameLabel));
     SetControlId(m_editName, ids::kBackupName);
     nameLabel->setBuddy(m_editName);
 
-    m_btnBackup = new QPushButton(kBackup, this);
+    m_btnBackup = new QPushButton(this);
     m_btnBackup->setObjectName("backupButton");
-    m_btnBackup->setAccessibleName(kBackup);
+    SetCaption(m_btnBackup, kBackupButton);
     m_btnBackup->setAutoDefault(false);
+    KeepWidthFor(m_btnBackup, {kBackupButton, kCancelBackup});
     SetControlId(m_btnBackup, ids::kBackupButton);
     connect(m_btnBackup, &QPushButton::clicked, this, &CBackupPage::OnBackup);
 
@@ -76,8 +82,8 @@ void CBackupPage::BuildControls() {
     pathGroup->setObjectName("backupPathGroup");
     m_stPath = new QLabel(pathGroup);
     m_stPath->setObjectName("backupPath");
-    m_stPath->setAccessibleName("Current Backup Path");
     m_stPath->setTextFormat(Qt::PlainText);
+    MakeLiveLabel(m_stPath, "Current Backup Path");
     m_stPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long folder is cut at the page's edge (the tool tip holds all of it) instead of
     // widening the window.
@@ -109,7 +115,7 @@ void CBackupPage::OnSetActive() {
 std::string CBackupPage::ShowFolder() {
     const std::string folder = ReadBackupFolder(m_pSheet->Settings(), m_pSheet->Folders());
     const QString shown = QString::fromStdString(folder);
-    m_stPath->setText(shown);
+    SetLiveText(m_stPath, shown);
     m_stPath->setToolTip(shown);
     return folder;
 }
@@ -151,7 +157,7 @@ void CBackupPage::OnBackup() {
     m_editName->setText(QString::fromStdString(target.name));
 
     SetBusy(true);
-    SetButtonCaption(strings::kCancel);
+    SetButtonCaption(kCancelBackup);
     // Back to idle on every way out, an escaping exception included. No busy cursor: the
     // Cancel button must stay usable while the backup runs.
     struct Idle {
@@ -159,7 +165,7 @@ void CBackupPage::OnBackup() {
         ~Idle() {
             page.SetBusy(false);
             page.m_pSheet->SetCancel(false);
-            page.SetButtonCaption(kBackup);
+            page.SetButtonCaption(kBackupButton);
         }
     };
     int result = 0;
@@ -184,8 +190,7 @@ void CBackupPage::OnBackup() {
 }
 
 void CBackupPage::SetButtonCaption(const QString& caption) {
-    m_btnBackup->setText(caption);
-    m_btnBackup->setAccessibleName(caption);
+    SetCaption(m_btnBackup, caption);
 }
 
 void CBackupPage::OnCommsStatus(std::uint32_t progress, const std::optional<std::string>& text) {

@@ -8,16 +8,19 @@
 #include <algorithm>
 
 #include "app/ContextHelp.h"
+#include "app/LiveText.h"
 #include "app/Strings.h"
 #include "platform/Notification.h"
 
 namespace vantrel::app {
 namespace {
 
-QLabel* MakeLine(const QString& text, const QString& name, int controlId, QWidget* parent) {
+QLabel* MakeLine(const QString& text, const QString& name, const QString& role, int controlId,
+                 QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(text);
+    label->setTextFormat(Qt::PlainText);
+    MakeLiveLabel(label, role);
     SetControlId(label, controlId);
     return label;
 }
@@ -29,27 +32,24 @@ CConnectionStatus::CConnectionStatus(const ControlIds& ids, MissingText missingT
     : QGroupBox("Connection Status", parent), missingText_(missingText) {
     setObjectName("connectionStatus");
     auto* layout = new QVBoxLayout(this);
-    status_ = MakeLine(strings::kIdle, "statusLine", ids.status, this);
+    status_ = MakeLine(strings::kIdle, "statusLine", "Status", ids.status, this);
     status_->setAlignment(Qt::AlignCenter);
-    status_->setAccessibleName("Status");
-    status_->setTextFormat(Qt::PlainText);
     layout->addWidget(status_);
 
     progress_ = new QProgressBar(this);
     progress_->setObjectName("progressBar");
-    progress_->setAccessibleName("Progress");
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setTextVisible(false);
+    MakeLiveProgress(progress_, "Progress");
     SetControlId(progress_, ids.progress);
     layout->addWidget(progress_);
 
     if (ids.errors >= 0) {
         auto* row = new QHBoxLayout;
-        errors_ = MakeLine("Transfer Errors:", "transferErrors", ids.errors, this);
-        rate_ = MakeLine("Transfer Rate (cps):", "transferRate", ids.rate, this);
-        errors_->setAccessibleName("Transfer Errors");
-        rate_->setAccessibleName("Transfer Rate");
+        errors_ =
+            MakeLine("Transfer Errors:", "transferErrors", "Transfer Errors", ids.errors, this);
+        rate_ = MakeLine("Transfer Rate (cps):", "transferRate", "Transfer Rate", ids.rate, this);
         row->addWidget(errors_, 1);
         row->addWidget(rate_, 1);
         layout->addLayout(row);
@@ -59,26 +59,25 @@ CConnectionStatus::CConnectionStatus(const ControlIds& ids, MissingText missingT
 
 void CConnectionStatus::ShowStatus(std::uint32_t progress, const std::optional<std::string>& text) {
     if (text) {
-        const QString shown = QString::fromStdString(*text);
-        if (status_->text() != shown) status_->setText(shown);
+        SetLiveText(status_, QString::fromStdString(*text));
     } else if (missingText_ == MissingText::ShowIdle) {
-        status_->setText(strings::kIdle);
+        SetLiveText(status_, strings::kIdle);
     }
     if (progress == kKeepProgress && missingText_ == MissingText::KeepText) return;
     const int value = static_cast<int>(std::min<std::uint32_t>(progress, 100));
     if (value != progress_->value()) {
-        progress_->setValue(value);
+        SetLiveProgress(progress_, value);
         emit progressChanged(value);
     }
 }
 
 void CConnectionStatus::ShowErrors(std::uint32_t count) {
-    if (errors_ != nullptr) errors_->setText(strings::kTransferErrors + QString::number(count));
+    if (errors_ != nullptr) SetLiveText(errors_, strings::kTransferErrors + QString::number(count));
 }
 
 void CConnectionStatus::ShowRate(std::uint32_t charactersPerSecond) {
     if (rate_ != nullptr)
-        rate_->setText(strings::kTransferRate + QString::number(charactersPerSecond));
+        SetLiveText(rate_, strings::kTransferRate + QString::number(charactersPerSecond));
 }
 
 QString CConnectionStatus::StatusText() const {

@@ -23,6 +23,7 @@
 #include "app/MainSheet.h"
 #include "app/ReadingsWindow.h"
 #include "app/Strings.h"
+#include "app/WindowFit.h"
 #include "data/VantrelArchive.h"
 #include "ops/ExportFileName.h"
 #include "ui_ExportDialog.h"
@@ -111,6 +112,7 @@ void CExportDial::OnInitDialog() {
 
     CListCtrlEx* list = m_ui->profileList;
     list->SetColumns(strings::kProfileListColumns);
+    list->SetColumnAlignment(0, Qt::AlignRight);  // profile numbers line up
     FillProfileList();
     list->clearSelection();
 
@@ -131,7 +133,7 @@ void CExportDial::OnInitDialog() {
     // Room for a folder and a file name of usual length.
     m_ui->exportFileEdit->setMinimumWidth(m_ui->exportFileEdit->fontMetrics().averageCharWidth() *
                                           56);
-    adjustSize();
+    FitToScreen(this, sizeHint());
 }
 
 void CExportDial::FillProfileList() {

@@ -12,22 +12,26 @@
 #include "app/ControlIds.h"
 #include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
+#include "app/Mnemonic.h"
 #include "app/Strings.h"
 #include "base/AsciiText.h"
 
 namespace vantrel::app {
 namespace {
 
-constexpr const char* kRefreshView = "Refresh View";
-constexpr const char* kDeleteSelected = "Delete Selected";
+// Each button and the Cancel it turns into share a mnemonic.
+constexpr const char* kRefreshView = "R&efresh View";
+constexpr const char* kCancelRefresh = "Canc&el";
+constexpr const char* kDeleteSelected = "De&lete Selected";
+constexpr const char* kCancelDelete = "Cance&l";
 constexpr const char* kDeleteWarning =
     "Warning: This will delete the selected ID file(s)\nThese files are used for a partnership "
     "between the vantrel and the downloaded databases\nDo you wish to continue?";
 
 QPushButton* MakeButton(const QString& caption, const char* name, int controlId, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setAccessibleName(caption);
+    SetCaption(button, caption);
     button->setAutoDefault(false);
     SetControlId(button, controlId);
     return button;
@@ -62,6 +66,8 @@ void CFilePage::BuildControls() {
     m_btnDelete =
         MakeButton(kDeleteSelected, "deleteSelectedButton", ids::kDeleteSelectedButton, this);
     m_btnDelete->setEnabled(false);
+    KeepWidthFor(m_btnRefresh, {kRefreshView, kCancelRefresh});
+    KeepWidthFor(m_btnDelete, {kDeleteSelected, kCancelDelete});
     connect(m_btnRefresh, &QPushButton::clicked, this, &CFilePage::OnRefreshView);
     connect(m_btnDelete, &QPushButton::clicked, this, &CFilePage::OnDeleteSelected);
 
@@ -86,11 +92,6 @@ void CFilePage::BuildControls() {
 
 bool CFilePage::IsIdFileName(const std::string& name) {
     return name.size() >= 3 && EndsWithIgnoringCase(name, ".id");
-}
-
-void CFilePage::SetCaption(QPushButton* button, const QString& caption) {
-    button->setText(caption);
-    button->setAccessibleName(caption);
 }
 
 void CFilePage::UpdateDeleteButton() {
@@ -118,7 +119,7 @@ void CFilePage::OnRefreshView() {
 void CFilePage::Refresh() {
     if (m_bBusy) return;
     m_activity = Activity::Refreshing;
-    SetCaption(m_btnRefresh, strings::kCancel);
+    SetCaption(m_btnRefresh, kCancelRefresh);
     m_listFiles->clear();
     UpdateDeleteButton();
     SetBusy(true);
@@ -164,7 +165,7 @@ void CFilePage::OnDeleteSelected() {
     for (const int row : rows) names.push_back(m_listFiles->ItemText(row, 0).toStdString());
 
     m_activity = Activity::Deleting;
-    SetCaption(m_btnDelete, strings::kCancel);
+    SetCaption(m_btnDelete, kCancelDelete);
     UpdateDeleteButton();
     m_btnRefresh->setEnabled(false);
     // The focus stays on the button, which is Cancel now, so the keyboard can cancel too.

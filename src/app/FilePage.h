@@ -45,7 +45,6 @@ private:
     // "Delete Selected" is usable when rows are selected and nothing runs, and as
     // "Cancel" while a deletion runs.
     void UpdateDeleteButton();
-    static void SetCaption(QPushButton* button, const QString& caption);
 
     Activity m_activity = Activity::Idle;
     QPushButton* m_btnRefresh = nullptr;

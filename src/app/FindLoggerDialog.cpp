@@ -9,7 +9,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/LiveText.h"
 #include "app/MainSheet.h"
+#include "app/Mnemonic.h"
+#include "app/WindowFit.h"
 
 namespace vantrel::app {
 namespace {
@@ -19,9 +22,9 @@ constexpr const char* kOperationRunning =
     "The logger is busy with another operation. Find the logger once it has finished.";
 
 QPushButton* MakeButton(const QString& caption, const char* name, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setAccessibleName(caption);
+    SetCaption(button, caption);
     button->setAutoDefault(false);
     return button;
 }
@@ -39,6 +42,9 @@ CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortLi
     statusLabel_->setObjectName("probeStatus");
     statusLabel_->setTextFormat(Qt::PlainText);
     statusLabel_->setWordWrap(true);
+    // Room for two lines of a wrapped result, so it is never squeezed by the list below.
+    statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().lineSpacing() * 2 + 2);
+    MakeLiveLabel(statusLabel_, QStringLiteral("Status"));
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName("probeProgress");
     progressBar_->setAccessibleName(QStringLiteral("Progress"));
@@ -50,9 +56,9 @@ CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortLi
     resultList_->setAccessibleName(QStringLiteral("Ports tried:"));
     listLabel->setBuddy(resultList_);
 
-    cancelButton_ = MakeButton(QStringLiteral("Cancel"), "cancelSearchButton", this);
-    useButton_ = MakeButton(QStringLiteral("Use These Settings"), "useFoundButton", this);
-    closeButton_ = MakeButton(QStringLiteral("Close"), "closeFindButton", this);
+    cancelButton_ = MakeButton(QStringLiteral("&Cancel"), "cancelSearchButton", this);
+    useButton_ = MakeButton(QStringLiteral("&Use These Settings"), "useFoundButton", this);
+    closeButton_ = MakeButton(QStringLiteral("Cl&ose"), "closeFindButton", this);
     useButton_->setEnabled(false);
     closeButton_->setEnabled(false);
 
@@ -68,7 +74,7 @@ CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortLi
     layout->addWidget(resultList_, 1);
     layout->addLayout(buttons);
     const QFontMetrics metrics = fontMetrics();
-    resize(metrics.averageCharWidth() * 80, metrics.height() * 16);
+    FitToScreen(this, {metrics.averageCharWidth() * 80, metrics.height() * 16});
 
     connect(cancelButton_, &QPushButton::clicked, this, [this] { probe_.Cancel(); });
     connect(useButton_, &QPushButton::clicked, this, &QDialog::accept);
@@ -92,7 +98,7 @@ void CFindLoggerDialog::RunSearch() {
     started_ = true;
     if (searching_) return;
     if (sheet_.IsOperationRunning()) {
-        statusLabel_->setText(kOperationRunning);
+        SetLiveText(statusLabel_, kOperationRunning);
         cancelButton_->setEnabled(false);
         closeButton_->setEnabled(true);
         return;
@@ -112,7 +118,8 @@ void CFindLoggerDialog::RunSearch() {
 }
 
 void CFindLoggerDialog::OnProgress(const std::string& port, int baudRate, int step, int) {
-    statusLabel_->setText(
+    SetLiveText(
+        statusLabel_,
         QStringLiteral("Trying %1 at %2 baud...").arg(QString::fromStdString(port)).arg(baudRate));
     progressBar_->setValue(step - 1);
 }
@@ -125,7 +132,7 @@ void CFindLoggerDialog::ShowReport() {
     if (report_.found) {
         text += QStringLiteral(" Use this port and rate from now on?");
     }
-    statusLabel_->setText(text);
+    SetLiveText(statusLabel_, text);
     progressBar_->setValue(progressBar_->maximum());
     cancelButton_->setEnabled(false);
     useButton_->setEnabled(report_.found.has_value());

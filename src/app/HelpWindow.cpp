@@ -9,6 +9,7 @@
 
 #include "app/ControlIds.h"
 #include "app/Strings.h"
+#include "app/WindowFit.h"
 
 namespace vantrel::app {
 namespace {
@@ -76,7 +77,7 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addLayout(row);
     layout->addWidget(browser_, 1);
     const int em = fontMetrics().averageCharWidth();
-    resize(em * 90, fontMetrics().height() * 36);
+    FitToScreen(this, {em * 90, fontMetrics().height() * 36});
 }
 
 QString CHelpWindow::TopicUrl(int topicId) {

@@ -33,7 +33,16 @@ void CListCtrlEx::SetColumns(const QString& titles) {
     }
 }
 
+void CListCtrlEx::SetColumnAlignment(int column, Qt::Alignment alignment) {
+    alignments_.insert(column, alignment | Qt::AlignVCenter);
+    headerItem()->setTextAlignment(column, alignments_.value(column));
+    for (int row = 0; row < topLevelItemCount(); ++row) {
+        topLevelItem(row)->setTextAlignment(column, alignments_.value(column));
+    }
+}
+
 void CListCtrlEx::RemoveAll() {
+    alignments_.clear();
     clear();
     setColumnCount(0);
     setHeaderLabels({});
@@ -58,6 +67,9 @@ int CListCtrlEx::AddItem(int row, int column, const QString& text, int) {
         auto* item = new QTreeWidgetItem;
         item->setText(0, text);
         item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        for (auto aligned = alignments_.cbegin(); aligned != alignments_.cend(); ++aligned) {
+            item->setTextAlignment(aligned.key(), aligned.value());
+        }
         insertTopLevelItem(position, item);
         return position;
     }

@@ -6,6 +6,7 @@
 // A list sorts only when asked to: then every new row is placed in ascending order of its
 // first column's text. Column titles never react to clicks.
 
+#include <QHash>
 #include <QTreeWidget>
 #include <optional>
 
@@ -33,6 +34,8 @@ public:
     int AddItemDate(int row, int column, const DateTimeValue& date, int image = -1);
     // Changes the cell's text when one is given; false when there is no such cell.
     bool SetItem(int row, int column, const std::optional<QString>& text, int image = -1);
+    // Aligns the title and the cells of `column` (numbers: right); until SetColumns.
+    void SetColumnAlignment(int column, Qt::Alignment alignment);
     // Deletes every row and every column.
     void RemoveAll();
 
@@ -54,6 +57,7 @@ private:
     int InsertPosition(const QString& text, int requested) const;
 
     bool sorted_ = false;
+    QHash<int, Qt::Alignment> alignments_;
 };
 
 }  // namespace vantrel::app

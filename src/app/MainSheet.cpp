@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainSheet.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,6 +31,7 @@
 #include "app/RestoreExportPage.h"
 #include "app/SettingsPage.h"
 #include "app/Strings.h"
+#include "app/WindowFit.h"
 #include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
@@ -53,6 +56,16 @@ void WatchProcessExit() {
     (void)registered;
 }
 
+// The sheet is a plain widget, which assistive technology would take for a client area:
+// it is the program's window, named by its caption.
+QAccessibleInterface* SheetAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(CMainSheet::staticMetaObject.className()) &&
+        object->isWidgetType()) {
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 CMainSheet::CMainSheet(Environment environment, QWidget* parent)
@@ -67,8 +80,12 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
           [this] { return ReadLinkSettings(settings_); }, environment.portFactory) {
     EnsureResources();
     setObjectName("mainSheet");
-    setWindowTitle(strings::kProgramTitle);
-    setAccessibleName(strings::kProgramTitle);
+    setWindowTitle(strings::kProgramTitle);  // also the window's accessible name
+    static const bool accessibleAsWindow = [] {
+        QAccessible::installFactory(SheetAccessible);
+        return true;
+    }();
+    (void)accessibleAsWindow;
     setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
     session_.operations().SetCompletionSignal([] { QApplication::beep(); });
     // Kept on disk as the restore goes, so that the next start can tell a cut-off restore
@@ -102,11 +119,18 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     strip->addWidget(helpButton_);
     layout->addLayout(strip);
 
-    auto* topic = new QShortcut(QKeySequence::HelpContents, this);
-    connect(topic, &QShortcut::activated, this, [this] { ShowHelp(ActivePage()->PageId()); });
+    // Ctrl+PgDn and Ctrl+PgUp turn the pages as Ctrl+Tab and Ctrl+Shift+Tab do, through the
+    // same refusal while a page is busy.
+    const auto turnPage = [this](int step) {
+        tabs_->setCurrentIndex((tabs_->currentIndex() + step + tabs_->count()) % tabs_->count());
+    };
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this), &QShortcut::activated,
+            this, [turnPage] { turnPage(1); });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this), &QShortcut::activated,
+            this, [turnPage] { turnPage(-1); });
     pages_.front()->OnSetActive();
     const QFontMetrics metrics(font());
-    resize(metrics.averageCharWidth() * 96, metrics.height() * 30);
+    FitToScreen(this, {metrics.averageCharWidth() * 96, metrics.height() * 30});
     QTimer::singleShot(0, this, &CMainSheet::ShowCutOffRestoreNotice);
     gLiveSheet = this;
     gSheetThread = std::this_thread::get_id();
@@ -127,7 +151,8 @@ CMainSheet::~CMainSheet() {
 void CMainSheet::AddPage(CHelpPropPage* page) {
     page->SetSheet(this);
     pages_.push_back(page);
-    tabs_->addTab(page, page->Caption());
+    // Each page's caption starts with a letter of its own: Alt+B, Alt+R, Alt+S, Alt+I.
+    tabs_->addTab(page, '&' + page->Caption());
 }
 
 void CMainSheet::BuildButtonStrip() {
@@ -151,6 +176,7 @@ void CMainSheet::BuildButtonStrip() {
     topics->setObjectName("helpTopicsAction");
     topics->setShortcut(QKeySequence::HelpContents);
     connect(topics, &QAction::triggered, this, [this] { ShowHelp(ActivePage()->PageId()); });
+    addAction(topics);  // F1 anywhere in the window: the one owner of the key
     QAction* whatsThis = QWhatsThis::createAction(helpMenu_);
     whatsThis->setText(strings::kWhatsThis);
     whatsThis->setObjectName("whatsThisAction");
@@ -174,27 +200,40 @@ bool CMainSheet::SetActivePage(CHelpPropPage* page) {
     return activeIndex_ == index;
 }
 
+bool CMainSheet::MayLeaveActivePage() {
+    if (!ActivePage()->OnKillActive()) return false;
+    leaveApproved_ = true;
+    return true;
+}
+
 // A click on another tab asks the page being left before the tab changes, so a busy page
-// never disappears from view; a change by keyboard is asked after and undone if refused.
+// never disappears from view.
 bool CMainSheet::eventFilter(QObject* watched, QEvent* event) {
     if (tabs_ != nullptr && watched == tabs_->tabBar() &&
         event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const int index = tabs_->tabBar()->tabAt(mouse->position().toPoint());
-        if (index >= 0 && index != activeIndex_ && mouse->button() == Qt::LeftButton) {
-            if (!ActivePage()->OnKillActive()) return true;
-            leaveApproved_ = true;
+        if (index >= 0 && index != activeIndex_ && mouse->button() == Qt::LeftButton &&
+            !MayLeaveActivePage()) {
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);
 }
 
+// Every other way to another page (Ctrl+Tab, Ctrl+PgUp/PgDn, the tab bar's arrow keys, a
+// screen reader's "switch" action) has already turned the stack: the page being left is
+// put back at once, before anything is painted, and only then asked, so its refusal
+// shows over the busy page, never over the other one.
 void CMainSheet::OnCurrentChanged(int index) {
     if (index == activeIndex_ || index < 0) return;
-    const bool approved = std::exchange(leaveApproved_, false);
-    if (!approved && !ActivePage()->OnKillActive()) {
-        const QSignalBlocker block(tabs_);
-        tabs_->setCurrentIndex(activeIndex_);
+    if (!std::exchange(leaveApproved_, false)) {
+        {
+            const QSignalBlocker block(tabs_);
+            tabs_->setCurrentIndex(activeIndex_);
+        }
+        if (!MayLeaveActivePage()) return;
+        tabs_->setCurrentIndex(index);  // OnCurrentChanged again, now approved
         return;
     }
     activeIndex_ = index;
@@ -227,8 +266,9 @@ bool CMainSheet::CanClose() {
 
 bool CMainSheet::SaveSettings() {
     if (settings_.Sync()) return true;
-    prompt_.Show(std::string(strings::kSettingsNotSaved) + "\n\n" + settings_.Problem(), {},
-                 PromptButtons::OK, PromptIcon::Stop);
+    std::string text = strings::kSettingsNotSaved;
+    text.append("\n\n").append(settings_.Problem());
+    prompt_.Show(text, {}, PromptButtons::OK, PromptIcon::Stop);
     return false;
 }
 

@@ -147,6 +147,9 @@ private:
     void BuildButtonStrip();
     void OnCloseButton();
     void OnCurrentChanged(int index);
+    // Asks the active page whether it may be left; when it may, the next page change
+    // goes through without asking again.
+    bool MayLeaveActivePage();
     bool AnyPageBusy() const;
     void UpdateTitle();
     // Emits `ended` (queued) once no operation runs any more.

@@ -25,6 +25,7 @@
 #include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
 #include "app/ReadingsChart.h"
+#include "app/WindowFit.h"
 #include "data/AtomicFile.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupSummary.h"
@@ -217,18 +218,23 @@ void CReadingsWindow::BuildControls() {
     summaryLabel_ = new QLabel(this);
     summaryLabel_->setObjectName("readingsSummary");
     summaryLabel_->setTextFormat(Qt::PlainText);
+    // A long summary wraps instead of widening the window past a small screen.
+    summaryLabel_->setWordWrap(true);
     resetButton_ = MakeButton(QStringLiteral("&Reset"), "resetZoomButton", this);
     resetButton_->setToolTip(QStringLiteral("Show the whole profile again"));
     copyButton_ = MakeButton(QStringLiteral("&Copy"), "copyImageButton", this);
     saveButton_ = MakeButton(QStringLiteral("&Save Image..."), "saveImageButton", this);
-    closeButton_ = MakeButton(QStringLiteral("Close"), "closeReadingsButton", this);
+    closeButton_ = MakeButton(QStringLiteral("C&lose"), "closeReadingsButton", this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(pickerLabel);
     top->addWidget(profilePicker_, 1);
-    top->addSpacing(fontMetrics().averageCharWidth() * 2);
-    top->addWidget(calibratedButton_);
-    top->addWidget(scaledButton_);
+    // The formats on a row of their own: beside the profile they would not fit a small
+    // screen at scale 2.
+    auto* formats = new QHBoxLayout;
+    formats->addWidget(calibratedButton_);
+    formats->addWidget(scaledButton_);
+    formats->addStretch(1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(summaryLabel_, 1);
     bottom->addWidget(resetButton_);
@@ -237,12 +243,13 @@ void CReadingsWindow::BuildControls() {
     bottom->addWidget(closeButton_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addLayout(formats);
     layout->addWidget(stack_, 1);
     layout->addLayout(bottom);
 
     // Room for a readable chart of many depths: about 160 by 44 characters.
     const QFontMetrics metrics = fontMetrics();
-    resize(metrics.averageCharWidth() * 160, metrics.height() * 44);
+    FitToScreen(this, {metrics.averageCharWidth() * 160, metrics.height() * 44});
     stack_->setMinimumSize(metrics.averageCharWidth() * 50, metrics.height() * 14);
 
     connect(profilePicker_, &QComboBox::currentIndexChanged, this,

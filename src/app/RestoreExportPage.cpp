@@ -21,7 +21,9 @@
 #include "app/ControlIds.h"
 #include "app/ExportRun.h"
 #include "app/ListCtrlEx.h"
+#include "app/LiveText.h"
 #include "app/MainSheet.h"
+#include "app/Mnemonic.h"
 #include "app/ReadingsWindow.h"
 #include "app/Strings.h"
 #include "data/AtomicFile.h"
@@ -36,7 +38,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kRestore = "Restore";
+// The start button and its Cancel share Alt+E.
+constexpr const char* kRestore = "R&estore";
+constexpr const char* kCancelRestore = "Canc&el";
 
 // Where a row keeps the path of its file (the bytes of the name, whatever their encoding).
 constexpr int kFileRole = Qt::UserRole + 1;
@@ -67,9 +71,9 @@ private:
 };
 
 QPushButton* MakeButton(const QString& caption, const char* name, int controlId, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setAccessibleName(caption);
+    SetCaption(button, caption);
     SetControlId(button, controlId);
     return button;
 }
@@ -139,9 +143,10 @@ void CRestoreExportPage::BuildControls() {
     connect(m_listBackups, &QWidget::customContextMenuRequested, this,
             &CRestoreExportPage::OnListRightClick);
 
-    m_btnRefresh = MakeButton("Refresh View", "refreshViewButton", ids::kRefreshViewButton, this);
+    m_btnRefresh = MakeButton("Re&fresh View", "refreshViewButton", ids::kRefreshViewButton, this);
     m_btnRestore = MakeButton(kRestore, "restoreButton", ids::kRestoreButton, this);
-    m_btnExport = MakeButton("Export", "exportButton", ids::kExportButton, this);
+    KeepWidthFor(m_btnRestore, {kRestore, kCancelRestore});
+    m_btnExport = MakeButton("E&xport", "exportButton", ids::kExportButton, this);
     connect(m_btnRefresh, &QPushButton::clicked, this, &CRestoreExportPage::RefreshList);
     connect(m_btnRestore, &QPushButton::clicked, this, &CRestoreExportPage::OnRestore);
     connect(m_btnExport, &QPushButton::clicked, this, &CRestoreExportPage::OnExport);
@@ -157,8 +162,8 @@ void CRestoreExportPage::BuildControls() {
     pathGroup->setObjectName("restorePathGroup");
     m_stPath = new QLabel(pathGroup);
     m_stPath->setObjectName("restorePath");
-    m_stPath->setAccessibleName("Current Backup Path");
     m_stPath->setTextFormat(Qt::PlainText);
+    MakeLiveLabel(m_stPath, "Current Backup Path");
     m_stPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long folder is cut at the page's edge (the tool tip holds all of it) instead of
     // widening the window.
@@ -225,7 +230,7 @@ void CRestoreExportPage::OnSetActive() {
 void CRestoreExportPage::ShowFolder() {
     m_strFolder = ReadBackupFolder(m_pSheet->Settings(), m_pSheet->Folders());
     const QString shown = QString::fromStdString(m_strFolder);
-    m_stPath->setText(shown);
+    SetLiveText(m_stPath, shown);
     m_stPath->setToolTip(shown);
 }
 
@@ -335,8 +340,7 @@ void CRestoreExportPage::OnRestore() {
     m_pSheet->SetCancel(false);  // a stale request must not stop this restore
     SetBusy(true);
     EnableListCommands(false);
-    m_btnRestore->setText(strings::kCancel);
-    m_btnRestore->setAccessibleName(strings::kCancel);
+    SetCaption(m_btnRestore, kCancelRestore);
     // Back to idle on every way out, an escaping exception included.
     struct Idle {
         CRestoreExportPage& page;
@@ -344,8 +348,7 @@ void CRestoreExportPage::OnRestore() {
             page.SetBusy(false);
             page.EnableListCommands(true);
             page.m_pSheet->SetCancel(false);
-            page.m_btnRestore->setText(kRestore);
-            page.m_btnRestore->setAccessibleName(kRestore);
+            SetCaption(page.m_btnRestore, kRestore);
         }
     };
     int result = 0;

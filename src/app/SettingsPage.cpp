@@ -10,6 +10,7 @@
 #include "app/ControlIds.h"
 #include "app/FindLoggerDialog.h"
 #include "app/MainSheet.h"
+#include "app/Mnemonic.h"
 #include "app/RestoreExportPage.h"
 #include "app/Strings.h"
 #include "frontend/LoggerProbe.h"
@@ -54,9 +55,9 @@ CSettingsPage::CSettingsPage(QWidget* parent)
     connect(m_ui->applyButton, &QPushButton::clicked, this, &CSettingsPage::OnApplySettings);
     connect(m_ui->browseButton, &QPushButton::clicked, this, &CSettingsPage::OnBrowse);
 
-    auto* findButton = new QPushButton(QStringLiteral("Find Logger"), this);
+    auto* findButton = new QPushButton(QStringLiteral("Find &Logger"), this);
     findButton->setObjectName("findLoggerButton");
-    findButton->setAccessibleName(findButton->text());
+    findButton->setAccessibleName(WithoutMnemonic(findButton->text()));
     findButton->setAutoDefault(false);
     m_ui->applyRow->insertWidget(0, findButton);
     setTabOrder(m_ui->baudList, findButton);

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Every control of every window has an accessible name (its caption or its label), which
-// is what screen readers say and what accessibility-based GUI checks look for.
+// is what screen readers say and what accessibility-based GUI checks look for; the lines
+// that report progress are named by the text they show and announce each change; F1 and
+// the keyboard's page changes behave in the main window. The tests named "Xcb..." also run
+// on a real X server (tests/gui-smoke/xcb_tests.sh), where the offscreen platform's
+// leniencies do not hide a fault.
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -9,16 +13,27 @@
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QWhatsThis>
+#include <algorithm>
+#include <functional>
 
 #include "app/AboutDialog.h"
+#include "app/BackupPage.h"
+#include "app/ControlIds.h"
 #include "app/ExportDialog.h"
 #include "app/FindLoggerDialog.h"
 #include "app/GuiFixture.h"
 #include "app/HelpPage.h"
+#include "app/HelpWindow.h"
 #include "app/ReadingsWindow.h"
+#include "app/RestoreExportPage.h"
+#include "app/SettingsPage.h"
 #include "ops/TestArchives.h"
 
 namespace vantrel::app::test {
@@ -87,6 +102,158 @@ TEST_F(GuiTest, EveryControlOfEveryWindowHasAnAccessibleName) {
 
     CFindLoggerDialog finder(main, {});
     EXPECT_EQ(Unnamed(&finder), QStringList{});
+}
+
+// The accessibility events sent while it lives, by kind and the object they are about.
+class AccessibilityEvents {
+public:
+    AccessibilityEvents() {
+        QAccessible::setActive(true);
+        recorder_ = this;
+        QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            if (recorder_ != nullptr) recorder_->seen_.append({event->type(), event->object()});
+        });
+    }
+    ~AccessibilityEvents() {
+        QAccessible::installUpdateHandler(nullptr);
+        recorder_ = nullptr;
+    }
+    int Count(QAccessible::Event type, const QObject* object) const {
+        return static_cast<int>(std::count(seen_.begin(), seen_.end(), qMakePair(type, object)));
+    }
+
+private:
+    static inline AccessibilityEvents* recorder_ = nullptr;
+    QList<QPair<QAccessible::Event, const QObject*>> seen_;
+};
+
+QString Text(QObject* object, QAccessible::Text kind) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
+    return accessible != nullptr ? accessible->text(kind) : QString("(none)");
+}
+
+TEST_F(GuiTest, XcbProgressLinesAreNamedByTheirTextAndAnnounceEachChange) {
+    CMainSheet& main = MakeSheet();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&main)->role(), QAccessible::Window);
+    EXPECT_EQ(Text(&main, QAccessible::Name), "Vantrel Utilities");
+
+    CBackupPage* page = main.BackupPage();
+    auto* status = Find<QLabel>(page, "statusLine");
+    auto* errors = Find<QLabel>(page, "transferErrors");
+    auto* rate = Find<QLabel>(page, "transferRate");
+    auto* progress = Find<QProgressBar>(page, "progressBar");
+    auto* path = Find<QLabel>(page, "backupPath");
+    EXPECT_EQ(Text(status, QAccessible::Name), "Idle");
+    EXPECT_EQ(Text(status, QAccessible::Description), "Status");
+    EXPECT_EQ(Text(path, QAccessible::Name), QString::fromStdString(BackupFolder().string()));
+
+    AccessibilityEvents events;
+    const std::string done = "Backup completed (23 files)";
+    page->OnNotification(Notification::Status(100, done));
+    page->OnNotification(Notification::Errors(2));
+    page->OnNotification(Notification::Rate(960));
+    page->OnNotification(Notification::Rate(960));  // no change, nothing to announce
+    EXPECT_EQ(Text(status, QAccessible::Name), QString::fromStdString(done));
+    EXPECT_EQ(Text(errors, QAccessible::Name), "Transfer Errors: 2");
+    EXPECT_EQ(Text(errors, QAccessible::Description), "Transfer Errors");
+    EXPECT_EQ(Text(rate, QAccessible::Name), "Transfer Rate [cps]: 960");
+    EXPECT_EQ(Text(progress, QAccessible::Name), "100%");
+    EXPECT_EQ(Text(progress, QAccessible::Description), "Progress");
+    if (!QAccessible::isActive()) {
+        GTEST_SKIP() << "no assistive technology has switched accessibility on, so Qt sends no "
+                        "events to check";
+    }
+    EXPECT_EQ(events.Count(QAccessible::NameChanged, status), 1);
+    EXPECT_EQ(events.Count(QAccessible::NameChanged, errors), 1);
+    EXPECT_EQ(events.Count(QAccessible::NameChanged, rate), 1);
+    EXPECT_EQ(events.Count(QAccessible::ValueChanged, progress), 1);
+}
+
+// Qt's warnings about shortcuts while `work` runs (an ambiguous one says so on stderr only).
+QStringList WarningsDuring(const std::function<void()>& work) {
+    static QStringList* warnings = nullptr;
+    QStringList seen;
+    warnings = &seen;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && warnings != nullptr && text.contains("hortcut")) {
+                warnings->append(text);
+            }
+        });
+    work();
+    qInstallMessageHandler(previous);
+    warnings = nullptr;
+    return seen;
+}
+
+TEST_F(GuiTest, XcbF1OpensTheHelpOfTheCurrentPageAndShiftF1AsksWhatsThis) {
+    CMainSheet& main = MakeSheet();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    main.SetActivePage(main.RestoreExportPage());
+    QWidget* focus = main.RestoreExportPage()->findChild<QWidget*>("backupList");
+    focus->setFocus();
+    bool opened = false;
+    const QStringList warnings = WarningsDuring([&] {
+        QTest::keyClick(focus, Qt::Key_F1);
+        opened = QTest::qWaitFor(
+            [&] { return main.HelpWindow() != nullptr && main.HelpWindow()->isVisible(); });
+    });
+    EXPECT_EQ(warnings, QStringList{});
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(main.HelpWindow()->CurrentTopic(), CHelpWindow::TopicUrl(ids::kRestoreExportPage));
+    main.HelpWindow()->close();
+
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    focus->setFocus();
+    QTest::keyClick(focus, Qt::Key_F1, Qt::ShiftModifier);
+    EXPECT_TRUE(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
+}
+
+// A prompt that notes which page the sheet shows when a box comes up.
+class PageWatchingPrompt : public IPrompt {
+public:
+    QTabWidget* tabs = nullptr;
+    QList<int> shownOver;
+    PromptAnswer Show(std::string_view, std::string_view, PromptButtons, PromptIcon) override {
+        shownOver << (tabs != nullptr ? tabs->currentIndex() : -1);
+        return PromptAnswer::OK;
+    }
+};
+
+TEST_F(GuiTest, EveryWayToAnotherPageIsRefusedWhileTheBusyPageStaysInView) {
+    PageWatchingPrompt watching;
+    CMainSheet main({settings_, folders_, false, DefaultSerialPortFactory(), &watching,
+                     [this] { return listedPorts_; }});
+    main.show();
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+    auto* tabs = Find<QTabWidget>(&main, "pages");
+    watching.tabs = tabs;
+    main.SetActivePage(main.RestoreExportPage());
+    QTabBar* bar = tabs->tabBar();  // where Tab from the window's start lands
+    bar->setFocus();
+    main.RestoreExportPage()->SetBusy(true);
+
+    QTest::keyClick(bar, Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(bar, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(bar, Qt::Key_PageDown, Qt::ControlModifier);
+    QTest::keyClick(bar, Qt::Key_PageUp, Qt::ControlModifier);
+    QTest::keyClick(bar, Qt::Key_B, Qt::AltModifier);  // the Backup tab's mnemonic
+    QAccessibleInterface* firstTab = QAccessible::queryAccessibleInterface(bar)->child(0);
+    ASSERT_NE(firstTab->actionInterface(), nullptr);
+    firstTab->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+
+    EXPECT_EQ(watching.shownOver, QList<int>(6, 1));
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_EQ(main.ActivePage(), main.RestoreExportPage());
+
+    main.RestoreExportPage()->SetBusy(false);
+    QTest::keyClick(bar, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(main.ActivePage(), main.SettingsPage());
+    EXPECT_EQ(watching.shownOver.size(), 6);
 }
 
 }  // namespace

@@ -166,7 +166,7 @@ TEST_F(BackupPageE2eTest, ABackupFromTheClickToTheFileWithItsProgressOnTheWay) {
     EXPECT_GT(cps, 1000) << watch.Seen().toStdString();
     EXPECT_LE(cps, 3840 * 5 / 4) << watch.Seen().toStdString();
 
-    EXPECT_EQ(button_->text(), "Backup");
+    EXPECT_EQ(button_->text(), "B&ackup");
     EXPECT_FALSE(page_->IsBusy());
     EXPECT_TRUE(sheet().RestoreExportPage()->NeedsRefresh());
 }
@@ -179,7 +179,7 @@ TEST_F(BackupPageE2eTest, CancelDuringAPacedBackupLeavesNoFileAndThePageStartsAg
     StatusWatcher watch(page_, [&] {
         if (!cancelled && Status().startsWith("Retrieving PRO")) {
             cancelled = true;
-            EXPECT_EQ(button_->text(), "Cancel");
+            EXPECT_EQ(button_->text(), "C&ancel");
             QTest::mouseClick(button_, Qt::LeftButton);
         }
     });
@@ -191,7 +191,7 @@ TEST_F(BackupPageE2eTest, CancelDuringAPacedBackupLeavesNoFileAndThePageStartsAg
     EXPECT_EQ(Status(), "ABORTED..Unable to retrieve file");
     EXPECT_TRUE(watch.SawStatus("Communications Closed")) << watch.Seen().toStdString();
     EXPECT_EQ(BackupFolderEntries(), std::vector<std::string>{});  // no temporary file either
-    EXPECT_EQ(button_->text(), "Backup");
+    EXPECT_EQ(button_->text(), "B&ackup");
     EXPECT_FALSE(page_->IsBusy());
     EXPECT_FALSE(sheet().RestoreExportPage()->NeedsRefresh());
 

@@ -92,7 +92,7 @@ TEST_F(BackupPageTest, ShowsTodaysDefaultNameOnceAndTheFolderOnEveryActivation) 
     const std::string shown = name_->text().toStdString();
     EXPECT_TRUE(shown == before || shown == after) << shown;
     EXPECT_EQ(Label("backupPath").toStdString(), BackupFolder().string());
-    EXPECT_EQ(button_->text(), "Backup");
+    EXPECT_EQ(button_->text(), "B&ackup");
     EXPECT_EQ(Label("statusLine"), "Idle");
 
     // A typed name survives leaving the page; the folder is read again on return.
@@ -128,7 +128,7 @@ TEST_F(BackupPageTest, TheNameBoxShowsTheExtensionAndTheNumberOfTheFileWritten) 
     EXPECT_TRUE(
         Label("statusLine").startsWith("Backup completed (8 files).  Elapsed Time: 00:00:0"))
         << Label("statusLine").toStdString();
-    EXPECT_EQ(button_->text(), "Backup");
+    EXPECT_EQ(button_->text(), "B&ackup");
     EXPECT_FALSE(page_->IsBusy());
 }
 
@@ -204,7 +204,7 @@ TEST_F(BackupPageTest, CancelDuringTheDownloadStopsItAndTheNextBackupRuns) {
         titles << sheet().windowTitle();
         if (!cancelled && Label("statusLine").startsWith("Retrieving PRO")) {
             cancelled = true;
-            EXPECT_EQ(button_->text(), "Cancel");
+            EXPECT_EQ(button_->text(), "C&ancel");
             EXPECT_TRUE(page_->IsBusy());
             QTest::mouseClick(button_, Qt::LeftButton);  // the same button, now Cancel
         }
@@ -214,7 +214,7 @@ TEST_F(BackupPageTest, CancelDuringTheDownloadStopsItAndTheNextBackupRuns) {
     QApplication::processEvents();
     EXPECT_EQ(Label("statusLine"), "ABORTED..Unable to retrieve file");
     EXPECT_TRUE(FolderEntries(BackupFolder()).empty());
-    EXPECT_EQ(button_->text(), "Backup");
+    EXPECT_EQ(button_->text(), "B&ackup");
     EXPECT_FALSE(page_->IsBusy());
     EXPECT_FALSE(sheet().IsCancelled());
     EXPECT_EQ(sheet().windowTitle(), "Vantrel Utilities");
@@ -262,7 +262,7 @@ TEST_F(BackupPageTest, APortThatCannotBeOpenedIsExplainedAfterTheOperationsOwnBo
     EXPECT_NE(prompt_.shown()[1].text.find("sudo adduser $USER dialout"), std::string::npos)
         << prompt_.shown()[1].text;
     EXPECT_EQ(Find<QLabel>(page_, "statusLine")->text(), "Failed to open port");
-    EXPECT_EQ(Find<QPushButton>(page_, "backupButton")->text(), "Backup");
+    EXPECT_EQ(Find<QPushButton>(page_, "backupButton")->text(), "B&ackup");
 }
 
 }  // namespace

@@ -122,6 +122,7 @@ TEST_F(ExportDialogTest, ListsEveryProfileInNumberOrderWithNoneChosen) {
         SCOPED_TRACE(row);
         const int index = indexes[static_cast<size_t>(row)];
         EXPECT_EQ(list->ItemText(row, 0), numbers[row]);
+        EXPECT_TRUE(list->topLevelItem(row)->textAlignment(0) & Qt::AlignRight);
         EXPECT_EQ(list->ItemData(row), index);
         EXPECT_EQ(list->ItemText(row, 1), CListCtrlEx::ShortDateText(archive_.GetFirstDate(index)));
         EXPECT_EQ(list->ItemText(row, 2), CListCtrlEx::ShortDateText(archive_.GetLastDate(index)));
@@ -129,6 +130,7 @@ TEST_F(ExportDialogTest, ListsEveryProfileInNumberOrderWithNoneChosen) {
         EXPECT_EQ(list->ItemText(row, 3), counts[row]);
     }
     EXPECT_TRUE(list->SelectedRows().isEmpty());
+    EXPECT_TRUE(list->headerItem()->textAlignment(0) & Qt::AlignRight);
 }
 
 TEST_F(ExportDialogTest, F1OpensTheHelpTopicOfTheDialog) {

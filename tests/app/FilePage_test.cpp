@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 #include <memory>
 
@@ -76,7 +77,7 @@ TEST_F(FilePageTest, ShowsOnlyIdFilesInTheLoggersOrderAfterRefresh) {
     QTest::mouseClick(refresh_, Qt::LeftButton);
     EXPECT_EQ(Shown(), (QStringList{"A.ID", "b.id", "c.Id"}));
     EXPECT_FALSE(delete_->isEnabled());
-    EXPECT_EQ(refresh_->text(), "Refresh View");
+    EXPECT_EQ(refresh_->text(), "R&efresh View");
     QApplication::processEvents();
     EXPECT_EQ(StatusLine(), "Idle");  // the listing ends with a status without text
     EXPECT_FALSE(page_->IsBusy());
@@ -102,7 +103,7 @@ TEST_F(FilePageTest, AnsweringNoDeletesNothingAndLeavesTheButtonsAsTheyWere) {
     EXPECT_EQ(Shown(), (QStringList{"A.ID", "b.id", "c.id"}));
     EXPECT_EQ(list_->SelectedRows(), (QList<int>{0, 2}));
     EXPECT_TRUE(delete_->isEnabled());
-    EXPECT_EQ(delete_->text(), "Delete Selected");
+    EXPECT_EQ(delete_->text(), "De&lete Selected");
     EXPECT_TRUE(refresh_->isEnabled());
 }
 
@@ -115,7 +116,9 @@ TEST_F(FilePageTest, YesDeletesTheSelectedFilesThenListsAgain) {
     // The buttons while the deletion and the listing after it run.
     auto* status = Find<CConnectionStatus>(page_, "connectionStatus");
     QStringList states;
+    QSet<int> deleteWidths{delete_->width()};
     QObject::connect(status, &CConnectionStatus::progressChanged, page_, [&] {
+        deleteWidths << delete_->width();
         states << QString("%1 %2/%3 %4")
                       .arg(StatusLine(), refresh_->text(), refresh_->isEnabled() ? "on" : "off",
                            delete_->text() + (delete_->isEnabled() ? " on" : " off"));
@@ -126,14 +129,16 @@ TEST_F(FilePageTest, YesDeletesTheSelectedFilesThenListsAgain) {
     EXPECT_EQ(OnLogger(), (std::vector<std::string>{"PRO01.DAT00", "b.id"}));
     EXPECT_EQ(Shown(), (QStringList{"b.id"}));
     EXPECT_FALSE(delete_->isEnabled());
-    EXPECT_EQ(delete_->text(), "Delete Selected");
+    EXPECT_EQ(delete_->text(), "De&lete Selected");
     EXPECT_TRUE(refresh_->isEnabled());
-    EXPECT_EQ(refresh_->text(), "Refresh View");
+    EXPECT_EQ(refresh_->text(), "R&efresh View");
     EXPECT_FALSE(page_->IsBusy());
-    EXPECT_TRUE(states.contains("Erasing files Refresh View/off Cancel on"))
+    EXPECT_TRUE(states.contains("Erasing files R&efresh View/off Cance&l on"))
         << states.join(" | ").toStdString();
-    EXPECT_TRUE(states.contains("Retrieving File Info Cancel/on Delete Selected off"))
+    EXPECT_TRUE(states.contains("Retrieving File Info Canc&el/on De&lete Selected off"))
         << states.join(" | ").toStdString();
+    deleteWidths << delete_->width();
+    EXPECT_EQ(deleteWidths.size(), 1) << "the button's width changed with its caption";
 }
 
 TEST_F(FilePageTest, CancelDuringARefreshLeavesAnEmptyListAndAnIdlePage) {
@@ -143,7 +148,7 @@ TEST_F(FilePageTest, CancelDuringARefreshLeavesAnEmptyListAndAnIdlePage) {
     QObject::connect(status, &CConnectionStatus::progressChanged, page_, [&](int percent) {
         if (!cancelled && percent > 0) {
             cancelled = true;
-            QTest::mouseClick(refresh_, Qt::LeftButton);  // reads "Cancel"
+            QTest::mouseClick(refresh_, Qt::LeftButton);  // reads "Canc&el"
         }
     });
     QTest::mouseClick(refresh_, Qt::LeftButton);
@@ -151,7 +156,7 @@ TEST_F(FilePageTest, CancelDuringARefreshLeavesAnEmptyListAndAnIdlePage) {
     QApplication::processEvents();
     EXPECT_TRUE(Shown().isEmpty());
     EXPECT_EQ(StatusLine(), "Unable to retrieve info from file");
-    EXPECT_EQ(refresh_->text(), "Refresh View");
+    EXPECT_EQ(refresh_->text(), "R&efresh View");
     EXPECT_FALSE(page_->IsBusy());
     EXPECT_FALSE(sheet().IsCancelled());
 

@@ -49,7 +49,7 @@ private:
 
 TEST_F(GuiTest, WithoutTheCompanionTheSheetHasThreePagesInOrder) {
     MakeSheet(false);
-    EXPECT_EQ(TabTexts(sheet()), (QStringList{"Backup", "Restore / Export", "Settings"}));
+    EXPECT_EQ(TabTexts(sheet()), (QStringList{"&Backup", "&Restore / Export", "&Settings"}));
     EXPECT_EQ(sheet().FilePage(), nullptr);
     EXPECT_EQ(sheet().windowTitle(), "Vantrel Utilities");
 }
@@ -57,7 +57,7 @@ TEST_F(GuiTest, WithoutTheCompanionTheSheetHasThreePagesInOrder) {
 TEST_F(GuiTest, WithTheCompanionIdTagsIsTheFourthPage) {
     MakeSheet(true);
     EXPECT_EQ(TabTexts(sheet()),
-              (QStringList{"Backup", "Restore / Export", "Settings", "ID Tags"}));
+              (QStringList{"&Backup", "&Restore / Export", "&Settings", "&ID Tags"}));
 }
 
 TEST_F(GuiTest, CloseButtonAndHelpButtonSitInTheStripWithTheirCaptions) {

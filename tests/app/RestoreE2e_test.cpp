@@ -124,7 +124,7 @@ protected:
     }
     QString Status() const { return Find<QLabel>(page_, "statusLine")->text(); }
     void ExpectIdle() {
-        EXPECT_EQ(button_->text(), "Restore");
+        EXPECT_EQ(button_->text(), "R&estore");
         EXPECT_TRUE(Find<QPushButton>(page_, "refreshViewButton")->isEnabled());
         EXPECT_TRUE(Find<QPushButton>(page_, "exportButton")->isEnabled());
         EXPECT_FALSE(page_->IsBusy());
@@ -227,7 +227,7 @@ TEST_F(RestoreE2eTest, CancelStopsARestoreAtTheLoggersNextAnswer) {
         if (!cancelled && Status() == "Uploading PRO01.DAT00") {
             cancelled = true;
             cancelledAt = std::chrono::steady_clock::now();
-            EXPECT_EQ(button_->text(), "Cancel");
+            EXPECT_EQ(button_->text(), "Canc&el");
             ExpectListCommandsOff();
             QTest::mouseClick(button_, Qt::LeftButton);
         }

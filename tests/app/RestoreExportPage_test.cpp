@@ -352,7 +352,7 @@ protected:
     }
     CRestoreExportPage& ShowPageOnLogger() { return ShowPage(sim::InProcessPortFactory(logger_)); }
     void ExpectIdle(const CRestoreExportPage& page) {
-        EXPECT_EQ(Button("restoreButton").text(), "Restore");
+        EXPECT_EQ(Button("restoreButton").text(), "R&estore");
         EXPECT_FALSE(page.IsBusy());
         EXPECT_FALSE(sheet().IsCancelled());
     }
@@ -442,7 +442,7 @@ TEST_F(RestoreButtonTest, TheButtonReadsCancelWhileRestoringAndASecondClickStops
         QTest::mouseClick(&Button("restoreButton"), Qt::LeftButton);
     });
     QTest::mouseClick(&Button("restoreButton"), Qt::LeftButton);
-    EXPECT_EQ(captionWhileBusy, "Cancel");
+    EXPECT_EQ(captionWhileBusy, "Canc&el");
     EXPECT_TRUE(busyWhileRunning);
     EXPECT_FALSE(Status()->StatusText().startsWith("Restored"));
     EXPECT_EQ(Contents(logger_).count("NOTES.TXT"), 0u);
@@ -464,7 +464,7 @@ TEST_F(RestoreExportPageTest, APortThatCannotBeOpenedIsExplainedAfterItsMessage)
     EXPECT_NE(prompt_.shown()[2].text.find("dialout"), std::string::npos)
         << prompt_.shown()[2].text;
     EXPECT_TRUE(WaitFor([this] { return Status()->StatusText() == "Failed to open port"; }));
-    EXPECT_EQ(Button("restoreButton").text(), "Restore");
+    EXPECT_EQ(Button("restoreButton").text(), "R&estore");
     EXPECT_FALSE(page.IsBusy());
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "screenshots/ScreenshotFlow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -16,10 +17,12 @@
 
 #include "app/BackupPage.h"
 #include "app/FilePage.h"
+#include "app/FindLoggerDialog.h"
 #include "app/HelpPage.h"
 #include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
 #include "app/RestoreExportPage.h"
+#include "ops/AppSettings.h"
 #include "screenshots/ScreenDriver.h"
 
 namespace vantrel::shots {
@@ -210,6 +213,44 @@ bool ShootIdTagsListing(CMainSheet& sheet, Camera& camera) {
     WaitUntil([&] { return !sheet.IsOperationRunning(); }, kOperationLimit);
     sheet.Queue().DrainPending();
     camera.Save(&sheet, "id-tags-listed");
+    return true;
+}
+
+bool ShootReadings(CMainSheet& sheet, Camera& camera) {
+    app::CRestoreExportPage* page = sheet.RestoreExportPage();
+    auto* list = Child<CListCtrlEx>(page, "backupList");
+    auto* view = page != nullptr ? page->findChild<QAction*>("backupViewReadingsCommand") : nullptr;
+    if (list == nullptr || view == nullptr) {
+        Note("the Restore / Export page has no backupList or View Readings command; no readings");
+        return false;
+    }
+    sheet.SetActivePage(page);
+    if (list->RowCount() == 0) {
+        Note("no backup is listed on the Restore / Export page; no readings window");
+        return false;
+    }
+    list->clearSelection();
+    list->SelectRow(0);
+    list->setCurrentItem(list->topLevelItem(0));
+    view->trigger();
+    auto* readings = FindWidget<QWidget>("readingsWindow");
+    if (readings == nullptr || !WaitUntil([&] { return readings->isVisible(); }, 5s)) {
+        Note("View Readings opened no readings window");
+        return false;
+    }
+    Pause(200ms);  // the chart lays itself out
+    camera.Save(readings, "readings");
+    readings->close();
+    return true;
+}
+
+bool ShootFindLogger(CMainSheet& sheet, Camera& camera) {
+    const LinkSettings link = ReadLinkSettings(sheet.Settings());
+    app::CFindLoggerDialog finder(sheet, {{link.port, ""}}, &sheet);
+    finder.show();
+    WaitUntil([&] { return !finder.IsSearching(); }, 60s);
+    camera.Save(&finder, "find-logger");
+    finder.close();
     return true;
 }
 

@@ -84,4 +84,12 @@ bool ShootDuringRestore(app::CMainSheet& sheet, Camera& camera, const QString& t
 // True when the page has the button and the picture was taken.
 bool ShootIdTagsListing(app::CMainSheet& sheet, Camera& camera);
 
+// "readings": the readings window of the first backup listed on the Restore / Export page,
+// as "View Readings..." opens it; then it is closed. True when the picture was taken.
+bool ShootReadings(app::CMainSheet& sheet, Camera& camera);
+
+// "find-logger": the Find Logger dialog after its search of the port in the settings has
+// ended (or after a bound); then it is closed. True when the picture was taken.
+bool ShootFindLogger(app::CMainSheet& sheet, Camera& camera);
+
 }  // namespace vantrel::shots

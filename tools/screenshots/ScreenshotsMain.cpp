@@ -193,6 +193,8 @@ int main(int argc, char** argv) {
         Note("no --logger: no pictures during or after a backup");
     }
     ShootExportDialog(sheet, camera, exportTitle);
+    ShootReadings(sheet, camera);
+    ShootFindLogger(sheet, camera);
     sheet.SetActivePage(sheet.Pages().front());
     return camera.ok() ? 0 : 1;
 }
