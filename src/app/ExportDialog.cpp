@@ -129,7 +129,8 @@ void CExportDial::OnInitDialog() {
     }
     list->setMinimumWidth(width);
     list->header()->setStretchLastSection(true);  // the chosen rows marked across the list
-    list->setMinimumHeight(list->header()->sizeHint().height() + 8 * list->fontMetrics().height());
+    // Six rows at least: more scroll, and the dialog still fits a small or dense screen.
+    list->setMinimumHeight(list->header()->sizeHint().height() + 6 * list->fontMetrics().height());
     // Room for a folder and a file name of usual length.
     m_ui->exportFileEdit->setMinimumWidth(m_ui->exportFileEdit->fontMetrics().averageCharWidth() *
                                           56);

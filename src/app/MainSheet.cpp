@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainSheet.h"
 
+#include <algorithm>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
@@ -12,6 +14,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -151,8 +154,16 @@ CMainSheet::~CMainSheet() {
 void CMainSheet::AddPage(CHelpPropPage* page) {
     page->SetSheet(this);
     pages_.push_back(page);
+    // A page that does not fit a small or dense screen scrolls, so the window never needs more
+    // than the screen holds.
+    auto* scroller = new QScrollArea(tabs_);
+    scroller->setObjectName(page->objectName() + "Scroller");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);  // no tab stop of its own: Tab goes to the controls
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(page);
     // Each page's caption starts with a letter of its own: Alt+B, Alt+R, Alt+S, Alt+I.
-    tabs_->addTab(page, '&' + page->Caption());
+    tabs_->addTab(scroller, '&' + page->Caption());
 }
 
 void CMainSheet::BuildButtonStrip() {
@@ -194,8 +205,9 @@ CHelpPropPage* CMainSheet::ActivePage() const {
 }
 
 bool CMainSheet::SetActivePage(CHelpPropPage* page) {
-    const int index = tabs_->indexOf(page);
-    if (index < 0) return false;
+    const auto found = std::find(pages_.begin(), pages_.end(), page);
+    if (found == pages_.end()) return false;
+    const int index = static_cast<int>(found - pages_.begin());
     tabs_->setCurrentIndex(index);
     return activeIndex_ == index;
 }
