@@ -51,6 +51,7 @@ CBackupPage::~CBackupPage() = default;
 
 void CBackupPage::BuildControls() {
     auto* nameLabel = new QLabel(kNameLabel, this);
+    nameLabel->setAccessibleName(WithoutMnemonic(kNameLabel));
     nameLabel->setObjectName("backupNameLabel");
     m_editName = new QLineEdit(this);
     m_editName->setObjectName("backupName");

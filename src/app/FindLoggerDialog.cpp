@@ -51,6 +51,7 @@ CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortLi
     progressBar_->setTextVisible(false);
     auto* listLabel = new QLabel(QStringLiteral("&Ports tried:"), this);
     listLabel->setObjectName("probeResultsLabel");
+    listLabel->setAccessibleName(WithoutMnemonic(listLabel->text()));
     resultList_ = new QListWidget(this);
     resultList_->setObjectName("probeResults");
     resultList_->setAccessibleName(QStringLiteral("Ports tried:"));

@@ -61,7 +61,8 @@ bool IsControl(const QWidget* widget, const QWidget* window) {
     return true;
 }
 
-// The controls of `window` that a screen reader would find without a name.
+// The controls of `window` that a screen reader would find without a name, or with a
+// mnemonic's '&' in it.
 QStringList Unnamed(QWidget* window) {
     QStringList unnamed;
     for (QWidget* widget : window->findChildren<QWidget*>()) {
@@ -69,7 +70,8 @@ QStringList Unnamed(QWidget* window) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
         const QString name =
             accessible != nullptr ? accessible->text(QAccessible::Name) : QString();
-        if (name.trimmed().isEmpty()) {
+        // A caption's '&' marks its mnemonic: a screen reader would say it.
+        if (name.trimmed().isEmpty() || name.contains('&')) {
             unnamed << QString("%1 (%2)").arg(widget->objectName(),
                                               widget->metaObject()->className());
         }
