@@ -84,6 +84,18 @@ for n in "${RUN[@]}"; do
   [ -n "${TARGETS[$s]:-}" ] || { echo "mutate: $LIST:${M_LINE[$i]}: no 'targets $s = ...' line" >&2; exit 2; }
   FILES["$f"]=1 SELS["$s"]=1
 done
+# Each expression must change exactly one line; a list gone stale stops before any build.
+# (Checked again as each mutant is applied.)
+stale=0
+for n in "${RUN[@]}"; do
+  i=$((n - 1))
+  changes=$(sed -e "${M_SED[$i]}" "$ROOT/${M_FILE[$i]}" 2>/dev/null | diff "$ROOT/${M_FILE[$i]}" - | grep -c '^[<>]' || true)
+  if [ "$changes" -ne 2 ]; then
+    echo "mutate: $LIST:${M_LINE[$i]}: mutant $n changes $((changes / 2)) lines of ${M_FILE[$i]}, not one" >&2
+    stale=$((stale + 1))
+  fi
+done
+[ "$stale" -eq 0 ] || { echo "mutate: the list is stale; fix those lines first" >&2; exit 2; }
 dirty=$(cd "$ROOT" && git status --porcelain -- "${!FILES[@]}")
 if [ -n "$dirty" ]; then
   echo "mutate: these files have changes of their own; commit or stash them first:" >&2
@@ -106,7 +118,9 @@ cleanup() {
   [ -z "$SAVED" ] || rm -f "$SAVED"
 }
 trap cleanup EXIT
-trap 'echo; echo "mutate: interrupted; the mutated file is restored" >&2; exit 130' INT TERM
+# The message goes to the terminal (fd 3) even when the signal comes while output goes to a log.
+exec 3>&2
+trap 'echo "mutate: interrupted; the mutated file is restored" >&3; exit 130' INT TERM
 SAVED=$(mktemp)
 
 # --- The build folder and the unmutated run -------------------------------------------
