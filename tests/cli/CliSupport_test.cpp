@@ -208,7 +208,13 @@ TEST(RestoreRecordTest, ARestoreCutOffIsRecordedAsItGoesAndToldOnce) {
     EXPECT_EQ(TakeCutOffRestoreNotice(store), "");
     EXPECT_FALSE(store.Contains(settings::kLastRestore, settings::kFilesTotal));
 
-    // A record spoilt by hand still tells that a restore was cut off.
+    // A record spoilt by hand still tells that a restore was cut off, also one that counts
+    // every file as sent.
+    store.WriteString(settings::kLastRestore, settings::kFilesTotal, "3");
+    store.WriteString(settings::kLastRestore, settings::kFilesComplete, "3");
+    EXPECT_EQ(TakeCutOffRestoreNotice(store),
+              "The last restore was cut off; the logger may not hold all of its files.\n"
+              "Restoring the backup again puts it right.");
     store.WriteString(settings::kLastRestore, settings::kFilesTotal, "lots");
     EXPECT_TRUE(TakeCutOffRestoreNotice(store).starts_with("The last restore was cut off;"));
 }
@@ -231,8 +237,8 @@ TEST(TerminalTextTest, ControlCharactersFromOutsideNeverReachTheTerminal) {
     // C1 controls, as lone bytes or written as UTF-8, and broken UTF-8 around them.
     EXPECT_EQ(PrintableText("a\x9b"
                             "2Jb\xC2\x9b"
-                            "c\x85"),
-              "a?2Jb?c?");
+                            "c\x85\xC2\x9F"),
+              "a?2Jb?c??");
     EXPECT_EQ(PrintableText("Caf\xC3\xA9 \xE2\x80\xBA Mo\xC3"), "Caf\xC3\xA9 \xE2\x80\xBA Mo\xC3");
 
     // The progress printer shows a status text with an escape sequence made harmless.

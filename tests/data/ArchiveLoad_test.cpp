@@ -240,11 +240,12 @@ CVantrelArchive LoadWithWideText(const std::vector<std::uint8_t>& stored) {
 }
 
 TEST(ArchiveLoad, Utf16TextsAreNarrowed) {
-    // "A", e acute, euro sign, a surrogate pair, "z".
-    const auto units =
-        Concat({U16('A'), U16(0xE9), U16(0x20AC), U16(0xD83D), U16(0xDE00), U16('z')});
-    EXPECT_EQ(LoadWithWideText(Concat({{0xFF, 0xFE, 0xFF, 0x06}, units})).m_strDeviceConfig,
-              "A\xE9??z");
+    // "A", e acute, y diaeresis (the last 8-bit character), euro sign, two surrogate pairs
+    // (the second with the highest units), "z".
+    const auto units = Concat({U16('A'), U16(0xE9), U16(0xFF), U16(0x20AC), U16(0xD83D),
+                               U16(0xDE00), U16(0xDBFF), U16(0xDFFF), U16('z')});
+    EXPECT_EQ(LoadWithWideText(Concat({{0xFF, 0xFE, 0xFF, 0x09}, units})).m_strDeviceConfig,
+              "A\xE9\xFF???z");
     // Length in the 3-byte form, then in the 7-byte form.
     std::vector<std::uint8_t> many;
     for (int k = 0; k < 300; ++k) many.insert(many.end(), {'q', 0});

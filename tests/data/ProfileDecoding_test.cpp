@@ -230,6 +230,10 @@ TEST(ProfileNode, SoilCodesComeFromTheConfiguration) {
     EXPECT_EQ(node.GetSoilCode(0), 0x05);
     EXPECT_EQ(node.GetSoilCode(1), 0xFE);
     EXPECT_EQ(node.GetSoilCode(2), 0x00);  // configuration too short
+    // A configuration with more codes than sensors: the 17th is never read.
+    const CProfileNode longer("1", "", test::ConfigText(std::vector<std::uint8_t>(17, 0x07)));
+    EXPECT_EQ(longer.GetSoilCode(15), 0x07);
+    EXPECT_EQ(longer.GetSoilCode(16), 0x00);
 }
 
 }  // namespace

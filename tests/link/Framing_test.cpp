@@ -185,6 +185,13 @@ TEST(ReplyAssembler, FrameOf4094BytesIsKeptOneMoreIsLost) {
 }
 
 TEST(Requests, BodiesAreExact) {
+    // Names a request can carry: printable ASCII up to the longest length, no quote or '@'.
+    EXPECT_TRUE(CanCarryFileName(std::string(kMaxFileNameLength, 'A')));
+    EXPECT_FALSE(CanCarryFileName(std::string(kMaxFileNameLength + 1, 'A')));
+    EXPECT_TRUE(CanCarryFileName(" ~"));
+    EXPECT_FALSE(CanCarryFileName("A\x7F"));
+    EXPECT_FALSE(CanCarryFileName("A\x1F"));
+    EXPECT_FALSE(CanCarryFileName(""));
     EXPECT_EQ(request::Connect(), "e");
     EXPECT_EQ(request::CloseLink(), "c");
     EXPECT_EQ(request::GetFileCount(), "f01");
@@ -208,6 +215,7 @@ TEST(Requests, RepliesAreRead) {
     EXPECT_EQ(info->created, (LoggerFileStamp{2024, 1, 2, 3, 4, 5}));
     EXPECT_FALSE(reply::FileInfo(SlaveReply(3, "\"NOQUOTE")));
     EXPECT_FALSE(reply::FileInfo(SlaveReply(3, "\"A\"12")));
+    EXPECT_FALSE(reply::FileInfo(SlaveReply(3, "\"0000012C07E80102030405")));  // one quote
 
     // Decimal, as the logger sends it; a one-digit handle may come blank-padded.
     const std::vector<std::pair<std::string, int>> handles = {

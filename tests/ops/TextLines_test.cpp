@@ -21,6 +21,8 @@ TEST(NormaliseLineEnds, AcceptsCrLfLfAndAMissingLastLineEnd) {
         {"a\rb\r\n", "a\rb\n"},  // a lone CR is text, not a line end
     };
     for (const auto& c : cases) EXPECT_EQ(NormaliseLineEnds(c.bytes), c.text) << c.bytes;
+    // A CR that ends the bytes stays, whatever lies in memory after them.
+    EXPECT_EQ(NormaliseLineEnds(std::string_view("a\r\n", 2)), "a\r\n");
 }
 
 TEST(ToCrLf, TurnsEveryLineEndIntoCrLfAndRoundTrips) {
