@@ -41,10 +41,10 @@ while IFS= read -r raw || [ -n "$raw" ]; do
   line="${raw#"${raw%%[![:space:]]*}"}"
   [ -z "$line" ] || [ "${line:0:1}" = "#" ] && continue
   if [[ "$line" == targets\ * ]]; then
-    spec="${line#targets }"
-    sel="${spec%% = *}"
-    [ "$sel" != "$spec" ] || { echo "mutate: $LIST:$lineNo: expected 'targets SELECTOR = TARGET...'" >&2; exit 2; }
-    TARGETS["$sel"]="${spec#* = }"
+    entry="${line#targets }"
+    sel="${entry%% = *}"
+    [ "$sel" != "$entry" ] || { echo "mutate: $LIST:$lineNo: expected 'targets SELECTOR = TARGET...'" >&2; exit 2; }
+    TARGETS["$sel"]="${entry#* = }"
     continue
   fi
   IFS=$'\x1f' read -r file expr sel note <<<"${line//' @@ '/$'\x1f'}"
