@@ -60,6 +60,15 @@ std::vector<std::string> CliWorkspace::BackupFolderEntries() const {
     return names;
 }
 
+std::vector<std::string> LeftoversIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".")) names.push_back(name);
+    }
+    return names;
+}
+
 std::string ReadBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

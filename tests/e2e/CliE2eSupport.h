@@ -71,4 +71,7 @@ std::string DifferenceButForTheDate(const fs::path& a, const fs::path& b);
 
 std::string ReadBytes(const fs::path& path);
 
+// Hidden or temporary entries of a folder: what a killed writer may have left.
+std::vector<std::string> LeftoversIn(const fs::path& folder);
+
 }  // namespace vantrel::e2e

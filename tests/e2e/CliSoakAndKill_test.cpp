@@ -61,16 +61,6 @@ std::vector<std::pair<std::string, std::string>> ListedBackups(const CliWorkspac
     return rows;
 }
 
-// Hidden or temporary entries of a folder: what a killed writer may have left.
-std::vector<std::string> LeftoversIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with(".")) names.push_back(name);
-    }
-    return names;
-}
-
 // SIGKILL, SIGTERM and SIGHUP in turn: the last two are cancels that end by the
 // operation's own path; none may leave a partial file or a temporary one.
 int SignalOfRound(int round) {

@@ -171,16 +171,6 @@ protected:
     std::mt19937 random_{4711};
 };
 
-// Hidden or temporary entries of a folder: what a killed writer may have left.
-std::vector<std::string> LeftoversIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.starts_with(".")) names.push_back(name);
-    }
-    return names;
-}
-
 // The logger before each restore: a different image, so that a file not yet erased is told
 // from a restored one.
 FileMap LoggerBefore() {
