@@ -4,21 +4,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
-#include <QStringList>
 
 #include <filesystem>
 #include <fstream>
 
 #include "support/ChildProcess.h"
-#include "platform/Version.h"
 
 namespace vantrel {
 namespace {
 
 namespace fs = std::filesystem;
-using test::RunProcess;
 using test::ProcessResult;
+using test::RunProcess;
 
 ProcessResult Vantrel(const std::vector<std::string>& args) {
     return RunProcess(VANTREL_CLI, args);
@@ -36,7 +33,7 @@ protected:
         fs::remove_all(folder_);
         const std::string image = (folder_ / "image").string();
         ASSERT_EQ(RunProcess(VANTREL_MAKE_SAMPLE, {image, "--profiles", "3", "--readings", "6",
-                                                "--sensors", "3", "--seed", "7"})
+                                                   "--sensors", "3", "--seed", "7"})
                       .exitCode,
                   0);
         ASSERT_EQ(RunProcess(VANTREL_PACK_IMAGE, {image, Good()}).exitCode, 0);
@@ -56,55 +53,6 @@ protected:
     static fs::path folder_;
 };
 fs::path CliTest::folder_;
-
-TEST_F(CliTest, UsageErrorsExitWithTwoAndAHintOnStderr) {
-    const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"bogus"},
-        {"--bogus"},
-        {"info"},
-        {"info", Good(), "--bogus"},
-        {"info", Good(), "extra"},
-        {"export", Good()},
-        {"export", Good(), "--out"},
-        {"export", Good(), "--out", Out("x"), "--format", "xml"},
-        {"export", Good(), "--out", Out("x"), "--profiles", "42"},
-        {"export", Good(), "--out", Out("x"), "--profiles", "1,,2"},
-        {"export", Good(), "--json", "--out", Out("x")},
-    };
-    for (const auto& args : cases) {
-        const ProcessResult run = Vantrel(args);
-        std::string line;
-        for (const auto& a : args) line += a + " ";
-        EXPECT_EQ(run.exitCode, 2) << line;
-        EXPECT_TRUE(Contains(run.err, "--help")) << line << "\n" << run.err;
-        EXPECT_TRUE(run.out.empty()) << line;
-    }
-    EXPECT_FALSE(fs::exists(Out("x (Pro01).csv")));
-}
-
-TEST_F(CliTest, HelpAndVersionWorkOnEveryCommandAndAtTheTop) {
-    for (const std::vector<std::string>& prefix :
-         {std::vector<std::string>{}, {"info"}, {"export"}}) {
-        auto help = prefix;
-        help.push_back("--help");
-        const ProcessResult helpRun = Vantrel(help);
-        EXPECT_EQ(helpRun.exitCode, 0);
-        EXPECT_TRUE(Contains(helpRun.out, "Usage: vantrel")) << helpRun.out;
-        EXPECT_TRUE(Contains(helpRun.out, "--version")) << helpRun.out;
-
-        auto version = prefix;
-        version.push_back("--version");
-        const ProcessResult versionRun = Vantrel(version);
-        EXPECT_EQ(versionRun.exitCode, 0);
-        EXPECT_TRUE(Contains(versionRun.out, std::string("vantrel ") + kVersion)) << versionRun.out;
-        EXPECT_TRUE(Contains(versionRun.out, ", Qt 6.")) << versionRun.out;
-        EXPECT_TRUE(Contains(versionRun.out, "\nLicense: GPL-3.0-or-later\n")) << versionRun.out;
-    }
-    const ProcessResult top = Vantrel({"--help"});
-    EXPECT_TRUE(Contains(top.out, "  info") && Contains(top.out, "  export")) << top.out;
-    EXPECT_TRUE(Contains(Vantrel({"export", "--help"}).out, "--profiles N,N,..."));
-}
 
 TEST_F(CliTest, UnreadableBackupsAreReportedWithTheirMessages) {
     const struct {
@@ -126,48 +74,20 @@ TEST_F(CliTest, UnreadableBackupsAreReportedWithTheirMessages) {
     EXPECT_FALSE(fs::exists(Out("never (Pro01).csv")));
 }
 
-TEST_F(CliTest, InfoJsonHasExactlyTheDocumentedKeys) {
+TEST_F(CliTest, InfoJsonGivesAnIncompleteProfileNullsAndNoReadings) {
     const ProcessResult run = Vantrel({"info", Partial(), "--json"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run.out), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out;
-    const QJsonObject top = doc.object();
-    QStringList keys = top.keys();
-    keys.sort();
-    EXPECT_EQ(keys, QStringList({"backupDate", "dateFrom", "dateTo", "hasDeviceConfig",
-                                 "hasOrtvelSoil", "hasUserSoil", "otherFiles", "profiles"}));
-    const QRegularExpression iso("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d$");
-    EXPECT_TRUE(iso.match(top["backupDate"].toString()).hasMatch());
-    EXPECT_TRUE(iso.match(top["dateFrom"].toString()).hasMatch());
-    EXPECT_TRUE(top["hasUserSoil"].toBool() && top["hasOrtvelSoil"].toBool() &&
-                top["hasDeviceConfig"].toBool());
-
-    const QJsonArray profiles = top["profiles"].toArray();
+    const QJsonArray profiles = doc.object()["profiles"].toArray();
     ASSERT_EQ(profiles.size(), 3);
-    for (int i = 0; i < 3; ++i) {
-        const QJsonObject p = profiles[i].toObject();
-        QStringList profileKeys = p.keys();
-        profileKeys.sort();
-        EXPECT_EQ(profileKeys,
-                  QStringList({"firstDepth", "firstReading", "lastDepth", "lastReading", "number",
-                               "readings", "sensors", "units"}));
-        EXPECT_EQ(p["number"].toInt(), i + 1);
-    }
-    const QJsonObject complete = profiles[0].toObject();
-    EXPECT_EQ(complete["units"].toString(), "cm");
-    EXPECT_EQ(complete["readings"].toInt(), 6);
-    EXPECT_EQ(complete["sensors"].toInt(), 3);
-    EXPECT_EQ(complete["lastDepth"].toInt(), 30);
-    EXPECT_EQ(profiles[1].toObject()["units"], QJsonValue(QJsonValue::Null));  // incomplete
-    EXPECT_EQ(profiles[1].toObject()["firstReading"], QJsonValue(QJsonValue::Null));
-    EXPECT_EQ(profiles[1].toObject()["readings"].toInt(), 0);
-
-    const QJsonArray others = top["otherFiles"].toArray();
-    ASSERT_EQ(others.size(), 3);
-    EXPECT_EQ(others[0].toObject()["name"].toString(), "PRODUCTS.GR");
-    EXPECT_EQ(others[0].toObject().keys(), QStringList({"bytes", "name"}));
-    EXPECT_EQ(others[1].toObject()["bytes"].toInt(), 16);
+    const QJsonObject incomplete = profiles[1].toObject();
+    EXPECT_EQ(incomplete["number"].toInt(), 2);
+    EXPECT_EQ(incomplete["units"], QJsonValue(QJsonValue::Null));
+    EXPECT_EQ(incomplete["firstReading"], QJsonValue(QJsonValue::Null));
+    EXPECT_EQ(incomplete["readings"].toInt(), 0);
+    EXPECT_EQ(profiles[2].toObject()["readings"].toInt(), 6);  // the one after it is whole
 }
 
 TEST_F(CliTest, ExportCreatesThenFindsNoChangesThenRefusesTheOtherFormat) {
@@ -206,11 +126,6 @@ TEST_F(CliTest, ExportSelectsProfilesAndReportsFailures) {
     EXPECT_EQ(partial.exitCode, 1);  // profile 2 is incomplete; 1 and 3 are written
     EXPECT_TRUE(Contains(partial.err, "Error exporting profiles"));
     EXPECT_TRUE(fs::exists(Out("run2/P (Pro01).csv")) && fs::exists(Out("run2/P (Pro03).csv")));
-
-    // A folder that is not there is named before anything is exported.
-    const ProcessResult noFolder = Vantrel({"export", Good(), "--out", Out("nowhere/N.csv")});
-    EXPECT_EQ(noFolder.exitCode, 2);
-    EXPECT_TRUE(Contains(noFolder.err, "The export folder does not exist: ")) << noFolder.err;
 
     // A name without an extension in a folder with a "." gets ".csv".
     fs::create_directories(Out("d.ir"));
