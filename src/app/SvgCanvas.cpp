@@ -5,6 +5,9 @@
 #include <QPen>
 #include <QStringList>
 
+#include <algorithm>
+#include <array>
+
 namespace vantrel::app {
 namespace {
 
@@ -20,6 +23,34 @@ QString Num(double value) {
 
 QString Colour(const QColor& colour) {
     return colour.name(QColor::HexRgb);
+}
+
+// The part of the segment from `a` to `b` inside `clip` (Liang-Barsky); false when none.
+bool ClipSegment(const QRectF& clip, QPointF& a, QPointF& b) {
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    double enter = 0.0;
+    double leave = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x() - clip.left(), clip.right() - a.x(), a.y() - clip.top(),
+                         clip.bottom() - a.y()};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0) return false;  // parallel to this edge and outside it
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0.0) {
+            enter = std::max(enter, t);
+        } else {
+            leave = std::min(leave, t);
+        }
+        if (enter > leave) return false;
+    }
+    const QPointF from = a;
+    a = from + QPointF(dx, dy) * enter;
+    b = from + QPointF(dx, dy) * leave;
+    return true;
 }
 
 }  // namespace
@@ -67,26 +98,23 @@ SvgCanvas::SvgCanvas(QSizeF size, const QString& title, const QString& descripti
 }
 
 void SvgCanvas::FillRect(const QRectF& rect, const QColor& colour) {
+    const QRectF shown = clips_.empty() ? rect : rect.intersected(clips_.back());
+    if (shown.isEmpty()) return;
     out_ += QStringLiteral("<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"/>\n")
-                .arg(Num(rect.x()), Num(rect.y()), Num(rect.width()), Num(rect.height()),
+                .arg(Num(shown.x()), Num(shown.y()), Num(shown.width()), Num(shown.height()),
                      Colour(colour));
 }
 
 void SvgCanvas::StrokeRect(const QRectF& rect, const QPen& pen) {
-    out_ += QStringLiteral(
-                "<rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"none\" stroke=\"%5\" "
-                "stroke-width=\"%6\"/>\n")
-                .arg(Num(rect.x()), Num(rect.y()), Num(rect.width()), Num(rect.height()),
-                     Colour(pen.color()), Num(pen.widthF()));
+    const std::array corners = {rect.topLeft(), rect.topRight(), rect.bottomRight(),
+                                rect.bottomLeft(), rect.topLeft()};
+    Polyline(corners.data(), corners.size(), pen);
 }
 
-void SvgCanvas::Polyline(const QPointF* points, std::size_t count, const QPen& pen) {
-    if (count == 0) return;
-    out_ += QStringLiteral(
-                "<polyline fill=\"none\" stroke=\"%1\" stroke-width=\"%2\" "
-                "stroke-linejoin=\"round\" points=\"")
-                .arg(Colour(pen.color()), Num(pen.widthF()));
-    for (std::size_t i = 0; i < count; ++i) {
+void SvgCanvas::WritePolyline(const std::vector<QPointF>& points, const QString& stroke) {
+    if (points.empty()) return;
+    out_ += stroke;
+    for (std::size_t i = 0; i < points.size(); ++i) {
         if (i > 0) out_ += u' ';
         out_ += Num(points[i].x());
         out_ += u',';
@@ -95,13 +123,51 @@ void SvgCanvas::Polyline(const QPointF* points, std::size_t count, const QPen& p
     out_ += QLatin1String("\"/>\n");
 }
 
+void SvgCanvas::Polyline(const QPointF* points, std::size_t count, const QPen& pen) {
+    if (count == 0) return;
+    const QString stroke = QStringLiteral(
+                               "<polyline fill=\"none\" stroke=\"%1\" stroke-width=\"%2\" "
+                               "stroke-linejoin=\"round\" points=\"")
+                               .arg(Colour(pen.color()), Num(pen.widthF()));
+    if (clips_.empty()) {
+        WritePolyline(std::vector<QPointF>(points, points + count), stroke);
+        return;
+    }
+    // The line cut to the clip: one polyline for each stretch that stays inside.
+    const QRectF& clip = clips_.back();
+    std::vector<QPointF> run;
+    for (std::size_t i = 0; i + 1 < count; ++i) {
+        QPointF a = points[i];
+        QPointF b = points[i + 1];
+        if (!ClipSegment(clip, a, b)) {
+            WritePolyline(run, stroke);
+            run.clear();
+            continue;
+        }
+        if (!run.empty() && run.back() != a) {
+            WritePolyline(run, stroke);
+            run.clear();
+        }
+        if (run.empty()) run.push_back(a);
+        run.push_back(b);
+        // A segment that leaves the clip ends the stretch.
+        if (b != points[i + 1]) {
+            WritePolyline(run, stroke);
+            run.clear();
+        }
+    }
+    WritePolyline(run, stroke);
+}
+
 void SvgCanvas::Dot(const QPointF& centre, qreal radius, const QColor& colour) {
+    if (!clips_.empty() && !clips_.back().contains(centre)) return;
     out_ += QStringLiteral("<circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"%4\"/>\n")
                 .arg(Num(centre.x()), Num(centre.y()), Num(radius), Colour(colour));
 }
 
 void SvgCanvas::Text(const QRectF& box, int align, const QString& text, const QFont& font,
                      const QColor& colour, bool turned) {
+    if (!clips_.empty() && !clips_.back().intersects(box)) return;
     const QFontMetricsF metrics(font);
     const QStringList lines = text.split(u'\n');
     // Turned text is laid out in an upright box about the same centre, then rotated.
@@ -143,23 +209,14 @@ void SvgCanvas::Text(const QRectF& box, int align, const QString& text, const QF
 }
 
 void SvgCanvas::ClipBegin(const QRectF& clip) {
-    ++clips_;
-    out_ += QStringLiteral(
-                "<clipPath id=\"clip%1\"><rect x=\"%2\" y=\"%3\" width=\"%4\" height=\"%5\"/>"
-                "</clipPath>\n<g clip-path=\"url(#clip%1)\">\n")
-                .arg(clips_)
-                .arg(Num(clip.x()), Num(clip.y()), Num(clip.width()), Num(clip.height()));
-    ++open_;
+    clips_.push_back(clips_.empty() ? clip : clip.intersected(clips_.back()));
 }
 
 void SvgCanvas::ClipEnd() {
-    if (open_ == 0) return;
-    --open_;
-    out_ += QLatin1String("</g>\n");
+    if (!clips_.empty()) clips_.pop_back();
 }
 
 QByteArray SvgCanvas::Finish() {
-    while (open_ > 0) ClipEnd();
     out_ += QLatin1String("</svg>\n");
     return out_.toUtf8();
 }

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A chart canvas that writes an SVG 1.2 Tiny document as text: rectangles, polylines,
-// dots, text (measured with Qt's font metrics, so that it is placed as on screen) and
-// rectangular clips. Coordinates are pixels; the document's size is given in millimetres
-// at 96 dots per inch.
+// dots and text (measured with Qt's font metrics, so that it is placed as on screen).
+// SVG Tiny has no clip paths: a clip is applied here, to the lines' coordinates, so that
+// every viewer shows the same. Coordinates are pixels; the document's size is given in
+// millimetres at 96 dots per inch.
 
 #include <QByteArray>
 #include <QSizeF>
 #include <QString>
+#include <optional>
+#include <vector>
 
 #include "app/ReadingsChart.h"
 
@@ -30,9 +33,10 @@ public:
     QByteArray Finish();
 
 private:
+    void WritePolyline(const std::vector<QPointF>& points, const QString& stroke);
+
     QString out_;
-    int clips_ = 0;
-    int open_ = 0;
+    std::vector<QRectF> clips_;  // the innermost last
 };
 
 // `text` with the characters XML gives a meaning escaped.

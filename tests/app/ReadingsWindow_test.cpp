@@ -489,8 +489,12 @@ TEST(ReadingsChart, TimeTicksFallOnRoundTimesThatFitTheSpan) {
             EXPECT_LE(ticks[i].at, chart.TimeRange().max);
             EXPECT_EQ(at.time().second(), 0) << ticks[i].label.toStdString();
             EXPECT_EQ(ticks[i].label.contains(u':'), c.clock) << ticks[i].label.toStdString();
-            if (c.midnight) EXPECT_EQ(at.time(), QTime(0, 0)) << ticks[i].label.toStdString();
-            if (c.firstOfMonth) EXPECT_EQ(at.date().day(), 1) << ticks[i].label.toStdString();
+            if (c.midnight) {
+                EXPECT_EQ(at.time(), QTime(0, 0)) << ticks[i].label.toStdString();
+            }
+            if (c.firstOfMonth) {
+                EXPECT_EQ(at.date().day(), 1) << ticks[i].label.toStdString();
+            }
             if (i == 0) continue;
             // Labels do not run into each other.
             const double apart = chart.MapToPosition({ticks[i].at, 0}).x() -
@@ -527,6 +531,19 @@ TEST(ReadingsChart, TheSvgIsWellFormedEscapedAndDrawsEachRunOnItsOwn) {
     chart.Scroll(chart.PlotArea().width() / 2, 0);
     EXPECT_TRUE(chart.IsZoomed());
     EXPECT_NEAR(chart.TimeRange().min, whole.min + whole.Span() / 2, 1.0);
+    // Scrolled, the earlier half of the lines is cut off at the plot's left edge.
+    QXmlStreamReader xml(chart.RenderSvg());
+    double leftmost = chart.Size().width();
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QString stroke = xml.attributes().value("stroke").toString();
+        if (stroke != DepthColour(0, 2).name() && stroke != DepthColour(1, 2).name()) continue;
+        for (const QString& pair : xml.attributes().value("points").toString().split(u' ')) {
+            if (!pair.isEmpty()) leftmost = std::min(leftmost, pair.section(u',', 0, 0).toDouble());
+        }
+    }
+    EXPECT_FALSE(xml.hasError());
+    EXPECT_NEAR(leftmost, chart.PlotArea().left(), 3.0);
     chart.Reset();
     EXPECT_EQ(chart.TimeRange(), whole);
 }
