@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <new>
 
 #include "app/SvgCanvas.h"
@@ -544,8 +545,11 @@ void ReadingsChart::Paint(ChartCanvas& canvas) const {
     const QFontMetricsF metrics(font_);
     const double pad = metrics.height() * 0.5;
     canvas.FillRect(QRectF(QPointF(0, 0), size_), Qt::white);
+    // Titles longer than their room end in an ellipsis.
     canvas.Text(QRectF(0, pad, size_.width(), QFontMetricsF(titleFont_).height()),
-                Qt::AlignHCenter | Qt::AlignVCenter, title_, titleFont_, kTextColour);
+                Qt::AlignHCenter | Qt::AlignVCenter,
+                QFontMetricsF(titleFont_).elidedText(title_, Qt::ElideRight, size_.width() - pad),
+                titleFont_, kTextColour);
 
     QPen gridPen(kGridColour, 1.0);
     QPen axisPen(kAxisColour, 1.0);
@@ -575,9 +579,12 @@ void ReadingsChart::Paint(ChartCanvas& canvas) const {
     // The axis titles.
     canvas.Text(QRectF(plot_.left(), size_.height() - pad - metrics.height(), plot_.width(),
                        metrics.height()),
-                Qt::AlignHCenter | Qt::AlignVCenter, timeTitle_, font_, kTextColour);
+                Qt::AlignHCenter | Qt::AlignVCenter,
+                metrics.elidedText(timeTitle_, Qt::ElideRight, plot_.width()), font_, kTextColour);
     canvas.Text(QRectF(pad, plot_.top(), metrics.height(), plot_.height()),
-                Qt::AlignHCenter | Qt::AlignVCenter, valueTitle_, font_, kTextColour, true);
+                Qt::AlignHCenter | Qt::AlignVCenter,
+                metrics.elidedText(valueTitle_, Qt::ElideRight, plot_.height()), font_, kTextColour,
+                true);
 
     // The lines, each run on its own: no line across a gap, a dot for a lone reading.
     canvas.ClipBegin(plot_.adjusted(-kDotRadius, -kDotRadius, kDotRadius, kDotRadius));
@@ -629,8 +636,14 @@ QImage ReadingsChart::Render(qreal ratio) const {
     return image;
 }
 
+QList<QRgb> ReadingsChart::Palette() const {
+    std::vector<QColor> colours = {kTextColour, kAxisColour, kGridColour};
+    for (const LegendEntry& entry : legend_) colours.push_back(entry.colour);
+    return ChartPalette(colours);
+}
+
 QByteArray ReadingsChart::RenderPng(qreal ratio) const {
-    return EncodePng(Render(ratio));
+    return EncodePng(ToPalette(Render(ratio), Palette()));
 }
 
 QByteArray ReadingsChart::RenderSvg() const {
@@ -643,15 +656,75 @@ QByteArray ReadingsChart::RenderImage(ImageKind kind, qreal ratio) const {
     return kind == ImageKind::Png ? RenderPng(ratio) : RenderSvg();
 }
 
+QList<QRgb> ChartPalette(const std::vector<QColor>& colours) {
+    QList<QRgb> table{qRgb(255, 255, 255)};
+    const int count = std::max<int>(1, static_cast<int>(colours.size()));
+    const int steps = std::clamp(255 / count, 1, 16);
+    for (const QColor& colour : colours) {
+        for (int step = 1; step <= steps && table.size() < 256; ++step) {
+            const double share = static_cast<double>(step) / steps;
+            const auto blend = [share](int channel) {
+                return static_cast<int>(std::lround(255.0 + (channel - 255.0) * share));
+            };
+            table.append(qRgb(blend(colour.red()), blend(colour.green()), blend(colour.blue())));
+        }
+    }
+    return table;
+}
+
+QImage ToPalette(const QImage& image, const QList<QRgb>& table) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    QImage indexed(rgb.size(), QImage::Format_Indexed8);
+    indexed.setColorTable(table);
+    indexed.setDevicePixelRatio(image.devicePixelRatio());
+    // The nearest entry of each colour met (to 5 bits a channel, finer than the palette's
+    // steps), found once: an antialiased chart has some thousands of colours, nearly all of
+    // its pixels white.
+    std::vector<int> nearest(std::size_t{1} << 15, -1);
+    const auto indexOf = [&](QRgb pixel) {
+        const std::size_t key = (static_cast<std::size_t>(qRed(pixel) >> 3) << 10) |
+                                (static_cast<std::size_t>(qGreen(pixel) >> 3) << 5) |
+                                static_cast<std::size_t>(qBlue(pixel) >> 3);
+        if (nearest[key] >= 0) return static_cast<uchar>(nearest[key]);
+        int best = 0;
+        int bestDistance = std::numeric_limits<int>::max();
+        for (qsizetype i = 0; i < table.size(); ++i) {
+            const int dr = qRed(pixel) - qRed(table[i]);
+            const int dg = qGreen(pixel) - qGreen(table[i]);
+            const int db = qBlue(pixel) - qBlue(table[i]);
+            const int distance = dr * dr + dg * dg + db * db;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = static_cast<int>(i);
+            }
+        }
+        nearest[key] = best;
+        return static_cast<uchar>(best);
+    };
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* out = indexed.scanLine(y);
+        QRgb last = in[0] ^ 1u;
+        uchar lastIndex = 0;
+        for (int x = 0; x < rgb.width(); ++x) {
+            if (in[x] != last) {
+                last = in[x];
+                lastIndex = indexOf(last);
+            }
+            out[x] = lastIndex;
+        }
+    }
+    return indexed;
+}
+
 QByteArray EncodePng(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
-    // Qt's PNG writer takes its zlib level from the quality: 85 gives level 1. A chart is
-    // mostly flat colour, so the file is barely larger than at the best level (145 KB
-    // against 129 KB for 1200x700) and written four times sooner; 90 and above store it
-    // unpacked (2.5 MB).
+    // Qt's PNG writer takes its zlib level from the quality: 85 gives level 1, and 90 and
+    // above store the pixels unpacked. A chart is mostly flat colour: level 1 makes a file
+    // barely larger than the best level, several times sooner.
     writer.setQuality(85);
     QImage opaque = image;
     opaque.setDevicePixelRatio(1.0);

@@ -505,6 +505,48 @@ TEST(ReadingsChart, TimeTicksFallOnRoundTimesThatFitTheSpan) {
     }
 }
 
+TEST(ReadingsChart, ThePngPaletteKeepsEveryDepthsColourAndStaysCloseToThePicture) {
+    ProfileSeries series = SteppedSeries(40, 60);
+    // Sixteen depths: as many colours as a logger has sensors.
+    for (int d = 2; d < 16; ++d) {
+        DepthSeries depth = series.depths[1];
+        depth.sensor = d;
+        depth.label = std::to_string(10 * (d + 1)) + "cm";
+        for (ReadingPoint& point : depth.runs[0]) point.value += static_cast<float>(d);
+        series.depths.push_back(std::move(depth));
+    }
+    ReadingsChart chart(series, "Palette", QApplication::font());
+    chart.SetSize(QSizeF(600, 400));
+    const QList<QRgb> palette = chart.Palette();
+    EXPECT_LE(palette.size(), 256);
+    for (const ReadingsChart::LegendEntry& entry : chart.Legend()) {
+        EXPECT_TRUE(palette.contains(entry.colour.rgb())) << entry.name.toStdString();
+    }
+    const QImage picture = chart.Render();
+    const QImage indexed = ToPalette(picture, palette);
+    ASSERT_EQ(indexed.size(), picture.size());
+    // Only where lines cross (a blend of two colours) may a pixel be off by much.
+    int off = 0;
+    int worst = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb a = picture.pixel(x, y);
+            const QRgb b = indexed.pixel(x, y);
+            const int error =
+                std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                          std::abs(qBlue(a) - qBlue(b))});
+            off += error > 16 ? 1 : 0;
+            worst = std::max(worst, error);
+        }
+    }
+    EXPECT_LT(off, picture.width() * picture.height() / 200) << "worst " << worst;
+    EXPECT_LE(worst, 96);
+    QImage decoded;
+    ASSERT_TRUE(decoded.loadFromData(chart.RenderPng(), "PNG"));
+    EXPECT_EQ(decoded.convertToFormat(QImage::Format_RGB32),
+              indexed.convertToFormat(QImage::Format_RGB32));
+}
+
 TEST(ReadingsChart, TheSvgIsWellFormedEscapedAndDrawsEachRunOnItsOwn) {
     const ProfileSeries series = SteppedSeries(10, 60);
     ReadingsChart chart(series, "North <2> & \"3\"", QApplication::font());
