@@ -407,10 +407,11 @@ void ReadingsChart::Reset() {
         if (fitting <= step) break;
         step = fitting;
     }
+    wholeValue_ = value_;
 }
 
 bool ReadingsChart::IsZoomed() const {
-    return !(time_ == WholeTime());
+    return !(time_ == WholeTime() && value_ == wholeValue_);
 }
 
 void ReadingsChart::SetSize(QSizeF size) {

@@ -164,6 +164,7 @@ private:
     double minTime_ = 0.0, maxTime_ = 0.0;  // of the points
     double minValue_ = 0.0, maxValue_ = 0.0;
     Range time_, value_;
+    Range wholeValue_;  // the value range Reset() chose
     QSizeF size_;
     QRectF plot_;
     QRectF legendBox_;

@@ -588,6 +588,10 @@ TEST(ReadingsChart, TheSvgIsWellFormedEscapedAndDrawsEachRunOnItsOwn) {
     EXPECT_NEAR(leftmost, chart.PlotArea().left(), 3.0);
     chart.Reset();
     EXPECT_EQ(chart.TimeRange(), whole);
+    const double low = chart.ValueRange().min;
+    chart.Scroll(0, 20);  // up: higher values
+    EXPECT_TRUE(chart.IsZoomed());
+    EXPECT_GT(chart.ValueRange().min, low);
 }
 
 }  // namespace
