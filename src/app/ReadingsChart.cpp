@@ -420,12 +420,17 @@ void ReadingsChart::SetSize(QSizeF size) {
     const QFontMetricsF titleMetrics(titleFont_);
     const double pad = metrics.height() * 0.5;
     // Top: the title. Bottom: the time labels (a clock time above its date) and the axis
-    // title. Left: the value axis title (turned) and the widest value label a zoom gives.
+    // title. Left: the value axis title (turned) and the value labels.
     const double top = pad + titleMetrics.height() + pad;
     const double bottom = kTickLength + metrics.height() * 3 + pad;
-    double labelWidth = metrics.horizontalAdvance(QStringLiteral("-888.88"));
-    for (const double v : {minValue_, maxValue_}) {
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(QString::number(v, 'f', 2)));
+    // Room for the labels of the whole range with one decimal more than its ticks need, as
+    // a zoom brings finer ticks; the plot keeps its place however far it is zoomed.
+    const Range whole = WholeValue();
+    const int decimals = DecimalsOf(NiceStep(whole.Span() / 10.0)) + 1;
+    double labelWidth = 0.0;
+    for (const double v : {whole.min, whole.max}) {
+        labelWidth =
+            std::max(labelWidth, metrics.horizontalAdvance(QString::number(v, 'f', decimals)));
     }
     const double left = pad + metrics.height() + pad + labelWidth + kTickLength + 2;
     double nameWidth = 0;
