@@ -422,7 +422,7 @@ void ReadingsChart::SetSize(QSizeF size) {
     // Top: the title. Bottom: the time labels (a clock time above its date) and the axis
     // title. Left: the value axis title (turned) and the value labels.
     const double top = pad + titleMetrics.height() + pad;
-    const double bottom = kTickLength + metrics.height() * 3 + pad;
+    const double bottom = kTickLength + metrics.height() * 3.4 + pad;
     // Room for the labels of the whole range with one decimal more than its ticks need, as
     // a zoom brings finer ticks; the plot keeps its place however far it is zoomed.
     const Range whole = WholeValue();
