@@ -74,7 +74,7 @@ windows-qt:
 
 # The serial test under wine talks to the Linux build's simulator.
 windows-test: windows configure
-	@cmake --build --preset $(PRESET) --target vantrel-logger-sim
+	@cmake --build --preset $(PRESET) --target vantrel-logger-sim cli_golden_tests
 	@ctest --preset windows -j $(JOBS)
 
 format:

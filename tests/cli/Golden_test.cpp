@@ -78,6 +78,12 @@ const std::vector<std::pair<std::string, std::string>> kNotOnWindows = {
     {"settings-file-unusable", "the settings live in the registry: there is no file to spoil"},
     {"settings-port-not-there", "a missing device path is spelled and checked differently"},
     {"help", "lists `plot`, which the Windows build has once its chart builds there"},
+    {"help-logger-group", "lists `plot` (as \"help\")"},
+    {"backup-no-such-port", "a Windows port is a COM name, never a path in a folder"},
+    {"ports-probe-no-such-port", "a Windows port is a COM name, never a path in a folder"},
+    {"list-table",
+     "dates in the user's short date format: wine's is 6/6/2025, Qt's C locale 6 Jun 2025"},
+    {"list-verbose", "dates in the user's short date format (as \"list-table\")"},
     {"help-plot", "no `plot` in the Windows build yet"},
     {"plot-bad-out", "no `plot` in the Windows build yet"},
     {"plot-bad-profile", "no `plot` in the Windows build yet"},
@@ -228,6 +234,7 @@ std::vector<std::string> Arguments(const fs::path& file, const Tokens& tokens) {
 struct CaseRun {
     std::unique_ptr<TempDir> work;
     std::string out, err, exit;
+    FileMapByPath loggerFiles;  // the simulator's files after the run
 };
 
 // The regular files under `folder` by relative path, but the settings of the Linux tool.
@@ -235,7 +242,11 @@ FileMapByPath FilesUnder(const fs::path& folder) {
     FileMapByPath files;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         const fs::path relative = entry.path().lexically_relative(folder);
-        if (*relative.begin() == "config" || !entry.is_regular_file()) continue;
+        // The Windows export lock is a hidden file in the folder; on Linux it needs none.
+        if (*relative.begin() == "config" || relative == ".vantrel-lock" ||
+            !entry.is_regular_file()) {
+            continue;
+        }
         files[relative.string()] = ReadText(entry.path()).value_or("");
     }
     return files;
@@ -243,7 +254,7 @@ FileMapByPath FilesUnder(const fs::path& folder) {
 
 // Runs the case in `folder` with the Linux tool, or with vantrel.exe under `wine`.
 CaseRun RunCase(const fs::path& folder, const std::optional<WineTool>& wine) {
-    CaseRun run{std::make_unique<TempDir>(), {}, {}, {}};
+    CaseRun run{std::make_unique<TempDir>(), {}, {}, {}, {}};
     const fs::path& work = run.work->path();
     const std::string tool = wine ? wine->exe : std::string(VANTREL_CLI);
     // The paths as the simulator (always the Linux build) and the tool spell them.
@@ -315,6 +326,7 @@ CaseRun RunCase(const fs::path& folder, const std::optional<WineTool>& wine) {
     } else {
         result = RunProcess(program, argumentsOf(folder / "cmd"), options);
     }
+    if (sim) run.loggerFiles = sim->StopAndReadDump();
     if (wine) {
         // Outputs may name a path in either spelling, and the port as the device path.
         const Tokens windowsTokens = tokens;
@@ -362,6 +374,7 @@ TEST_P(GoldenCase, PrintsWhatItsFilesHold) {
     const CaseRun onLinux = RunCase(folder, std::nullopt);
     const FileMapByPath expected = FilesUnder(onLinux.work->path());
     const FileMapByPath actual = FilesUnder(run.work->path());
+    EXPECT_EQ(run.loggerFiles, onLinux.loggerFiles) << "the logger's files after the run";
     ASSERT_EQ(KeysOf(actual), KeysOf(expected));
     for (const auto& [name, bytes] : expected) {
         const std::string& got = actual.at(name);
