@@ -23,6 +23,6 @@ cleanup() {
 trap cleanup EXIT
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v $port /d "$work/line" /f >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true
-wineserver -p
+wineserver -p >/dev/null 2>&1
 VANTREL_GOLDEN_WINE=$wine VANTREL_GOLDEN_EXE=$exe VANTREL_GOLDEN_COM=$port \
   VANTREL_GOLDEN_LINE=$work/line "$golden" --gtest_filter='Cli/GoldenCase.*'
