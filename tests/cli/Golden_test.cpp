@@ -158,6 +158,25 @@ std::string Expand(std::string text, const Tokens& tokens) {
     return text;
 }
 
+// A path under a token in Windows spelling ("@WORK@\\b\\c.vbk", or in JSON
+// "@WORK@\\\\b") as the Linux tool spells it; the path runs to the line's end or a quote.
+std::string WithLinuxSeparators(const std::string& text) {
+    static const std::regex windowsTail(R"(@(WORK|BIN|IMAGE|SAMPLE)@[^\n"]*\\[^\n"]*)");
+    std::string result;
+    auto from = text.cbegin();
+    for (std::sregex_iterator it(text.begin(), text.end(), windowsTail), end; it != end; ++it) {
+        result.append(from, text.cbegin() + it->position());
+        std::string tail = it->str();
+        ReplaceAll(tail, "\\\\", "/");
+        std::replace(tail.begin(), tail.end(), '\\', '/');
+        result += tail;
+        from = text.cbegin() + it->position() + it->length();
+    }
+    result.append(from, text.cend());
+    return result;
+}
+
+// `windowsSpelling`: the paths were given to vantrel.exe under wine.
 std::string Mask(std::string text, Tokens tokens, bool windowsSpelling = false) {
     std::sort(tokens.begin(), tokens.end(),
               [](const auto& a, const auto& b) { return a.second.size() > b.second.size(); });
@@ -169,23 +188,7 @@ std::string Mask(std::string text, Tokens tokens, bool windowsSpelling = false) 
     static const std::regex serialPorts(
         "Serial ports found:[^\n]*\nChoose one with --port NAME or: vantrel settings Port NAME|"
         "No serial ports were found on this computer\\.");
-    // A path under a token in Windows spelling ("@WORK@\\b\\c.vbk", or in JSON
-    // "@WORK@\\\\b") reads as on Linux; the tail runs to the line's end or a quote.
-    static const std::regex windowsTail(R"(@(WORK|BIN|IMAGE|SAMPLE)@[^\n"]*\\[^\n"]*)");
-    std::string normalised;
-    if (!windowsSpelling) normalised = text;
-    auto from = text.cbegin();
-    for (std::sregex_iterator it(text.begin(), text.end(), windowsTail), end;
-         windowsSpelling && it != end; ++it) {
-        normalised.append(from, text.cbegin() + it->position());
-        std::string tail = it->str();
-        ReplaceAll(tail, "\\\\", "/");
-        std::replace(tail.begin(), tail.end(), '\\', '/');
-        normalised += tail;
-        from = text.cbegin() + it->position() + it->length();
-    }
-    if (windowsSpelling) normalised.append(from, text.cend());
-    text = normalised;
+    if (windowsSpelling) text = WithLinuxSeparators(text);
     text = std::regex_replace(text, version, "vantrel @VERSION@");
     text = std::regex_replace(text, serialPorts, "@SERIAL-PORTS@");
     return std::regex_replace(text, duration, "Time: @TIME@");
@@ -417,6 +420,14 @@ TEST(GoldenMask, ReplacesPathsVersionAndTimesOnly) {
     EXPECT_EQ(Mask("x.\nNo serial ports were found on this computer.\n", tokens),
               "x.\n@SERIAL-PORTS@\n");
     EXPECT_EQ(Expand("--port\n@PORT@x", tokens), "--port\n/tmp/w/sim/linkx");
+    // Under wine: both spellings of a path, and the port as a device.
+    const Tokens windows = {{"@WORK@", "Z:\\tmp\\w"},
+                            {"@WORK@", "Z:\\\\tmp\\\\w"},
+                            {"@PORT@", "\\\\.\\COM5"},
+                            {"@PORT@", "COM5"}};
+    EXPECT_EQ(Mask("to Z:\\tmp\\w\\b\\c d.vbk\n\"Z:\\\\tmp\\\\w\\\\e\" \\\\.\\COM5 COM5\n", windows,
+                   true),
+              "to @WORK@/b/c d.vbk\n\"@WORK@/e\" @PORT@ @PORT@\n");
 }
 
 }  // namespace
