@@ -24,5 +24,33 @@ trap cleanup EXIT
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v $port /d "$work/line" /f >/dev/null 2>&1
 wineserver -k >/dev/null 2>&1 || true
 wineserver -p >/dev/null 2>&1
+status=0
 VANTREL_GOLDEN_WINE=$wine VANTREL_GOLDEN_EXE=$exe VANTREL_GOLDEN_COM=$port \
-  VANTREL_GOLDEN_LINE=$work/line "$golden" --gtest_filter='Cli/GoldenCase.*'
+  VANTREL_GOLDEN_LINE=$work/line "$golden" --gtest_filter='Cli/GoldenCase.*' || status=1
+
+# The settings in the registry: the key, the value names and their types, as the desktop
+# program of old kept them; and a backup folder named outside the ANSI code page.
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAILED: $1: expected '$2', got '$3'"; status=1; fi
+}
+"$wine" reg delete 'HKCU\Software\Ortvel' /f >/dev/null 2>&1 || true
+folder="$work/Zürich/東京"
+mkdir -p "$folder"
+"$wine" "$exe" settings Port COM7 >/dev/null 2>&1
+"$wine" "$exe" settings "Baud Rate" 19200 >/dev/null 2>&1
+"$wine" "$exe" settings "Default Path" "Z:${folder//\//\\}" >/dev/null 2>&1
+values=$("$wine" reg query 'HKCU\Software\Ortvel\VantrelUtilities\Settings' 2>/dev/null | tr -d '\r' |
+         awk 'NF >= 3 { name = $1; for (i = 2; i < NF - 1; i++) name = name " " $i; print name "=" $(NF - 1) }' |
+         grep -v '^Default Path\|^Home Directory' | sort | tr '\n' ' ')
+check "registry values and types" \
+  "Baud Rate=REG_DWORD CommsAttempts=REG_DWORD CommsTimeOut=REG_DWORD Port=REG_SZ " "$values"
+value() {  # value NAME: the data of a value of the Settings key
+  "$wine" reg query 'HKCU\Software\Ortvel\VantrelUtilities\Settings' /v "$1" 2>/dev/null |
+    tr -d '\r' | awk 'NF { data = $NF } END { printf "%s", data }'
+}
+check "registry data" "0x1 COM7" "$(value 'Baud Rate') $(value Port)"
+touch "$folder/Feldarbeit.vbk"
+check "a backup folder outside the ANSI code page" "Backup folder: Z:${folder//\//\\}" \
+  "$("$wine" "$exe" list 2>/dev/null | head -1)"
+"$wine" reg delete 'HKCU\Software\Ortvel' /f >/dev/null 2>&1 || true
+exit $status
