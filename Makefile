@@ -61,9 +61,11 @@ bench: build
 	@bash bench/run.sh $(BUILD_DIR)/bin
 
 # The Windows build (mingw-w64 cross build, Debian 12) into build-windows/, and its tests
-# under wine. What builds there so far needs no Qt.
+# under wine. Qt for mingw comes from its cache folder, built the first time only (see
+# windows-qt); the programs find their DLLs beside them in build-windows/bin.
 windows:
 	@bash scripts/install-deps.sh windows
+	@bash scripts/build-qt-windows.sh
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
@@ -72,9 +74,10 @@ windows:
 windows-qt:
 	@bash scripts/build-qt-windows.sh
 
-# The serial test under wine talks to the Linux build's simulator.
+# The serial test and the golden cases under wine talk to the Linux build's simulator; the
+# golden cases run from the Linux build's harness.
 windows-test: windows configure
-	@cmake --build --preset $(PRESET) --target vantrel-logger-sim
+	@cmake --build --preset $(PRESET) --target vantrel-logger-sim cli_golden_tests
 	@ctest --preset windows -j $(JOBS)
 
 format:

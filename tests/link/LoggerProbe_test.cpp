@@ -113,8 +113,8 @@ TEST_F(ProbeTest, APortThatCannotBeOpenedIsListedWithTheReasonAndTriedOnce) {
     ASSERT_EQ(report.ports.size(), 3u);
     EXPECT_EQ(report.ports[0].state, PortProbeResult::State::CannotOpen);
     EXPECT_EQ(report.ports[0].reason,
-              DescribePortOpenFailure(
-                  PortOpenFailure{PortOpenError::AccessDenied, "/dev/ttyS0", "dialout", 0}));
+              DescribePortOpenFailure(PortOpenFailure{PortOpenError::AccessDenied,
+                                                      DevicePathOf("ttyS0"), "dialout", 0}));
     EXPECT_NE(ProbeReportLines(report)[0].find("ttyS0: cannot be opened: "), std::string::npos);
     EXPECT_EQ(report.ports[1].state, PortProbeResult::State::CannotOpen);
     EXPECT_EQ(report.ports[2].state, PortProbeResult::State::NoAnswer);
