@@ -19,4 +19,9 @@ std::size_t TerminalWidth(int fd);
 // The path of the running program's file, or "vantrel" when the system does not tell.
 std::filesystem::path ProgramFile();
 
+// The Qt platform that draws charts into files without showing a window: "offscreen" where
+// it finds the system's fonts through fontconfig, the native "windows" on Windows (whose
+// offscreen platform looks for fonts only in a folder beside Qt and draws no text).
+const char* ChartDrawingPlatform();
+
 }  // namespace vantrel::cli

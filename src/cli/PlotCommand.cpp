@@ -12,8 +12,10 @@
 #include <system_error>
 
 #include "app/ReadingsChart.h"
+#include "base/PathText.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
+#include "cli/Console.h"
 #include "cli/SharedOptions.h"
 #include "cli/TerminalText.h"
 #include "data/AtomicFile.h"
@@ -72,12 +74,12 @@ void PassQtMessage(QtMsgType type, const QMessageLogContext& context, const QStr
 }
 
 // The chart needs the GUI application object (for its fonts) but never shows a window:
-// without a platform chosen by the user it draws offscreen, so that it runs the same with
-// or without a display (a terminal over ssh, a cron job).
+// without a platform chosen by the user it draws on one that needs no display, so that it
+// runs the same with or without one (a terminal over ssh, a cron job).
 std::unique_ptr<QGuiApplication> StartDrawing() {
     if (QCoreApplication::instance() != nullptr) return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", ChartDrawingPlatform());
     }
     qInstallMessageHandler(PassQtMessage);
     static int argc = 1;
@@ -107,11 +109,11 @@ int RunPlot(const ParsedArgs& args, CommandIo& io) {
     }
 
     const std::unique_ptr<QGuiApplication> application = StartDrawing();
-    const QString title = app::ChartTitle(
-        QString::fromStdString(std::filesystem::path(path).stem().string()), series);
+    const QString title =
+        app::ChartTitle(QString::fromStdString(Utf8FromPath(PathFromUtf8(path).stem())), series);
     const QByteArray bytes = app::RenderReadingsImage(series, title, size, *kind);
     try {
-        WriteFileAtomically(*out,
+        WriteFileAtomically(PathFromUtf8(*out),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     } catch (const std::system_error& error) {
         io.err << kProgram << " plot: cannot write " << PrintableText(*out) << ": "

@@ -23,4 +23,8 @@ std::filesystem::path ProgramFile() {
     return error ? std::filesystem::path("vantrel") : self;
 }
 
+const char* ChartDrawingPlatform() {
+    return "offscreen";
+}
+
 }  // namespace vantrel::cli

@@ -63,4 +63,8 @@ std::filesystem::path ProgramFile() {
     }
 }
 
+const char* ChartDrawingPlatform() {
+    return "windows";
+}
+
 }  // namespace vantrel::cli
