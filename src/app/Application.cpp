@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "app/BackupPage.h"
+#include "app/ContextHelp.h"
 #include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
 #include "app/RestoreExportPage.h"
@@ -27,7 +28,8 @@ namespace {
 // The tests that end the program during an operation start it as its button would, with
 // no pointer on the screen: VANTREL_UTILITIES_START names the operation ("backup",
 // "restore" or "export" of the first backup listed). The boxes it asks stay for the test
-// to answer.
+// to answer. "close" ends the program as its Close button does, once the window is up: an
+// installed program started where nobody can click shows that it starts and ends cleanly.
 void StartOperationForTests(CMainSheet& sheet, const QString& operation) {
     // After a box shown at the start (a cut-off restore's notice) has been answered.
     if (QApplication::activeModalWidget() != nullptr) {
@@ -37,6 +39,10 @@ void StartOperationForTests(CMainSheet& sheet, const QString& operation) {
     }
     if (operation == "backup") {
         sheet.BackupPage()->OnBackup();
+        return;
+    }
+    if (operation == "close") {
+        sheet.EndOnRequest(0);
         return;
     }
     if (operation != "restore" && operation != "export") return;
@@ -93,7 +99,7 @@ void NameApplication() {
     QApplication::setApplicationDisplayName(strings::kProgramTitle);
     QApplication::setApplicationVersion(QString::fromUtf8(ProgramVersion()));
     QApplication::setDesktopFileName("vantrel-utilities");
-    QApplication::setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
+    QApplication::setWindowIcon(ProgramIcon());
 }
 
 int RunDesktopProgram(int argc, char** argv) {
