@@ -2,8 +2,8 @@
 # Cross-building for 64-bit Windows on Debian with mingw-w64 (the posix thread flavour, which
 # std::thread needs), the programs run by CTest under wine.
 #   cmake --preset windows
-# The C and C++ runtimes are linked statically, so the .exe files run under wine (or on
-# Windows) without mingw's DLLs beside them.
+# The C++ runtime is linked as DLLs, as Qt's own DLLs are: cmake/WindowsDeploy.cmake puts
+# them (and the Qt DLLs a program needs) beside the programs.
 # Qt for mingw comes from scripts/build-qt-windows.sh's cache folder when it is there
 # (VANTREL_QT_MINGW names another install).
 set(CMAKE_SYSTEM_NAME Windows)
@@ -13,8 +13,6 @@ set(VANTREL_MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${VANTREL_MINGW_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${VANTREL_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${VANTREL_MINGW_TRIPLE}-windres)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
 find_program(VANTREL_WINE NAMES wine wine64)
 if(VANTREL_WINE)

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frontend/SerialPorts.h"
 
-#include <QSerialPortInfo>
 #include <algorithm>
 
 namespace vantrel {
 
 std::vector<SerialPortListing> AvailablePorts() {
-    std::vector<SerialPortListing> ports;
-    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        ports.push_back({info.portName().toStdString(), info.description().toStdString()});
-    }
+    std::vector<SerialPortListing> ports = SystemPorts();
     const auto byName = [](const auto& a, const auto& b) { return a.name < b.name; };
     std::sort(ports.begin(), ports.end(), byName);
     ports.erase(std::unique(ports.begin(), ports.end(),

@@ -10,9 +10,12 @@
 namespace vantrel {
 
 struct SerialPortListing {
-    std::string name;         // "ttyUSB0"
-    std::string description;  // "USB-Serial Controller", may be empty
+    std::string name;         // "ttyUSB0", "COM3"
+    std::string description;  // "USB-Serial Controller", "\\Device\\Serial0"; may be empty
 };
+
+// The ports as the system lists them, in its order (posix/ and win32/ each have one).
+std::vector<SerialPortListing> SystemPorts();
 
 // The serial ports the system lists, sorted by name, each once.
 std::vector<SerialPortListing> AvailablePorts();

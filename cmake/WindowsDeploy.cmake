@@ -1,0 +1,27 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The DLLs a Windows program needs beside it, so that it starts from build-windows/bin (and
+# under wine) as it would from an install.
+#
+# The C++ runtime of mingw (libstdc++, libgcc and winpthread) is linked as DLLs, because the
+# Qt DLLs are built against them: a program with a runtime of its own beside Qt's would hold
+# two heaps and two sets of exception tables. They are copied into the programs' folder once,
+# at configure time, for every program of the build.
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                  OUTPUT_VARIABLE dll_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${dll_path}" OR NOT EXISTS "${dll_path}")
+    message(FATAL_ERROR "The mingw runtime ${dll} was not found (${CMAKE_CXX_COMPILER})")
+  endif()
+  file(COPY ${dll_path} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+endforeach()
+
+# vantrel_deploy_qt(<target> <component>...): after <target> is linked, the DLLs of the Qt
+# modules it uses (Core, Gui, Widgets, Test) are copied beside it when they changed.
+function(vantrel_deploy_qt target)
+  foreach(component ${ARGN})
+    add_custom_command(TARGET ${target} POST_BUILD
+                       COMMAND ${CMAKE_COMMAND} -E copy_if_different
+                               $<TARGET_FILE:Qt6::${component}> $<TARGET_FILE_DIR:${target}>
+                       VERBATIM)
+  endforeach()
+endfunction()
