@@ -25,16 +25,17 @@ set(stage ${CMAKE_BINARY_DIR}/installer)
 set(setup ${CMAKE_BINARY_DIR}/VantrelUtilities-${PROJECT_VERSION}-setup.exe)
 file(GLOB help_pages ${PROJECT_SOURCE_DIR}/res/help/*.html)
 set(nsi ${PROJECT_SOURCE_DIR}/cmake/windows/VantrelUtilities.nsi)
-list(JOIN runtime "|" runtime)
-list(JOIN help_pages "|" help_pages)
+# Lists reach the staging script joined by "|" (a ";" would split the argument).
+list(JOIN runtime "|" runtime_arg)
+list(JOIN help_pages "|" help_arg)
 add_custom_command(
   OUTPUT ${setup}
   COMMAND ${CMAKE_COMMAND} -DSTAGE=${stage} -DSTRIP=${VANTREL_MINGW_STRIP}
-          "-DROOT=$<TARGET_FILE:vantrel>|$<TARGET_FILE:vantrel-utilities>|$<TARGET_FILE:Qt6::Core>|$<TARGET_FILE:Qt6::Gui>|$<TARGET_FILE:Qt6::Widgets>|${runtime}"
+          "-DROOT=$<TARGET_FILE:vantrel>|$<TARGET_FILE:vantrel-utilities>|$<TARGET_FILE:Qt6::Core>|$<TARGET_FILE:Qt6::Gui>|$<TARGET_FILE:Qt6::Widgets>|${runtime_arg}"
           -DPLATFORMS=$<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>
           -DSTYLES=$<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>
           "-DIMAGEFORMATS=$<TARGET_FILE:Qt6::QICOPlugin>|$<TARGET_FILE:Qt6::QGifPlugin>"
-          "-DHELP=${help_pages}" -DLICENSE=${PROJECT_SOURCE_DIR}/LICENSE
+          "-DHELP=${help_arg}" -DLICENSE=${PROJECT_SOURCE_DIR}/LICENSE
           -DICON=${PROJECT_SOURCE_DIR}/res/icons/vantrel-utilities.ico
           -P ${PROJECT_SOURCE_DIR}/cmake/windows/StageInstaller.cmake
   COMMAND ${VANTREL_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DSTAGE=${stage} -DOUTFILE=${setup}

@@ -5,11 +5,12 @@
 #   cmake -DSTAGE=<folder> -DSTRIP=<strip> -DROOT=a|b -DPLATFORMS=... -DSTYLES=...
 #         -DIMAGEFORMATS=... -DHELP=... -DLICENSE=<file> -DICON=<file.ico> -P StageInstaller.cmake
 # Writes <folder>/size.nsh with the installed size in KiB for the uninstall entry.
+cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${STAGE})
 set(total 0)
 foreach(group ROOT PLATFORMS STYLES IMAGEFORMATS HELP)
   string(TOLOWER ${group} folder)
-  if(group STREQUAL ROOT)
+  if(group STREQUAL "ROOT")  # the programs' own folder
     set(folder .)
   endif()
   string(REPLACE "|" ";" files "${${group}}")

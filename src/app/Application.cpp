@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QSessionManager>
@@ -17,6 +18,7 @@
 #include "app/RestoreExportPage.h"
 #include "app/Strings.h"
 #include "app/TerminationWatcher.h"
+#include "base/PathText.h"
 #include "frontend/VersionText.h"
 #include "ops/AppSettings.h"
 #include "platform/qt/QtSettings.h"
@@ -122,7 +124,9 @@ int RunDesktopProgram(int argc, char** argv) {
     QtSettings store;
     QtSpecialFolders folders;
     CVantrelToolsApp program(store, folders);
-    if (!program.InitInstance(QApplication::applicationFilePath().toStdString(),
+    // Qt gives the path with '/'; the settings keep it as the platform writes it.
+    const QString programFile = QDir::toNativeSeparators(QApplication::applicationFilePath());
+    if (!program.InitInstance(PathFromUtf8(programFile.toStdString()),
                               CVantrelToolsApp::CompanionInstalled())) {
         return 1;
     }
