@@ -14,10 +14,12 @@ WORK=$4
 TITLE="Vantrel Utilities"
 SETTINGS='HKCU\Software\Ortvel\VantrelUtilities\Settings'
 NAME=clicked
-# Where the Backup button's middle lies in the main window at its first size, in the wine
-# prefix's default font (the window is laid out by Qt, so this holds while the page does).
-BUTTON_X=${VANTREL_BACKUP_BUTTON_X:-0}
-BUTTON_Y=${VANTREL_BACKUP_BUTTON_Y:-0}
+# Where the middles of the name box and the Backup button lie in the main window at its
+# first size, from the frame's top-left corner, in a new prefix's fonts with wine drawing the
+# frame (the page is laid out by Qt: these hold while its layout does; a click that misses
+# ends in "no backup" below, with the positions named).
+NAME_BOX=(431 72)
+BACKUP_BUTTON=(73 163)
 
 XVFB_PID=""
 SIM_PID=""
@@ -65,6 +67,9 @@ fi
 SIM_PID=$!
 for _ in $(seq 100); do grep -q '^ready' "$WORK/sim.log" && break; sleep 0.05; done
 grep -q '^ready' "$WORK/sim.log" || fail "the simulator did not start"
+# Wine draws the window frame itself (as on Windows), so the positions hold without a
+# window manager.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 wine reg add 'HKLM\Software\Wine\Ports' /v "$PORT" /d "$(readlink -f "$WORK/line")" /f >/dev/null 2>&1
 wine reg add "$SETTINGS" /v Port /d "$PORT" /f >/dev/null 2>&1
 wine reg add "$SETTINGS" /v "Baud Rate" /t REG_DWORD /d 2 /f >/dev/null 2>&1
@@ -78,17 +83,29 @@ APP_PID=$!
 WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) || true
 [ -n "$WINDOW" ] || fail "no window titled \"$TITLE\" within 60 s"
 sleep 1
-xdotool windowactivate --sync "$WINDOW" 2>/dev/null || xdotool windowfocus --sync "$WINDOW"
+xdotool windowfocus --sync "$WINDOW"  # no window manager gives it the keyboard
 eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
 echo "click-backup: window $WIDTH x $HEIGHT at $X,$Y"
-# The name box has the focus when the Backup page opens.
+xdotool mousemove --sync $((X + NAME_BOX[0])) $((Y + NAME_BOX[1])) click 1
+xdotool key --clearmodifiers ctrl+a  # over the proposed name
 xdotool type --delay 50 "$NAME"
-xdotool mousemove --sync $((X + BUTTON_X)) $((Y + BUTTON_Y)) click 1
+xdotool mousemove --sync $((X + BACKUP_BUTTON[0])) $((Y + BACKUP_BUTTON[1])) click 1
 
 for _ in $(seq 300); do
   ls "$WORK/backups" 2>/dev/null | grep -qi "^$NAME\.vbk$" && break
   sleep 0.1
 done
 ls "$WORK/backups" | grep -qi "^$NAME\.vbk$" ||
-  fail "no backup $NAME.VBK 30 s after the click at $BUTTON_X,$BUTTON_Y (found: $(ls "$WORK/backups"))"
+  fail "no backup $NAME.VBK 30 s after the click at ${BACKUP_BUTTON[*]} (found: $(ls "$WORK/backups"))"
 echo "click-backup: backed up to $(ls "$WORK/backups")"
+
+# Close: the button's mnemonic (the backup ends with its status line, no box).
+sleep 1
+xdotool key --clearmodifiers alt+c
+for _ in $(seq 150); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$APP_PID" 2>/dev/null && fail "vantrel-utilities still runs 15 s after Alt+C (Close)"
+status=0
+wait "$APP_PID" || status=$?
+APP_PID=""
+[ "$status" -eq 0 ] || fail "vantrel-utilities ended with status $status after Close"
+echo "click-backup: closed with status 0"

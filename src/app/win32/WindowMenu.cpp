@@ -38,7 +38,8 @@ public:
         }
         // The dialog it opens runs its own loop: leave the menu's message first.
         QMetaObject::invokeMethod(this, onChosen_, Qt::QueuedConnection);
-        *result = 0;
+        // The event dispatcher filters posted messages with no result to give.
+        if (result != nullptr) *result = 0;
         return true;
     }
 
