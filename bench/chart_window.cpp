@@ -7,7 +7,6 @@
 // window shows (at the device pixel ratio: QT_SCALE_FACTOR=2 gives twice the pixels).
 
 #include <QApplication>
-#include <QChartView>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTimer>
@@ -76,8 +75,8 @@ int main(int argc, char** argv) {
         sheet, nullptr, *loaded.archive,
         QFileInfo(QString::fromLocal8Bit(argv[1])).completeBaseName(), index);
     // The chart's first paint; a profile with nothing to draw paints the window only.
-    QWidget* painted = window->Series().IsEmpty() ? static_cast<QWidget*>(window)
-                                                  : window->ChartView()->viewport();
+    QWidget* painted =
+        window->Series().IsEmpty() ? static_cast<QWidget*>(window) : window->ChartView();
     AtFirstPaint done(painted, [&] {
         std::printf("opened %.3f\n", static_cast<double>(timer.nsecsElapsed()) / 1e6);
         std::fflush(stdout);

@@ -54,10 +54,9 @@ files on the logger.
 The package holds the desktop program vantrel-utilities and the command-line
 tool vantrel, which does the same jobs from a terminal or a script. Both share
 their settings and the backup folder.")
-# Qt loads the window system (xcb, wayland) as a plugin, which dpkg-shlibdeps cannot see.
-# The SVG icon engine is a plugin too, but its package comes in through the Qt SVG library
-# the program links; scripts/check-package.sh makes sure it stays so.
-set(CPACK_DEBIAN_UTILITIES_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt loads the window system (xcb, wayland) and the SVG icon engine (for the program's icon)
+# as plugins, which dpkg-shlibdeps cannot see: the program links no Qt SVG library.
+set(CPACK_DEBIAN_UTILITIES_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
 set(CPACK_DEBIAN_UTILITIES_PACKAGE_SUGGESTS "vantrel-logger-sim")
 
 set(CPACK_DEBIAN_SIMULATOR_DESCRIPTION

@@ -46,11 +46,15 @@ for deb in "$UTILITIES" "$SIMULATOR"; do
 done
 
 # The desktop program needs Qt's window system and SVG icon plugins, which no library
-# dependency names by itself.
+# dependency names by itself. The chart is drawn with Qt GUI alone: no package of Qt Charts,
+# of libpng or of the OpenGL widgets it pulled in may come back.
 if $WITH_GUI; then
   depends=$(dpkg-deb -f "$UTILITIES" Depends)
   for needed in qt6-qpa-plugins libqt6svg6; do
     [[ ", $depends," == *", $needed"[,\ ]* ]] || fail "vantrel-utilities does not depend on $needed"
+  done
+  for retired in libqt6charts6 libpng16-16 libqt6openglwidgets6; do
+    [[ ", $depends," != *", $retired"[,\ ]* ]] || fail "vantrel-utilities still depends on $retired"
   done
 fi
 

@@ -11,8 +11,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev qt6-svg-dev libqt6svg6 libgl-dev
-  qt6-charts-dev libqt6charts6 libqt6opengl6-dev libpng-dev
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  # Qt SVG only for the program's icon: rendered to PNG at build time, and loaded by the
+  # desktop program through its icon engine plugin. The readings chart needs Qt GUI alone.
+  qt6-svg-dev libqt6svg6
 )
 if [ "${1:-}" = windows ]; then
   packages=(

@@ -3,23 +3,21 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QChart>
-#include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateTimeAxis>
 #include <QDir>
 #include <QFileDialog>
-#include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRubberBand>
 #include <QStackedWidget>
 #include <QToolTip>
 #include <QVBoxLayout>
-#include <QValueAxis>
+#include <cmath>
 #include <system_error>
 
 #include "app/ListCtrlEx.h"
@@ -85,57 +83,128 @@ QPushButton* MakeButton(const QString& caption, const char* name, QWidget* paren
 }  // namespace
 
 // The chart view of the window: a dragged rectangle zooms in (the right button zooms out),
-// "+" / "-" zoom about the centre, the arrows move the view, and the tooltip follows the
-// mouse to the nearest reading.
-class ReadingsChartView final : public QChartView {
+// the wheel and "+" / "-" zoom, the arrows move the view, a double click shows the whole
+// profile again, and the tooltip follows the mouse to the nearest reading. The chart is
+// drawn once into a picture, so that the rubber band and the tooltip do not draw all of
+// its lines again.
+class ReadingsChartView final : public QWidget {
 public:
-    ReadingsChartView(CReadingsWindow& window, QWidget* parent)
-        : QChartView(parent), window_(window) {
-        setRubberBand(QChartView::RectangleRubberBand);
-        setRenderHint(QPainter::Antialiasing);
+    ReadingsChartView(CReadingsWindow& window, QWidget* parent) : QWidget(parent), window_(window) {
         setMouseTracking(true);
         setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setBackgroundRole(QPalette::Base);
+        setAutoFillBackground(true);
+    }
+
+    // The chart to show (owned by the window), or none.
+    void SetChart(ReadingsChart* chart) {
+        chart_ = chart;
+        if (chart_ != nullptr) {
+            chart_->SetSize(QSizeF(size()));
+            chart_->Reset();
+        }
+        Redraw();
+    }
+
+    // The chart changed: draw it anew.
+    void Redraw() {
+        picture_ = QPixmap();
+        update();
     }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        QChart* shown = chart();
-        if (shown == nullptr || shown->series().isEmpty()) {
-            QChartView::keyPressEvent(event);
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        if (chart_ == nullptr) {
+            painter.fillRect(event->rect(), palette().base());
             return;
         }
-        const QRectF area = shown->plotArea();
+        const qreal ratio = devicePixelRatioF();
+        if (picture_.isNull() || picture_.size() != (QSizeF(size()) * ratio).toSize()) {
+            picture_ = QPixmap::fromImage(chart_->Render(ratio));
+        }
+        painter.drawPixmap(0, 0, picture_);
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (chart_ == nullptr) return;
+        const bool zoomed = chart_->IsZoomed();
+        chart_->SetSize(QSizeF(size()));
+        // The whole profile stays whole, its value ticks fitted to the new height.
+        if (!zoomed) chart_->Reset();
+        Redraw();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (chart_ == nullptr) {
+            QWidget::keyPressEvent(event);
+            return;
+        }
+        const QRectF area = chart_->PlotArea();
         const qreal dx = area.width() * kScrollFraction;
         const qreal dy = area.height() * kScrollFraction;
         switch (event->key()) {
             case Qt::Key_Plus:
             case Qt::Key_Equal:
-                shown->zoom(kZoomFactor);
+                chart_->ZoomBy(kZoomFactor);
                 break;
             case Qt::Key_Minus:
-                shown->zoom(1.0 / kZoomFactor);
+                chart_->ZoomBy(1.0 / kZoomFactor);
                 break;
             case Qt::Key_Left:
-                shown->scroll(-dx, 0);
+                chart_->Scroll(-dx, 0);
                 break;
             case Qt::Key_Right:
-                shown->scroll(dx, 0);
+                chart_->Scroll(dx, 0);
                 break;
             case Qt::Key_Up:
-                shown->scroll(0, dy);
+                chart_->Scroll(0, dy);
                 break;
             case Qt::Key_Down:
-                shown->scroll(0, -dy);
+                chart_->Scroll(0, -dy);
                 break;
             default:
-                QChartView::keyPressEvent(event);
+                QWidget::keyPressEvent(event);
                 return;
         }
+        Redraw();
         event->accept();
     }
 
+    void wheelEvent(QWheelEvent* event) override {
+        const int steps = event->angleDelta().y();
+        if (chart_ == nullptr || steps == 0) {
+            QWidget::wheelEvent(event);
+            return;
+        }
+        // One notch of the wheel zooms by a quarter, about the point under the mouse.
+        chart_->ZoomBy(std::pow(1.25, steps / 120.0), event->position());
+        Redraw();
+        event->accept();
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (chart_ == nullptr) return;
+        if (event->button() == Qt::RightButton) {
+            chart_->ZoomBy(0.5);
+            Redraw();
+        } else if (event->button() == Qt::LeftButton &&
+                   chart_->PlotArea().contains(event->position())) {
+            QToolTip::hideText();
+            origin_ = event->position().toPoint();
+            if (band_ == nullptr) band_ = new QRubberBand(QRubberBand::Rectangle, this);
+            band_->setGeometry(QRect(origin_, QSize()));
+            band_->show();
+        }
+    }
+
     void mouseMoveEvent(QMouseEvent* event) override {
-        QChartView::mouseMoveEvent(event);
+        if (band_ != nullptr && band_->isVisible()) {
+            band_->setGeometry(QRect(origin_, event->position().toPoint()).normalized());
+            return;
+        }
         if (event->buttons() != Qt::NoButton) return;
         const QString text = window_.ToolTipAt(event->position().toPoint());
         if (text.isEmpty()) {
@@ -145,8 +214,25 @@ protected:
         }
     }
 
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (band_ == nullptr || !band_->isVisible() || event->button() != Qt::LeftButton) return;
+        band_->hide();
+        if (chart_ == nullptr) return;
+        chart_->ZoomTo(QRectF(QPointF(origin_), event->position()));
+        Redraw();
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        if (band_ != nullptr) band_->hide();
+        if (event->button() == Qt::LeftButton) window_.ResetZoom();
+    }
+
 private:
     CReadingsWindow& window_;
+    ReadingsChart* chart_ = nullptr;
+    QPixmap picture_;
+    QRubberBand* band_ = nullptr;
+    QPoint origin_;
 };
 
 CReadingsWindow::CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive,
@@ -300,17 +386,14 @@ void CReadingsWindow::SetFormat(ExportFormat format) {
 }
 
 void CReadingsWindow::ShowSeries() {
-    // The view gives up its chart when it gets another: the previous one is deleted here.
-    QChart* previous = chartView_->chart();
-    chart_ = nullptr;
-    chartPending_ = false;
+    chartView_->SetChart(nullptr);
+    chart_.reset();
     if (profileIndex_ < 0) {
         series_ = ProfileSeries{};
         series_.emptyReason = kNoProfiles;
     } else {
         series_ = BuildProfileSeries(archive_, profileIndex_, format_);
     }
-    QChart* next = nullptr;
     if (series_.IsEmpty()) {
         QString hint = QStringLiteral("Choose another profile above.");
         if (series_.gap == SeriesGap::NothingPlottable) {
@@ -320,17 +403,12 @@ void CReadingsWindow::ShowSeries() {
                              hint);
         emptyLabel_->setAccessibleName(emptyLabel_->text());
         stack_->setCurrentWidget(emptyLabel_);
-        next = new QChart;
-    } else if (!isVisible()) {
-        chartPending_ = true;
-        next = new QChart;
-        stack_->setCurrentWidget(chartView_);
     } else {
-        chart_ = next = BuildReadingsChart(series_, ChartTitle(backupTitle_, series_));
+        chart_ = std::make_unique<ReadingsChart>(series_, ChartTitle(backupTitle_, series_),
+                                                 chartView_->font());
         stack_->setCurrentWidget(chartView_);
+        chartView_->SetChart(chart_.get());
     }
-    chartView_->setChart(next);
-    delete previous;
     summaryLabel_->setText(SummaryText(series_));
     const bool drawn = !series_.IsEmpty();
     resetButton_->setEnabled(drawn);
@@ -338,17 +416,7 @@ void CReadingsWindow::ShowSeries() {
     saveButton_->setEnabled(drawn);
 }
 
-void CReadingsWindow::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!chartPending_) return;
-    chartPending_ = false;
-    QChart* placeholder = chartView_->chart();
-    chart_ = BuildReadingsChart(series_, ChartTitle(backupTitle_, series_));
-    chartView_->setChart(chart_);
-    delete placeholder;
-}
-
-QChartView* CReadingsWindow::ChartView() const {
+QWidget* CReadingsWindow::ChartView() const {
     return chartView_;
 }
 
@@ -362,17 +430,13 @@ QString CReadingsWindow::EmptyText() const {
 
 void CReadingsWindow::ResetZoom() {
     if (chart_ == nullptr) return;
-    chart_->zoomReset();
-    ResetChartRanges(*chart_, series_);
+    chart_->Reset();
+    chartView_->Redraw();
 }
 
 QImage CReadingsWindow::Picture() const {
-    if (chart_ == nullptr || chart_->scene() == nullptr) return {};
-    const qreal ratio = chartView_->devicePixelRatioF();
-    const QRectF source = chart_->geometry();
-    QImage image = RenderSceneToImage(*chart_->scene(), source, (source.size() * ratio).toSize());
-    image.setDevicePixelRatio(ratio);
-    return image;
+    if (chart_ == nullptr) return {};
+    return chart_->Render(chartView_->devicePixelRatioF());
 }
 
 void CReadingsWindow::CopyImage() {
@@ -381,20 +445,14 @@ void CReadingsWindow::CopyImage() {
 }
 
 bool CReadingsWindow::SaveImage(const QString& path) {
-    if (chart_ == nullptr || chart_->scene() == nullptr) return false;
+    if (chart_ == nullptr) return false;
     const std::optional<ImageKind> kind = ImageKindOf(path);
     if (!kind) {
         sheet_.Prompt().Show(kChooseImageName);
         return false;
     }
-    const QRectF source = chart_->geometry();
-    const QByteArray bytes =
-        *kind == ImageKind::Png
-            ? RenderSceneImage(*chart_->scene(), source,
-                               (source.size() * chartView_->devicePixelRatioF()).toSize(), *kind,
-                               chart_->title())
-            : RenderSceneImage(*chart_->scene(), source, source.size().toSize(), *kind,
-                               chart_->title());
+    // A PNG has the pixels of the screen (twice as many at scale 2); an SVG the chart's size.
+    const QByteArray bytes = chart_->RenderImage(*kind, chartView_->devicePixelRatioF());
     try {
         WriteFileAtomically(QFile::encodeName(path).toStdString(),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -438,23 +496,18 @@ void CReadingsWindow::OnSaveImage() {
 
 QString CReadingsWindow::ToolTipAt(const QPoint& viewPosition) const {
     if (chart_ == nullptr) return {};
-    const QPointF inChart = chart_->mapFromScene(chartView_->mapToScene(viewPosition));
-    const QRectF area = chart_->plotArea();
-    if (!area.contains(inChart) || area.width() <= 0 || area.height() <= 0) return {};
-    const auto* timeAxis = qobject_cast<QDateTimeAxis*>(chart_->axes(Qt::Horizontal).value(0));
-    const auto* valueAxis = qobject_cast<QValueAxis*>(chart_->axes(Qt::Vertical).value(0));
-    if (timeAxis == nullptr || valueAxis == nullptr) return {};
-    const double minDays =
-        DaysOfChartTime(static_cast<double>(timeAxis->min().toMSecsSinceEpoch()));
-    const double maxDays =
-        DaysOfChartTime(static_cast<double>(timeAxis->max().toMSecsSinceEpoch()));
-    const double fx = (inChart.x() - area.left()) / area.width();
-    const double fy = (area.bottom() - inChart.y()) / area.height();
-    const double days = minDays + fx * (maxDays - minDays);
-    const double value = valueAxis->min() + fy * (valueAxis->max() - valueAxis->min());
-    const std::optional<NearestReading> nearest =
-        FindNearestReading(series_, days, value, (maxDays - minDays) / area.width(),
-                           (valueAxis->max() - valueAxis->min()) / area.height());
+    const QRectF area = chart_->PlotArea();
+    if (!area.contains(QPointF(viewPosition)) || area.width() <= 0 || area.height() <= 0) {
+        return {};
+    }
+    const ReadingsChart::Range time = chart_->TimeRange();
+    const ReadingsChart::Range value = chart_->ValueRange();
+    const double minDays = DaysOfChartTime(time.min);
+    const double maxDays = DaysOfChartTime(time.max);
+    const QPointF at = chart_->MapToValue(QPointF(viewPosition));
+    const double days = DaysOfChartTime(at.x());
+    const std::optional<NearestReading> nearest = FindNearestReading(
+        series_, days, at.y(), (maxDays - minDays) / area.width(), value.Span() / area.height());
     if (!nearest) return {};
     return QStringLiteral("%1\n%2\n%3")
         .arg(QString::fromStdString(series_.depths[nearest->depth].label),

@@ -2,9 +2,9 @@
 #pragma once
 // CReadingsWindow: the readings of a backup's profiles as a chart. A profile picker, the
 // format (calibrated moisture by default, scaled frequency by a switch), one line per
-// sensor depth over time; zoom with a dragged rectangle, the wheel-less keys "+", "-" and
-// the arrows, "Reset" back to the whole profile; the tooltip names the nearest reading;
-// "Save Image..." writes PNG or SVG, "Copy" puts the picture on the clipboard. A profile
+// sensor depth over time; zoom with a dragged rectangle, the wheel, the keys "+", "-" and
+// the arrows, "Reset" (or a double click) back to the whole profile; the tooltip names the nearest
+// reading; "Save Image..." writes PNG or SVG, "Copy" puts the picture on the clipboard. A profile
 // with nothing to draw shows why instead of a chart.
 //
 // The window keeps its own copy of the backup, so the caller's may go at once. GUI
@@ -12,13 +12,12 @@
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 #include "data/VantrelArchive.h"
 #include "ops/ProfileSeries.h"
 
 class QButtonGroup;
-class QChart;
-class QChartView;
 class QComboBox;
 class QImage;
 class QLabel;
@@ -29,6 +28,7 @@ class QStackedWidget;
 namespace vantrel::app {
 
 class CMainSheet;
+class ReadingsChart;
 class ReadingsChartView;
 
 class CReadingsWindow : public QDialog {
@@ -56,8 +56,10 @@ public:
 
     const ProfileSeries& Series() const { return series_; }
     // The chart on show; null in the empty state.
-    QChart* Chart() const { return chart_; }
-    QChartView* ChartView() const;
+    ReadingsChart* Chart() const { return chart_.get(); }
+    // The widget that shows the chart (the chart fills it: a position on the chart is one
+    // in the widget).
+    QWidget* ChartView() const;
     bool IsShowingChart() const;
     // The empty state's text (what the user reads instead of a chart).
     QString EmptyText() const;
@@ -73,9 +75,6 @@ public:
     // reading's depth, time and value; empty outside the plot area or without a chart.
     QString ToolTipAt(const QPoint& viewPosition) const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void BuildControls();
     void FillProfilePicker();
@@ -90,9 +89,7 @@ private:
     int profileIndex_ = -1;
     ExportFormat format_ = ExportFormat::Calibrated;
     ProfileSeries series_;
-    // The chart is made once the window is on screen at its size: every change of its
-    // size lays out all of its lines again, which takes long for a large profile.
-    bool chartPending_ = false;
+    std::unique_ptr<ReadingsChart> chart_;
 
     QComboBox* profilePicker_ = nullptr;
     QRadioButton* calibratedButton_ = nullptr;
@@ -100,7 +97,6 @@ private:
     QButtonGroup* formatGroup_ = nullptr;
     QStackedWidget* stack_ = nullptr;
     ReadingsChartView* chartView_ = nullptr;
-    QChart* chart_ = nullptr;  // owned by the view while shown
     QLabel* emptyLabel_ = nullptr;
     QLabel* summaryLabel_ = nullptr;
     QPushButton* resetButton_ = nullptr;

@@ -4,7 +4,7 @@
 // The chart of the readings window drawn without a display: one line per sensor depth of
 // one profile over time, written to a PNG or SVG file for reports and scripts.
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -71,11 +71,11 @@ void PassQtMessage(QtMsgType type, const QMessageLogContext& context, const QStr
                stderr);
 }
 
-// The chart needs the widgets' application object but never shows a window: without a
-// platform chosen by the user it draws offscreen, so that it runs the same with or
-// without a display (a terminal over ssh, a cron job).
-std::unique_ptr<QApplication> StartDrawing() {
-    if (QApplication::instance() != nullptr) return nullptr;
+// The chart needs the GUI application object (for its fonts) but never shows a window:
+// without a platform chosen by the user it draws offscreen, so that it runs the same with
+// or without a display (a terminal over ssh, a cron job).
+std::unique_ptr<QGuiApplication> StartDrawing() {
+    if (QCoreApplication::instance() != nullptr) return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
@@ -83,7 +83,7 @@ std::unique_ptr<QApplication> StartDrawing() {
     static int argc = 1;
     static char name[] = "vantrel";
     static char* argv[] = {name, nullptr};
-    return std::make_unique<QApplication>(argc, argv);
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 int RunPlot(const ParsedArgs& args, CommandIo& io) {
@@ -106,7 +106,7 @@ int RunPlot(const ParsedArgs& args, CommandIo& io) {
         return kExitFailed;
     }
 
-    const std::unique_ptr<QApplication> application = StartDrawing();
+    const std::unique_ptr<QGuiApplication> application = StartDrawing();
     const QString title = app::ChartTitle(
         QString::fromStdString(std::filesystem::path(path).stem().string()), series);
     const QByteArray bytes = app::RenderReadingsImage(series, title, size, *kind);

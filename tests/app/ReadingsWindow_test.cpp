@@ -7,22 +7,16 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QChart>
-#include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDateTimeAxis>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
-#include <QLegendMarker>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QRadioButton>
-#include <QSvgRenderer>
 #include <QTest>
 #include <QTimer>
-#include <QValueAxis>
+#include <QXmlStreamReader>
 #include <cmath>
 #include <ctime>
 #include <functional>
@@ -63,19 +57,24 @@ CVantrelArchive SampleArchive() {
     return archive;
 }
 
-QList<QLineSeries*> Lines(QChart* chart) {
-    QList<QLineSeries*> lines;
-    for (QAbstractSeries* series : chart->series())
-        lines.append(qobject_cast<QLineSeries*>(series));
-    return lines;
+const std::vector<ReadingsChart::Line>& Lines(const ReadingsChart* chart) {
+    return chart->Lines();
 }
 
-QDateTimeAxis* TimeAxis(QChart* chart) {
-    return qobject_cast<QDateTimeAxis*>(chart->axes(Qt::Horizontal).value(0));
-}
-
-QValueAxis* ValueAxis(QChart* chart) {
-    return qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+// The root element's attributes of an SVG document; nothing when it is not well-formed
+// XML with an <svg> root.
+std::optional<QXmlStreamAttributes> SvgRoot(const QByteArray& document) {
+    QXmlStreamReader xml(document);
+    std::optional<QXmlStreamAttributes> root;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && !root) {
+            if (xml.name() != QLatin1String("svg")) return std::nullopt;
+            root = xml.attributes();
+        }
+    }
+    if (xml.hasError()) return std::nullopt;
+    return root;
 }
 
 class ReadingsWindowTest : public GuiTest {
@@ -92,9 +91,7 @@ protected:
 
     // Where the reading (`msecs`, `value`) is drawn, in the chart view's coordinates.
     QPoint PointOf(qreal msecs, qreal value) {
-        QChart* chart = window_->Chart();
-        const QPointF inChart = chart->mapToPosition(QPointF(msecs, value), chart->series()[0]);
-        return window_->ChartView()->mapFromScene(chart->mapToScene(inChart));
+        return window_->Chart()->MapToPosition(QPointF(msecs, value)).toPoint();
     }
 
     QPointer<CReadingsWindow> window_;
@@ -105,33 +102,44 @@ TEST_F(ReadingsWindowTest, DrawsOneLinePerDepthWithTheDecodedReadings) {
     CReadingsWindow& window = Open(archive);
     EXPECT_EQ(window.windowTitle(), "Readings - North");
     ASSERT_TRUE(window.IsShowingChart());
-    QChart* chart = window.Chart();
-    EXPECT_EQ(chart->title(), "North: Profile 3");
+    const ReadingsChart* chart = window.Chart();
+    EXPECT_EQ(chart->Title(), "North: Profile 3");
 
-    const QList<QLineSeries*> lines = Lines(chart);
-    ASSERT_EQ(lines.size(), 3);
+    const auto& lines = Lines(chart);
+    ASSERT_EQ(lines.size(), 3u);
     const QStringList labels = {"10cm", "20cm", "30cm"};
     for (int s = 0; s < 3; ++s) {
-        QLineSeries* line = lines[s];
-        EXPECT_EQ(line->name(), labels[s]);
-        ASSERT_EQ(line->count(), 30);
+        const ReadingsChart::Line& line = lines[s];
+        EXPECT_EQ(line.name, labels[s]);
+        EXPECT_EQ(line.colour, DepthColour(s, 3));
+        ASSERT_EQ(line.points.size(), 30u);
         // The first and last points: the first and last readings, at their local times,
         // with the values the export prints.
         EXPECT_EQ(
-            static_cast<qint64>(line->at(0).x()),
+            static_cast<qint64>(line.points[0].x()),
             ReadingDateTime(archive.GetProfile(0).GetReadingTime(0).days).toMSecsSinceEpoch());
-        EXPECT_EQ(static_cast<qint64>(line->at(29).x()),
+        EXPECT_EQ(static_cast<qint64>(line.points[29].x()),
                   QDateTime(QDate(2009, 3, 6), QTime(19, 30)).toMSecsSinceEpoch());
         for (const int r : {0, 17, 29}) {
-            const std::string cell = FormatFixed6(static_cast<float>(line->at(r).y()));
+            const std::string cell = FormatFixed6(static_cast<float>(line.points[r].y()));
             EXPECT_EQ(cell, FormatFixed6(archive.GetReadingValue(0, r, s, false)));
             EXPECT_NE(archive.FormatReading(0, r, false).find(cell), std::string::npos);
         }
     }
-    EXPECT_EQ(ValueAxis(chart)->titleText(), "Calibrated Moisture Readings");
-    EXPECT_EQ(TimeAxis(chart)->titleText(), "Time");
-    EXPECT_LE(TimeAxis(chart)->min().toMSecsSinceEpoch(), lines[0]->at(0).x());
-    EXPECT_GE(TimeAxis(chart)->max().toMSecsSinceEpoch(), lines[0]->at(29).x());
+    EXPECT_EQ(chart->ValueTitle(), "Calibrated Moisture Readings");
+    EXPECT_EQ(chart->TimeTitle(), "Time");
+    EXPECT_LE(chart->TimeRange().min, lines[0].points[0].x());
+    EXPECT_GE(chart->TimeRange().max, lines[0].points[29].x());
+    // The value range ends on its outermost ticks and holds every value.
+    const std::vector<ReadingsChart::Tick> ticks = chart->ValueTicks();
+    ASSERT_GE(ticks.size(), 2u);
+    EXPECT_DOUBLE_EQ(ticks.front().at, chart->ValueRange().min);
+    EXPECT_DOUBLE_EQ(ticks.back().at, chart->ValueRange().max);
+    for (const auto& line : lines) {
+        for (const QPointF& point : line.points) {
+            EXPECT_TRUE(chart->PlotArea().contains(chart->MapToPosition(point)));
+        }
+    }
     EXPECT_THAT(window.findChild<QLabel*>("readingsSummary")->text().toStdString(),
                 ::testing::HasSubstr("30 readings at 3 depths"));
 }
@@ -141,11 +149,11 @@ TEST_F(ReadingsWindowTest, TheSwitchShowsScaledFrequenciesAndThePickerAnotherPro
     CReadingsWindow& window = Open(archive);
     QTest::mouseClick(Find<QRadioButton>(&window, "formatScaled"), Qt::LeftButton);
     EXPECT_EQ(window.Format(), ExportFormat::Scaled);
-    QChart* chart = window.Chart();
-    EXPECT_EQ(ValueAxis(chart)->titleText(), "Scaled Frequency Readings");
-    const QList<QLineSeries*> lines = Lines(chart);
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(FormatFixed6(static_cast<float>(lines[2]->at(5).y())),
+    const ReadingsChart* chart = window.Chart();
+    EXPECT_EQ(chart->ValueTitle(), "Scaled Frequency Readings");
+    const auto& lines = Lines(chart);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(FormatFixed6(static_cast<float>(lines[2].points[5].y())),
               FormatFixed6(archive.GetReadingValue(0, 5, 2, true)));
 
     // The picker lists every profile: number, site number, depths and reading period.
@@ -157,26 +165,43 @@ TEST_F(ReadingsWindowTest, TheSwitchShowsScaledFrequenciesAndThePickerAnotherPro
     picker->setCurrentIndex(1);
     EXPECT_EQ(window.ProfileIndex(), 1);
     EXPECT_EQ(window.Format(), ExportFormat::Scaled);  // the format stays as chosen
-    EXPECT_EQ(window.Chart()->title(), "North: Profile 5");
+    EXPECT_EQ(window.Chart()->Title(), "North: Profile 5");
 }
 
 TEST_F(ReadingsWindowTest, AValueThatIsNotANumberLeavesAGapAndOneLegendEntry) {
     const CVantrelArchive archive = SampleArchive();
     CReadingsWindow& window = Open(archive, 1);
-    QChart* chart = window.Chart();
-    const QList<QLineSeries*> lines = Lines(chart);
+    const ReadingsChart* chart = window.Chart();
+    const auto& lines = Lines(chart);
     // The first depth in two runs (readings 0-3 and 5-9), the second in one.
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0]->count(), 4);
-    EXPECT_EQ(lines[1]->count(), 5);
-    EXPECT_EQ(lines[0]->pen().color(), lines[1]->pen().color());
-    EXPECT_EQ(lines[2]->count(), 10);
-    int visibleMarkers = 0;
-    for (QLegendMarker* marker : chart->legend()->markers()) visibleMarkers += marker->isVisible();
-    EXPECT_EQ(visibleMarkers, 2);
-    for (QLineSeries* line : lines) {
-        for (const QPointF& point : line->points()) EXPECT_TRUE(std::isfinite(point.y()));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].points.size(), 4u);
+    EXPECT_EQ(lines[1].points.size(), 5u);
+    EXPECT_EQ(lines[0].depth, lines[1].depth);
+    EXPECT_EQ(lines[0].colour, lines[1].colour);
+    EXPECT_EQ(lines[2].points.size(), 10u);
+    EXPECT_EQ(chart->Legend().size(), 2u);
+    for (const auto& line : lines) {
+        for (const QPointF& point : line.points) EXPECT_TRUE(std::isfinite(point.y()));
     }
+    // On the picture, the first depth's colour is drawn beside the other's line but not
+    // in the gap between reading 3 and reading 5, where the other depth's line runs.
+    const QImage picture = window.Picture();
+    const qreal ratio = picture.devicePixelRatio();
+    const auto drawnNear = [&](const QPointF& at, const QColor& colour) {
+        for (int dy = -3; dy <= 3; ++dy) {
+            const QPoint p = ((at + QPointF(0, dy)) * ratio).toPoint();
+            const QColor c = picture.pixelColor(p);
+            if (std::abs(c.hue() - colour.hue()) < 12 && c.saturation() > 80) return true;
+        }
+        return false;
+    };
+    const QPointF before = chart->MapToPosition((lines[0].points[2] + lines[0].points[3]) /
+                                                2);  // within the first run
+    const QPointF gap =
+        chart->MapToPosition((lines[0].points[3] + lines[1].points[0]) / 2);  // across the gap
+    EXPECT_TRUE(drawnNear(before, lines[0].colour));
+    EXPECT_FALSE(drawnNear(gap, lines[0].colour));
     EXPECT_THAT(window.findChild<QLabel*>("readingsSummary")->text().toStdString(),
                 ::testing::HasSubstr("1 values cannot be drawn"));
 }
@@ -221,50 +246,60 @@ TEST_F(ReadingsWindowTest, NothingToDrawShowsWhyAndDisablesThePictureCommands) {
 
 TEST_F(ReadingsWindowTest, KeysAndADraggedRectangleZoomAndResetShowsTheWholeProfile) {
     CReadingsWindow& window = Open(SampleArchive());
-    QChart* chart = window.Chart();
-    QDateTimeAxis* time = TimeAxis(chart);
-    const qint64 min0 = time->min().toMSecsSinceEpoch();
-    const qint64 max0 = time->max().toMSecsSinceEpoch();
-    const double valueSpan0 = ValueAxis(chart)->max() - ValueAxis(chart)->min();
-    const auto span = [time] { return time->min().msecsTo(time->max()); };
+    const ReadingsChart* chart = window.Chart();
+    const auto min0 = static_cast<qint64>(chart->TimeRange().min);
+    const auto max0 = static_cast<qint64>(chart->TimeRange().max);
+    const double valueSpan0 = chart->ValueRange().Span();
+    const auto span = [chart] { return static_cast<qint64>(chart->TimeRange().Span()); };
 
     QTest::keyClick(window.ChartView(), Qt::Key_Plus);
     EXPECT_LT(static_cast<double>(span()), static_cast<double>(max0 - min0) * 0.8);
     const qint64 zoomedSpan = span();
     QTest::keyClick(window.ChartView(), Qt::Key_Left);
-    EXPECT_LT(time->min().toMSecsSinceEpoch(), (min0 + max0) / 2 - zoomedSpan / 2);
+    EXPECT_LT(chart->TimeRange().min, static_cast<double>((min0 + max0) / 2 - zoomedSpan / 2));
     const double whole = static_cast<double>(max0 - min0);
     EXPECT_NEAR(static_cast<double>(span()), static_cast<double>(zoomedSpan), 1000.0);
     QTest::keyClick(window.ChartView(), Qt::Key_Minus);
     EXPECT_GT(span(), zoomedSpan);
 
     QTest::mouseClick(Find<QAbstractButton>(&window, "resetZoomButton"), Qt::LeftButton);
-    EXPECT_EQ(time->min().toMSecsSinceEpoch(), min0);
-    EXPECT_EQ(time->max().toMSecsSinceEpoch(), max0);
+    EXPECT_EQ(static_cast<qint64>(chart->TimeRange().min), min0);
+    EXPECT_EQ(static_cast<qint64>(chart->TimeRange().max), max0);
 
     // A rectangle dragged over the middle of the plot zooms into it.
-    const QRectF area = chart->plotArea();
-    const QPoint from = window.ChartView()->mapFromScene(
-        chart->mapToScene(area.topLeft() + QPointF(area.width() * 0.25, area.height() * 0.25)));
-    const QPoint to = window.ChartView()->mapFromScene(
-        chart->mapToScene(area.topLeft() + QPointF(area.width() * 0.5, area.height() * 0.75)));
-    QWidget* viewport = window.ChartView()->viewport();
+    const QRectF area = chart->PlotArea();
+    const QPoint from =
+        (area.topLeft() + QPointF(area.width() * 0.25, area.height() * 0.25)).toPoint();
+    const QPoint to =
+        (area.topLeft() + QPointF(area.width() * 0.5, area.height() * 0.75)).toPoint();
+    QWidget* viewport = window.ChartView();
     QTest::mousePress(viewport, Qt::LeftButton, {}, from);
     QTest::mouseMove(viewport, (from + to) / 2);
     QTest::mouseMove(viewport, to);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
     EXPECT_NEAR(static_cast<double>(span()), whole * 0.25, whole * 0.02);
-    EXPECT_LT(ValueAxis(chart)->max() - ValueAxis(chart)->min(), valueSpan0 * 0.6);
+    EXPECT_LT(chart->ValueRange().Span(), valueSpan0 * 0.6);
 
     window.ResetZoom();
+    EXPECT_EQ(span(), max0 - min0);
+    // The wheel zooms about the point under the mouse, which stays where it is.
+    const QPointF under = chart->MapToValue(from);
+    QWheelEvent wheel(QPointF(from), viewport->mapToGlobal(QPointF(from)), {}, {0, 240},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    EXPECT_LT(span(), max0 - min0);
+    const QPointF still = chart->MapToPosition(under);
+    EXPECT_NEAR(still.x(), from.x(), 1.0);
+    EXPECT_NEAR(still.y(), from.y(), 1.0);
+    // A double click shows the whole profile again.
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, to);
     EXPECT_EQ(span(), max0 - min0);
 }
 
 TEST_F(ReadingsWindowTest, TheTooltipNamesTheNearestReadingsDepthTimeAndValue) {
     const CVantrelArchive archive = SampleArchive();
     CReadingsWindow& window = Open(archive);
-    QLineSeries* second = Lines(window.Chart())[1];
-    const QPointF reading = second->at(12);
+    const QPointF reading = Lines(window.Chart())[1].points[12];
     const QString text = window.ToolTipAt(PointOf(reading.x(), reading.y()) + QPoint(2, 1));
     const QStringList lines = text.split('\n');
     ASSERT_EQ(lines.size(), 3) << text.toStdString();
@@ -277,7 +312,8 @@ TEST_F(ReadingsWindowTest, TheTooltipNamesTheNearestReadingsDepthTimeAndValue) {
 
 TEST_F(ReadingsWindowTest, SavesPngAndSvgOfTheChartAsShownAndCopiesIt) {
     CReadingsWindow& window = Open(SampleArchive());
-    const QSize shown = window.Chart()->geometry().size().toSize();
+    const QSize shown = window.Chart()->Size().toSize();
+    EXPECT_EQ(shown, window.ChartView()->size());
     const fs::path png = folder_.path() / "chart.PNG";
     const fs::path svg = folder_.path() / "chart.svg";
     ASSERT_TRUE(window.SaveImage(QString::fromStdString(png.string())));
@@ -286,10 +322,11 @@ TEST_F(ReadingsWindowTest, SavesPngAndSvgOfTheChartAsShownAndCopiesIt) {
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString(png.string()), "PNG"));
     EXPECT_EQ(image.size(), shown * window.devicePixelRatio());
-    QSvgRenderer renderer(QString::fromStdString(svg.string()));
-    ASSERT_TRUE(renderer.isValid());
-    EXPECT_EQ(renderer.viewBox(), QRect(QPoint(0, 0), shown));
     const std::string text = ReadBytes(svg);
+    const std::optional<QXmlStreamAttributes> root = SvgRoot(QByteArray::fromStdString(text));
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->value("viewBox").toString(),
+              QStringLiteral("0 0 %1 %2").arg(shown.width()).arg(shown.height()));
     EXPECT_NE(text.find("<title>North: Profile 3</title>"), std::string::npos);
     EXPECT_NE(text.find("10cm"), std::string::npos);
 
@@ -326,8 +363,7 @@ TEST_F(ReadingsWindowTest, SaveImageAsksForTheFileInTheExportFolder) {
         static_cast<QDialog&>(browser).accept();  // public in QDialog
     });
     QTest::mouseClick(Find<QAbstractButton>(&window, "saveImageButton"), Qt::LeftButton);
-    QSvgRenderer renderer(QString::fromStdString((*folders_.desktop / "picture.svg").string()));
-    EXPECT_TRUE(renderer.isValid());
+    EXPECT_TRUE(SvgRoot(QByteArray::fromStdString(ReadBytes(*folders_.desktop / "picture.svg"))));
 }
 
 TEST_F(ReadingsWindowTest, EveryControlHasAnObjectNameAndAnAccessibleName) {
@@ -335,7 +371,7 @@ TEST_F(ReadingsWindowTest, EveryControlHasAnObjectNameAndAnAccessibleName) {
     for (QWidget* widget : window.findChildren<QWidget*>()) {
         const bool control = qobject_cast<QAbstractButton*>(widget) != nullptr ||
                              qobject_cast<QComboBox*>(widget) != nullptr ||
-                             qobject_cast<QChartView*>(widget) != nullptr;
+                             widget == window.ChartView();
         if (!control) continue;
         EXPECT_FALSE(widget->objectName().isEmpty()) << widget->metaObject()->className();
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << widget->objectName().toStdString();
@@ -402,6 +438,114 @@ TEST(ReadingsChart, TheLineRunsForwardThroughTheHourSummerTimeSkips) {
     // The tooltip shows the logger's own clock time all the same.
     EXPECT_TRUE(ReadingTimeText(Days(2, 30)).contains("2:30"))
         << ReadingTimeText(Days(2, 30)).toStdString();
+}
+
+// A series of two depths, one reading every `stepMinutes` from 1 June 2025, the first
+// depth with a gap at reading 3.
+ProfileSeries SteppedSeries(int readings, double stepMinutes) {
+    ProfileSeries series;
+    series.profileNo = 4;
+    series.readings = readings;
+    const double start = FromCivil(CivilTime{2025, 6, 1, 0, 0, 0}).days;
+    for (int d = 0; d < 2; ++d) {
+        DepthSeries depth;
+        depth.sensor = d;
+        depth.label = std::to_string(10 * (d + 1)) + "cm";
+        depth.runs.emplace_back();
+        for (int r = 0; r < readings; ++r) {
+            if (d == 0 && r == 3) {
+                depth.runs.emplace_back();
+                continue;
+            }
+            const float value = static_cast<float>(20 + d * 5 + r % 7);
+            depth.runs.back().push_back({start + r * stepMinutes / 1440.0, value, r});
+        }
+        series.depths.push_back(std::move(depth));
+    }
+    return series;
+}
+
+TEST(ReadingsChart, TimeTicksFallOnRoundTimesThatFitTheSpan) {
+    const LocalZone utc("UTC");
+    struct Case {
+        double stepMinutes;  // between readings (40 of them)
+        bool clock;          // labels with a clock time
+        bool midnight;       // every tick at midnight
+        bool firstOfMonth;   // every tick on the first of a month
+    };
+    // Spans of about 40 minutes, 40 hours, 40 days and 40 months.
+    for (const Case c : {Case{1, true, false, false}, Case{60, true, false, false},
+                         Case{1440, false, true, false}, Case{1440 * 30.5, false, true, true}}) {
+        ReadingsChart chart(SteppedSeries(40, c.stepMinutes), "T", QApplication::font());
+        chart.SetSize(QSizeF(800, 400));
+        chart.Reset();
+        const std::vector<ReadingsChart::Tick> ticks = chart.TimeTicks();
+        ASSERT_GE(ticks.size(), 3u) << c.stepMinutes;
+        EXPECT_LE(ticks.size(), 16u) << c.stepMinutes;
+        const QFontMetricsF metrics(QApplication::font());
+        for (std::size_t i = 0; i < ticks.size(); ++i) {
+            const QDateTime at = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(ticks[i].at));
+            EXPECT_GE(ticks[i].at, chart.TimeRange().min);
+            EXPECT_LE(ticks[i].at, chart.TimeRange().max);
+            EXPECT_EQ(at.time().second(), 0) << ticks[i].label.toStdString();
+            EXPECT_EQ(ticks[i].label.contains(u':'), c.clock) << ticks[i].label.toStdString();
+            if (c.midnight) {
+                EXPECT_EQ(at.time(), QTime(0, 0)) << ticks[i].label.toStdString();
+            }
+            if (c.firstOfMonth) {
+                EXPECT_EQ(at.date().day(), 1) << ticks[i].label.toStdString();
+            }
+            if (i == 0) continue;
+            // Labels do not run into each other.
+            const double apart = chart.MapToPosition({ticks[i].at, 0}).x() -
+                                 chart.MapToPosition({ticks[i - 1].at, 0}).x();
+            EXPECT_GT(apart, metrics.horizontalAdvance(ticks[i].label.section(u'\n', 0, 0)))
+                << ticks[i].label.toStdString();
+        }
+    }
+}
+
+TEST(ReadingsChart, TheSvgIsWellFormedEscapedAndDrawsEachRunOnItsOwn) {
+    const ProfileSeries series = SteppedSeries(10, 60);
+    ReadingsChart chart(series, "North <2> & \"3\"", QApplication::font());
+    chart.SetSize(QSizeF(500, 300));
+    const QByteArray svg = chart.RenderSvg();
+    const std::optional<QXmlStreamAttributes> root = SvgRoot(svg);
+    ASSERT_TRUE(root) << svg.left(300).toStdString();
+    EXPECT_EQ(root->value("viewBox"), QLatin1String("0 0 500 300"));
+    EXPECT_TRUE(svg.contains("<title>North &lt;2&gt; &amp; &quot;3&quot;</title>"));
+    // The first depth: two runs and its legend swatch; the second: one run and its swatch.
+    for (const auto& [depth, strokes] : {std::pair{0, 3}, std::pair{1, 2}}) {
+        const QByteArray stroke =
+            "<polyline fill=\"none\" stroke=\"" + DepthColour(depth, 2).name().toLatin1() + "\"";
+        EXPECT_EQ(svg.count(stroke), strokes) << depth;
+    }
+
+    // Zoom refuses what would leave nothing to see, and reset brings back the whole.
+    const ReadingsChart::Range whole = chart.TimeRange();
+    chart.ZoomTo(QRectF(chart.PlotArea().center(), QSizeF(2, 2)));
+    chart.SetRanges({5, 4}, {0, 1});
+    chart.SetRanges({0, std::numeric_limits<double>::infinity()}, {0, 1});
+    EXPECT_EQ(chart.TimeRange(), whole);
+    EXPECT_FALSE(chart.IsZoomed());
+    chart.Scroll(chart.PlotArea().width() / 2, 0);
+    EXPECT_TRUE(chart.IsZoomed());
+    EXPECT_NEAR(chart.TimeRange().min, whole.min + whole.Span() / 2, 1.0);
+    // Scrolled, the earlier half of the lines is cut off at the plot's left edge.
+    QXmlStreamReader xml(chart.RenderSvg());
+    double leftmost = chart.Size().width();
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const QString stroke = xml.attributes().value("stroke").toString();
+        if (stroke != DepthColour(0, 2).name() && stroke != DepthColour(1, 2).name()) continue;
+        for (const QString& pair : xml.attributes().value("points").toString().split(u' ')) {
+            if (!pair.isEmpty()) leftmost = std::min(leftmost, pair.section(u',', 0, 0).toDouble());
+        }
+    }
+    EXPECT_FALSE(xml.hasError());
+    EXPECT_NEAR(leftmost, chart.PlotArea().left(), 3.0);
+    chart.Reset();
+    EXPECT_EQ(chart.TimeRange(), whole);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QString>
+#include <QXmlStreamReader>
 #include <filesystem>
 #include <fstream>
 
@@ -71,6 +72,8 @@ TEST_F(PlotCommandTest, WritesPngAndSvgOfTheAskedSizeWithoutADisplay) {
     QImage image;
     ASSERT_TRUE(image.load(QString::fromStdString(Out("one.png")), "PNG"));
     EXPECT_EQ(image.size(), QSize(1200, 700));
+    // Packed: a chart is mostly white, far smaller than its 2.5 MB of pixels.
+    EXPECT_LT(fs::file_size(Out("one.png")), 1200u * 700u * 3u / 8u);
 
     const test::ProcessResult sized = Plot({Good(), "--profile", "3", "--out", Out("three.PNG"),
                                             "--format", "scaled", "--size", "640x480"});
@@ -96,6 +99,14 @@ TEST_F(PlotCommandTest, WritesPngAndSvgOfTheAskedSizeWithoutADisplay) {
     EXPECT_TRUE(text.contains("viewBox=\"0 0 800 500\""));
     EXPECT_TRUE(text.contains("<title>North: Profile 2</title>"));
     EXPECT_TRUE(text.trimmed().endsWith("</svg>"));
+    QXmlStreamReader xml(text);
+    int lines = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        lines += xml.isStartElement() && xml.name() == QLatin1String("polyline") ? 1 : 0;
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_GE(lines, 5);  // at least a line for each depth
     // Width and height in millimetres at 96 dots per inch: 800 and 500 pixels.
     const QRegularExpressionMatch size =
         QRegularExpression(R"(<svg width="([0-9.]+)mm" height="([0-9.]+)mm")").match(text);
