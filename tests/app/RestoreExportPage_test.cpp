@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <functional>
 
 #include "app/ConnectionStatus.h"
@@ -58,10 +59,9 @@ CVantrelArchive MakeBackup(int profiles) {
 }
 
 void WriteBytes(const fs::path& file, const std::string& bytes) {
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(out, nullptr) << file;
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
+    std::ofstream out(file, std::ios::binary);
+    ASSERT_TRUE(out) << file;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // Waits, dispatching events, until `done` holds; false after `ms` milliseconds.
