@@ -3,7 +3,9 @@
 # The installed desktop program under wine on an X server of its own (Xvfb): COM port PORT
 # mapped to the Linux simulator's terminal, a backup name typed, a real mouse click on the
 # Backup button, the backup file checked, then the window closed with Alt+C (its Close
-# button's mnemonic) and status 0 expected. Run by installer_test.sh inside its prefix.
+# button's mnemonic) and status 0 expected. Before closing, the About command is chosen from
+# the window's system menu (opened from the frame's icon) and its box closed with Enter. Run
+# by installer_test.sh inside its prefix.
 #
 #     click_backup.sh INSTALL_FOLDER SIM PORT WORK_FOLDER
 set -euo pipefail
@@ -20,6 +22,8 @@ NAME=clicked
 # ends in "no backup" below, with the positions named).
 NAME_BOX=(431 72)
 BACKUP_BUTTON=(73 163)
+MENU_ICON=(13 12)     # the system menu's icon in the frame
+ABOUT_COMMAND=(88 190)  # its last command, "About Vantrel Utilities..."
 
 XVFB_PID=""
 SIM_PID=""
@@ -99,8 +103,24 @@ ls "$WORK/backups" | grep -qi "^$NAME\.vbk$" ||
   fail "no backup $NAME.VBK 30 s after the click at ${BACKUP_BUTTON[*]} (found: $(ls "$WORK/backups"))"
 echo "click-backup: backed up to $(ls "$WORK/backups")"
 
-# Close: the button's mnemonic (the backup ends with its status line, no box).
+# About, from the system menu.
 sleep 1
+xdotool mousemove --sync $((X + MENU_ICON[0])) $((Y + MENU_ICON[1])) click 1
+sleep 1
+xdotool mousemove --sync $((X + ABOUT_COMMAND[0])) $((Y + ABOUT_COMMAND[1])) click 1
+ABOUT=$(timeout 20 xdotool search --sync --onlyvisible --name "^About Vantrel Utilities\$" | head -n 1) ||
+  true
+[ -n "$ABOUT" ] || fail "the system menu's About command showed no About box"
+xdotool windowfocus --sync "$ABOUT"
+xdotool key --clearmodifiers Return
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name "^About Vantrel Utilities\$" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+echo "click-backup: About shown from the system menu and closed"
+
+# Close: the button's mnemonic (the backup ends with its status line, no box).
+xdotool windowfocus --sync "$WINDOW"
 xdotool key --clearmodifiers alt+c
 for _ in $(seq 150); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$APP_PID" 2>/dev/null && fail "vantrel-utilities still runs 15 s after Alt+C (Close)"
