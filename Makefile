@@ -61,9 +61,11 @@ bench: build
 	@bash bench/run.sh $(BUILD_DIR)/bin
 
 # The Windows build (mingw-w64 cross build, Debian 12) into build-windows/, and its tests
-# under wine. What builds there so far needs no Qt.
+# under wine. Qt for mingw comes from its cache folder, built the first time only (see
+# windows-qt); the programs find their DLLs beside them in build-windows/bin.
 windows:
 	@bash scripts/install-deps.sh windows
+	@bash scripts/build-qt-windows.sh
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
@@ -76,9 +78,10 @@ windows-qt:
 windows-installer: windows
 	@cmake --build --preset windows -j $(JOBS) --target windows-installer
 
-# The serial test and the installer's test under wine talk to the Linux build's simulator.
+# The serial test, the golden cases and the installer's test under wine talk to the Linux
+# build's simulator; the golden cases run from the Linux build's harness.
 windows-test: windows-installer configure
-	@cmake --build --preset $(PRESET) --target vantrel-logger-sim
+	@cmake --build --preset $(PRESET) --target vantrel-logger-sim cli_golden_tests
 	@ctest --preset windows -j $(JOBS)
 
 format:

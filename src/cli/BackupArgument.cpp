@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/BackupArgument.h"
+#include "base/PathText.h"
 
 #include "cli/TerminalText.h"
 #include "frontend/BackupChoice.h"
@@ -8,7 +9,7 @@
 namespace vantrel::cli {
 
 std::optional<CVantrelArchive> LoadBackupArgument(const std::string& path, CommandIo& io) {
-    LoadedBackup loaded = LoadBackup(path);
+    LoadedBackup loaded = LoadBackup(PathFromUtf8(path));
     if (!loaded.archive) {
         io.err << kProgram << ": " << loaded.error << ": " << PrintableText(path) << "\n";
     }
@@ -17,7 +18,7 @@ std::optional<CVantrelArchive> LoadBackupArgument(const std::string& path, Comma
 
 std::optional<std::string> RequireBackupTitle(const std::string& folder, const std::string& name,
                                               std::string_view command, std::ostream& err) {
-    std::optional<std::string> title = FindBackupTitle(folder, name);
+    std::optional<std::string> title = FindBackupTitle(PathFromUtf8(folder), name);
     if (!title) {
         err << kProgram << " " << command << ": there is no backup '" << PrintableText(name)
             << "' in " << (folder.empty() ? "the current directory" : PrintableText(folder))

@@ -44,13 +44,15 @@ int RunBackup(const ParsedArgs& args, CommandIo& io) {
     CommandSession session(args, io, settings);
     const std::string folder = settings.BackupFolder(args);
     CheckFolder(folder, name);
-    const BackupTarget target = ResolveBackupTarget(folder, name, TakenNamesIn(folder));
+    const BackupTarget target =
+        ResolveBackupTarget(folder, name, TakenNamesIn(PathFromUtf8(folder)));
 
     CLoggerOperations& operations = session.operations();
-    const int status =
-        session.Run([&] { return operations.BackupLogger(&session.printer(), target.path) == 1; });
+    const int status = session.Run([&] {
+        return operations.BackupLogger(&session.printer(), PathFromUtf8(target.path)) == 1;
+    });
     if (status == kExitOk)
-        io.out << "Backup written to " << PrintableText(operations.LastBackupPath().string())
+        io.out << "Backup written to " << PrintableText(Utf8FromPath(operations.LastBackupPath()))
                << "\n";
     return status;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/BackupListText.h"
+#include "base/PathText.h"
 
 #include <QDate>
 #include <QJsonArray>
@@ -67,7 +68,7 @@ std::string BackupListJson(const std::vector<BackupRow>& rows) {
     for (const BackupRow& row : rows) {
         QJsonObject object;
         object["title"] = QString::fromStdString(row.title);
-        object["file"] = QString::fromStdString(row.file.string());
+        object["file"] = QString::fromStdString(Utf8FromPath(row.file));
         object["dateFrom"] = DateJson(row.dateFrom);
         object["dateTo"] = DateJson(row.dateTo);
         object["profiles"] = row.profileCount;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/PathText.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
 #include "cli/ConsolePrompt.h"
@@ -22,11 +23,11 @@ int RunDelete(const ParsedArgs& args, CommandIo& io) {
     const std::optional<std::string> title =
         RequireBackupTitle(folder, args.positionals[0], "delete", io.err);
     if (!title) return kExitUsage;
-    const std::filesystem::path file = *BackupFileOf(folder, *title);
+    const std::filesystem::path file = *BackupFileOf(PathFromUtf8(folder), *title);
     ConsolePrompt prompt(
         std::cin, io.out, io.err,
         {.assumeYes = args.Has(options::kYes.name), .interactive = StdinIsTerminal()});
-    if (!DeleteBackup(folder, *title, prompt)) {
+    if (!DeleteBackup(PathFromUtf8(folder), *title, prompt)) {
         if (prompt.RefusedQuestion()) {
             io.err << kProgram << " delete: not deleting without confirmation: there is no "
                    << "terminal to ask on; give --yes to delete " << *title << "\n";
@@ -38,7 +39,8 @@ int RunDelete(const ParsedArgs& args, CommandIo& io) {
     // The deletion's own outcome is not reported by it: look whether the file is gone.
     std::error_code error;
     if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
-        io.err << kProgram << " delete: could not delete " << PrintableText(file.string()) << "\n";
+        io.err << kProgram << " delete: could not delete " << PrintableText(Utf8FromPath(file))
+               << "\n";
         return kExitFailed;
     }
     io.out << "Deleted " << PrintableText(*title) << "\n";

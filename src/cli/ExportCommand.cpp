@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "base/PathText.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
 #include "cli/TerminalText.h"
@@ -56,9 +57,9 @@ void PrintFiles(const ExportReport& report, std::ostream& out) {
         out << "  Profile " << number << ": " << OutcomeText(profile.outcome) << "  "
             << PrintableText(profile.path) << "\n";
     }
-    const std::string folder = report.exportPath.empty()
-                                   ? std::filesystem::current_path().string()
-                                   : std::filesystem::absolute(report.exportPath).string();
+    const std::string folder = Utf8FromPath(
+        report.exportPath.empty() ? std::filesystem::current_path()
+                                  : std::filesystem::absolute(PathFromUtf8(report.exportPath)));
     out << "Export folder: " << PrintableText(folder) << "\n";
 }
 
@@ -67,8 +68,9 @@ void PrintFiles(const ExportReport& report, std::ostream& out) {
 // settings cannot be saved: nothing is exported then.
 void RememberExportFolder(const std::string& exportFile) {
     ToolSettings settings;
-    WriteExportFolder(settings.store(),
-                      ExportFolderOf(std::filesystem::absolute(exportFile).string()));
+    WriteExportFolder(
+        settings.store(),
+        ExportFolderOf(Utf8FromPath(std::filesystem::absolute(PathFromUtf8(exportFile)))));
     if (!settings.Sync()) {
         throw std::runtime_error("could not write the settings file " + settings.Problem());
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel list [--json]: the backups of the backup folder.
 
+#include "base/PathText.h"
 #include "cli/BackupListText.h"
 #include "cli/Command.h"
 #include "cli/SharedOptions.h"
@@ -16,7 +17,8 @@ namespace {
 void CheckFolder(const std::string& folder) {
     if (folder.empty()) return;  // the current directory
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(folder, error);
+    const std::filesystem::file_status status =
+        std::filesystem::status(PathFromUtf8(folder), error);
     if (!std::filesystem::exists(status)) {
         throw UsageError("the backup folder does not exist: " + PrintableText(folder));
     }
@@ -32,11 +34,11 @@ int RunList(const ParsedArgs& args, CommandIo& io) {
     const bool verbose = args.Has(options::kVerbose.name);
     // Each file skipped is named; the rest is listed all the same.
     const std::vector<BackupRow> rows =
-        ListBackups(folder, [&](const UnreadableBackup& unreadable) {
+        ListBackups(PathFromUtf8(folder), [&](const UnreadableBackup& unreadable) {
             io.err << "Could not open " << PrintableText(unreadable.title)
                    << " backup file for loading";
             if (verbose) {
-                io.err << " (" << PrintableText(unreadable.file.string()) << ": "
+                io.err << " (" << PrintableText(Utf8FromPath(unreadable.file)) << ": "
                        << (unreadable.reason == UnreadableBackup::Reason::CannotOpen
                                ? "it cannot be read"
                                : "it is not a backup")

@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "base/PathText.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
 #include "cli/ConsolePrompt.h"
@@ -23,7 +24,7 @@ int RunRename(const ParsedArgs& args, CommandIo& io) {
     if (!oldTitle) return kExitUsage;
     const std::string newTitle = TitleFromTyped(args.positionals[1]);
     ConsolePrompt prompt(std::cin, io.out, io.err, {});
-    if (!RenameBackup(folder, *oldTitle, newTitle, prompt)) return kExitFailed;
+    if (!RenameBackup(PathFromUtf8(folder), *oldTitle, newTitle, prompt)) return kExitFailed;
     io.out << "Renamed " << PrintableText(*oldTitle) << " to " << PrintableText(newTitle) << "\n";
     return kExitOk;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel restore BACKUP [--yes]: erases the logger and writes a backup back to it.
 
+#include "base/PathText.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
 #include "cli/CommandSession.h"
@@ -16,9 +17,9 @@ namespace {
 int RunRestore(const ParsedArgs& args, CommandIo& io) {
     ToolSettings settings;
     const std::filesystem::path file =
-        ChooseBackupFile(settings.BackupFolder(args), args.positionals[0]);
+        ChooseBackupFile(PathFromUtf8(settings.BackupFolder(args)), args.positionals[0]);
     // Loaded before asking: a backup that cannot be restored is not worth the question.
-    const std::optional<CVantrelArchive> archive = LoadBackupArgument(file.string(), io);
+    const std::optional<CVantrelArchive> archive = LoadBackupArgument(Utf8FromPath(file), io);
     if (!archive) return kExitUsage;
     if (const std::string refusal = RestoreRefusal(*archive); !refusal.empty()) {
         // The message quotes a name stored in the backup: shown safe for the terminal.
@@ -32,7 +33,8 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
                               PromptButtons::OKCancel, PromptIcon::Exclamation);
     if (session.prompt().RefusedQuestion()) {
         io.err << kProgram << " restore: not restoring without confirmation: there is no "
-               << "terminal to ask on; give --yes to restore " << file.string() << "\n";
+               << "terminal to ask on; give --yes to restore " << PrintableText(Utf8FromPath(file))
+               << "\n";
         return kExitUsage;
     }
     if (answer != PromptAnswer::OK) {

@@ -1,24 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/ToolSettings.h"
 
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 
 #include "cli/Command.h"
+#include "cli/Console.h"
 #include "cli/SharedOptions.h"
 #include "ops/AppSettings.h"
 
 namespace vantrel::cli {
-namespace {
-
-std::filesystem::path ProgramFile() {
-    std::error_code error;
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path("vantrel") : self;
-}
-
-}  // namespace
 
 ToolSettings::ToolSettings() {
     if (!store_.Usable()) {

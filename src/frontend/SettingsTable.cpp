@@ -9,8 +9,10 @@
 
 #include <QString>
 
+#include "base/AsciiText.h"
 #include "base/PathText.h"
 #include "frontend/InputError.h"
+#include "frontend/SerialPorts.h"
 #include "link/PortName.h"
 #include "ops/AppSettings.h"
 #include "platform/SpecialFolders.h"
@@ -105,11 +107,11 @@ void CheckStorable(std::string_view name, const std::string& value) {
 std::string CheckedFolder(std::string_view name, const std::string& value) {
     CheckStorable(name, value);
     std::error_code error;
-    if (value.empty() || !fs::is_directory(value, error)) {
+    if (value.empty() || !fs::is_directory(PathFromUtf8(value), error)) {
         throw InputError("\"" + std::string(name) + "\" must be an existing folder, not '" + value +
                          "'");
     }
-    fs::path folder = fs::absolute(value, error).lexically_normal();
+    fs::path folder = fs::absolute(PathFromUtf8(value), error).lexically_normal();
     std::string text = Utf8FromPath(folder);
     // Never past the root ("/", or "C:\" on Windows, where "C:" is another folder).
     const std::size_t root = std::max<std::size_t>(1, Utf8FromPath(folder.root_path()).size());
@@ -162,7 +164,13 @@ SettingWritten WriteSetting(ISettings& store, const std::string& key, const std:
         store.WriteString(kSettings, kPort, value);
         std::error_code error;
         std::string warning;
-        if (!fs::exists(DevicePathOf(value), error)) {
+        // A listed port is there; so is a device path that exists (Windows lists its COM
+        // ports, which the file system does not show).
+        const std::vector<std::string> listed = AvailablePortNames();
+        const bool isListed =
+            std::any_of(listed.begin(), listed.end(),
+                        [&](const std::string& port) { return EqualsIgnoringCase(port, value); });
+        if (!isListed && !fs::exists(PathFromUtf8(DevicePathOf(value)), error)) {
             warning = "note: " + DevicePathOf(value) + " does not exist at the moment";
         }
         return {std::string(kPort), value, warning};

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "link/PortOpenError.h"
 
-#include <cstring>
+#include "base/SystemError.h"
 
 namespace vantrel {
 
@@ -24,7 +24,7 @@ std::string DescribePortOpenFailure(const PortOpenFailure& failure) {
         case PortOpenError::NotATerminal:
             return device + " is not a serial port";
         case PortOpenError::Other:
-            return "Could not open " + device + ": " + std::strerror(failure.systemError);
+            return "Could not open " + device + ": " + SystemErrorText(failure.systemError);
     }
     return {};
 }

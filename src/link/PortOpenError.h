@@ -20,7 +20,7 @@ struct PortOpenFailure {
     PortOpenError error = PortOpenError::None;
     std::string device;   // the path that was tried
     std::string group;    // AccessDenied: the group owning the device, usually "dialout"
-    int systemError = 0;  // errno of the last try
+    int systemError = 0;  // errno (POSIX) or Win32 error code of the last try
 };
 
 // One sentence for the user, e.g. "Permission denied opening /dev/ttyUSB0: add your user to

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
+#include "base/PathText.h"
 #include "cli/Command.h"
 #include "cli/ConsolePrompt.h"
 #include "cli/InfoJson.h"
@@ -13,6 +15,7 @@
 #include "cli/TerminalText.h"
 #include "frontend/RestoreRecord.h"
 #include "frontend/SettingsTable.h"
+#include "link/PortName.h"
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
 
@@ -146,6 +149,9 @@ TEST(SettingsTableTest, MarksDefaultsAndExplainsStoredValues) {
 }
 
 TEST(SettingsTableTest, WritesOnlyCheckedValuesInTheirStoredForm) {
+    // An existing folder, spelled as the platform does ("/tmp", "C:\\users\\me\\Temp").
+    const std::string folder =
+        Utf8FromPath(std::filesystem::canonical(std::filesystem::temp_directory_path()));
     const struct {
         std::string key, value, name, stored;
     } accepted[] = {
@@ -153,7 +159,7 @@ TEST(SettingsTableTest, WritesOnlyCheckedValuesInTheirStoredForm) {
         {"baud rate", "19200", "Baud Rate", "1"},
         {"Baud Rate", "2", "Baud Rate", "2"},
         {"PORT", "/tmp/link", "Port", "/tmp/link"},
-        {"Default Path", "/tmp/", "Default Path", "/tmp"},
+        {"Default Path", folder + kPathSeparator, "Default Path", folder},
     };
     for (const auto& c : accepted) {
         MemorySettings store;
@@ -162,22 +168,22 @@ TEST(SettingsTableTest, WritesOnlyCheckedValuesInTheirStoredForm) {
         EXPECT_EQ(written.stored, c.stored);
         EXPECT_EQ(store.GetString("Settings", c.name, "?"), c.stored) << c.key;
     }
-    for (const auto& [key, value] :
-         std::vector<std::pair<std::string, std::string>>{{"Baud Rate", "9601"},
-                                                          {"Baud Rate", "-1"},
-                                                          {"Baud Rate", "1x"},
-                                                          {"Export Path", "/no/such/folder"},
-                                                          {"Port", ""},
-                                                          {"Port", "ttyS\xC3"},
-                                                          {"Default Path", "/tmp/\xFF"},
-                                                          {"CommPort Sel", "1"},
-                                                          {"Home Directory", "/tmp"}}) {
+    for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+             {"Baud Rate", "9601"},
+             {"Baud Rate", "-1"},
+             {"Baud Rate", "1x"},
+             {"Export Path", "/no/such/folder"},
+             {"Port", ""},
+             {"Port", "ttyS\xC3"},
+             {"Default Path", folder + kPathSeparator + "\xFF"},
+             {"CommPort Sel", "1"},
+             {"Home Directory", "/tmp"}}) {
         MemorySettings store;
         EXPECT_THROW(WriteSetting(store, key, value), UsageError) << key << "=" << value;
         EXPECT_FALSE(store.Contains("Settings", key)) << key;
     }
     MemorySettings store;
-    EXPECT_NE(WriteSetting(store, "Port", "ttyNOSUCH9").warning.find("/dev/ttyNOSUCH9"),
+    EXPECT_NE(WriteSetting(store, "Port", "ttyNOSUCH9").warning.find(DevicePathOf("ttyNOSUCH9")),
               std::string::npos);
 }
 

@@ -18,6 +18,13 @@
 //
 // VANTREL_REGENERATE_GOLDEN=1 writes what the tool prints into the case folders instead of
 // comparing, for review with `git diff`. A new case folder is listed after a rebuild.
+//
+// Under wine (golden_wine.sh sets VANTREL_GOLDEN_WINE, _EXE, _COM and _LINE) the same cases
+// run the Windows build's vantrel.exe: paths are given in Windows spelling ("Z:\tmp\..."),
+// @PORT@ is a COM port that wine maps to a fixed path, linked to each case's simulator, and
+// the settings (the registry key of the wine prefix) are removed before each case. Outputs
+// are compared with the same files once path spelling is normalised; the files each case
+// leaves in its work folder are compared with those of the Linux tool run on the same case.
 
 #include <gtest/gtest.h>
 
@@ -29,12 +36,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "support/ChildProcess.h"
 #include "support/SimulatorProcess.h"
 
@@ -46,6 +55,56 @@ using testing::SimulatorProcess;
 using testing::TempDir;
 
 const fs::path kCases = VANTREL_GOLDEN_DIR;
+
+struct WineTool {
+    std::string wine;  // the wine launcher
+    std::string exe;   // vantrel.exe
+    std::string com;   // "COM9"
+    fs::path line;     // the path wine maps the COM port to
+};
+
+std::optional<WineTool> Wine() {
+    const char* wine = std::getenv("VANTREL_GOLDEN_WINE");
+    const char* exe = std::getenv("VANTREL_GOLDEN_EXE");
+    const char* com = std::getenv("VANTREL_GOLDEN_COM");
+    const char* line = std::getenv("VANTREL_GOLDEN_LINE");
+    if (wine == nullptr || exe == nullptr || com == nullptr || line == nullptr) return std::nullopt;
+    return WineTool{wine, exe, com, line};
+}
+
+// Cases that cannot apply to the Windows tool, with the reason.
+const std::vector<std::pair<std::string, std::string>> kNotOnWindows = {
+    {"settings", "the default folders are the Documents and Desktop folders of the wine user"},
+    {"settings-file-unusable", "the settings live in the registry: there is no file to spoil"},
+    {"settings-port-not-there", "a missing device path is spelled and checked differently"},
+    {"help", "lists `plot`, which the Windows build has once its chart builds there"},
+    {"help-logger-group", "lists `plot` (as \"help\")"},
+    {"backup-no-such-port", "a Windows port is a COM name, never a path in a folder"},
+    {"ports-probe-no-such-port", "a Windows port is a COM name, never a path in a folder"},
+    {"list-table",
+     "dates in the user's short date format: wine's is 6/6/2025, Qt's C locale 6 Jun 2025"},
+    {"list-verbose", "dates in the user's short date format (as \"list-table\")"},
+    {"help-plot", "no `plot` in the Windows build yet"},
+    {"plot-bad-out", "no `plot` in the Windows build yet"},
+    {"plot-bad-profile", "no `plot` in the Windows build yet"},
+    {"plot-bad-size", "no `plot` in the Windows build yet"},
+    {"plot-no-profile", "no `plot` in the Windows build yet"},
+    {"plot-png", "no `plot` in the Windows build yet"},
+};
+
+// "/tmp/x/y" as a Windows program under wine reaches it: "Z:\tmp\x\y".
+std::string WinePath(const std::string& path) {
+    std::string text = "Z:" + path;
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
+std::string JsonEscaped(std::string text) {
+    for (std::size_t at = text.find('\\'); at != std::string::npos; at = text.find('\\', at + 2)) {
+        text.insert(at, 1, '\\');
+    }
+    return text;
+}
 
 bool Regenerating() {
     const char* flag = std::getenv("VANTREL_REGENERATE_GOLDEN");
@@ -86,13 +145,39 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
 // The paths a case runs with, by token; the longest path is replaced first in outputs, so
 // that a path inside another one keeps its own token.
 using Tokens = std::vector<std::pair<std::string, std::string>>;
+using FileMapByPath = std::map<std::string, std::string>;
+
+std::vector<std::string> KeysOf(const FileMapByPath& files) {
+    std::vector<std::string> keys;
+    for (const auto& entry : files) keys.push_back(entry.first);
+    return keys;
+}
 
 std::string Expand(std::string text, const Tokens& tokens) {
     for (const auto& [token, value] : tokens) ReplaceAll(text, token, value);
     return text;
 }
 
-std::string Mask(std::string text, Tokens tokens) {
+// A path under a token in Windows spelling ("@WORK@\\b\\c.vbk", or in JSON
+// "@WORK@\\\\b") as the Linux tool spells it; the path runs to the line's end or a quote.
+std::string WithLinuxSeparators(const std::string& text) {
+    static const std::regex windowsTail(R"(@(WORK|BIN|IMAGE|SAMPLE)@[^\n"]*\\[^\n"]*)");
+    std::string result;
+    auto from = text.cbegin();
+    for (std::sregex_iterator it(text.begin(), text.end(), windowsTail), end; it != end; ++it) {
+        result.append(from, text.cbegin() + it->position());
+        std::string tail = it->str();
+        ReplaceAll(tail, "\\\\", "/");
+        std::replace(tail.begin(), tail.end(), '\\', '/');
+        result += tail;
+        from = text.cbegin() + it->position() + it->length();
+    }
+    result.append(from, text.cend());
+    return result;
+}
+
+// `windowsSpelling`: the paths were given to vantrel.exe under wine.
+std::string Mask(std::string text, Tokens tokens, bool windowsSpelling = false) {
     std::sort(tokens.begin(), tokens.end(),
               [](const auto& a, const auto& b) { return a.second.size() > b.second.size(); });
     for (const auto& [token, value] : tokens) ReplaceAll(text, value, token);
@@ -103,6 +188,7 @@ std::string Mask(std::string text, Tokens tokens) {
     static const std::regex serialPorts(
         "Serial ports found:[^\n]*\nChoose one with --port NAME or: vantrel settings Port NAME|"
         "No serial ports were found on this computer\\.");
+    if (windowsSpelling) text = WithLinuxSeparators(text);
     text = std::regex_replace(text, version, "vantrel @VERSION@");
     text = std::regex_replace(text, serialPorts, "@SERIAL-PORTS@");
     return std::regex_replace(text, duration, "Time: @TIME@");
@@ -147,70 +233,163 @@ std::vector<std::string> Arguments(const fs::path& file, const Tokens& tokens) {
     return args;
 }
 
+// What one run of a case printed, and the folder it worked in (kept for comparing files).
+struct CaseRun {
+    std::unique_ptr<TempDir> work;
+    std::string out, err, exit;
+    FileMapByPath loggerFiles;  // the simulator's files after the run
+};
+
+// The regular files under `folder` by relative path, but the settings of the Linux tool.
+FileMapByPath FilesUnder(const fs::path& folder) {
+    FileMapByPath files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        const fs::path relative = entry.path().lexically_relative(folder);
+        // The Windows export lock is a hidden file in the folder; on Linux it needs none.
+        if (*relative.begin() == "config" || relative == ".vantrel-lock" ||
+            !entry.is_regular_file()) {
+            continue;
+        }
+        files[relative.string()] = ReadText(entry.path()).value_or("");
+    }
+    return files;
+}
+
+// Runs the case in `folder` with the Linux tool, or with vantrel.exe under `wine`.
+CaseRun RunCase(const fs::path& folder, const std::optional<WineTool>& wine) {
+    CaseRun run{std::make_unique<TempDir>(), {}, {}, {}, {}};
+    const fs::path& work = run.work->path();
+    const std::string tool = wine ? wine->exe : std::string(VANTREL_CLI);
+    // The paths as the simulator (always the Linux build) and the tool spell them.
+    const Tokens simTokens = {{"@WORK@", work.string()},
+                              {"@IMAGE@", Environment().Image().string()},
+                              {"@SAMPLE@", (kCases / "sample.vbk").string()}};
+    Tokens tokens = {{"@WORK@", work.string()},
+                     {"@BIN@", fs::path(tool).parent_path().string()},
+                     {"@IMAGE@", Environment().Image().string()},
+                     {"@SAMPLE@", (kCases / "sample.vbk").string()}};
+    if (wine) {
+        for (auto& [token, value] : tokens) value = WinePath(value);
+    }
+    if (fs::exists(folder / "files")) {
+        fs::copy(folder / "files", work, fs::copy_options::recursive);
+    }
+    fs::create_directories(work / "backups");
+    if (const auto samples = ReadText(folder / "samples")) {
+        for (const std::string& line : Lines(*samples)) {
+            fs::create_directories((work / line).parent_path());
+            fs::copy_file(kCases / "sample.vbk", work / line);
+        }
+    }
+    std::unique_ptr<SimulatorProcess> sim;
+    if (fs::exists(folder / "sim")) {
+        sim = std::make_unique<SimulatorProcess>(Arguments(folder / "sim", simTokens));
+        if (wine) {
+            // The COM port leads to the fixed path, and from there to this simulator.
+            fs::remove(wine->line);
+            fs::create_symlink(sim->linkPath(), wine->line);
+            tokens.push_back({"@PORT@", wine->com});
+        } else {
+            tokens.push_back({"@PORT@", sim->linkPath()});
+        }
+    }
+
+    ProcessOptions options;
+    options.env = {"XDG_CONFIG_HOME=" + (work / "config").string(),
+                   "HOME=" + work.string(),
+                   "LC_ALL=C",
+                   "LANG=C",
+                   "TZ=UTC",
+                   "COLUMNS=80"};
+    options.cwd = work.string();
+    // Under wine the program is the launcher, the tool its first argument; each case starts
+    // from no settings.
+    const std::string program = wine ? wine->wine : tool;
+    const auto argumentsOf = [&](const fs::path& file) {
+        std::vector<std::string> args = Arguments(file, tokens);
+        if (wine) args.insert(args.begin(), tool);
+        return args;
+    };
+    if (wine) {
+        RunProcess(wine->wine, {"reg", "delete", "HKCU\\Software\\Ortvel", "/f"}, options);
+    }
+    if (fs::exists(folder / "before")) {
+        const ProcessResult before = RunProcess(program, argumentsOf(folder / "before"), options);
+        EXPECT_EQ(before.exitCode, 0) << before.out << before.err;
+    }
+    ProcessResult result;
+    if (const auto interrupt = ReadText(folder / "interrupt")) {
+        CliProcess child(program, argumentsOf(folder / "cmd"), options);
+        const std::string awaited = Lines(*interrupt).at(0);
+        EXPECT_TRUE(child.WaitForOutput(awaited, std::chrono::seconds{30}))
+            << "never printed '" << awaited << "':\n"
+            << child.Out() << child.Err();
+        child.Signal(SIGINT);
+        result = {child.Wait(std::chrono::seconds{30}), child.Out(), child.Err()};
+    } else {
+        result = RunProcess(program, argumentsOf(folder / "cmd"), options);
+    }
+    if (sim) run.loggerFiles = sim->StopAndReadDump();
+    if (wine) {
+        // Outputs may name a path in either spelling, and the port as the device path.
+        const Tokens windowsTokens = tokens;
+        for (const auto& [token, value] : windowsTokens) {
+            if (token == "@PORT@") {
+                tokens.push_back({token, "\\\\.\\" + value});
+            } else {
+                tokens.push_back({token, JsonEscaped(value)});
+            }
+        }
+        tokens.insert(tokens.end(), simTokens.begin(), simTokens.end());
+    }
+    run.out = Mask(result.out, tokens, wine.has_value());
+    run.err = Mask(result.err, tokens, wine.has_value());
+    run.exit = std::to_string(result.exitCode) + "\n";
+    return run;
+}
+
 class GoldenCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenCase, PrintsWhatItsFilesHold) {
     const fs::path folder = kCases / GetParam();
     if (!fs::exists(folder / "cmd")) GTEST_SKIP() << "the case was removed; a rebuild unlists it";
-    TempDir work;
-    Tokens tokens = {{"@WORK@", work.path().string()},
-                     {"@BIN@", fs::path(VANTREL_CLI).parent_path().string()},
-                     {"@IMAGE@", Environment().Image().string()},
-                     {"@SAMPLE@", (kCases / "sample.vbk").string()}};
-    if (fs::exists(folder / "files")) {
-        fs::copy(folder / "files", work.path(), fs::copy_options::recursive);
-    }
-    fs::create_directories(work.path() / "backups");
-    if (const auto samples = ReadText(folder / "samples")) {
-        for (const std::string& line : Lines(*samples)) {
-            fs::create_directories((work.path() / line).parent_path());
-            fs::copy_file(kCases / "sample.vbk", work.path() / line);
+    const std::optional<WineTool> wine = Wine();
+    if (wine) {
+        for (const auto& [name, reason] : kNotOnWindows) {
+            if (name == GetParam()) GTEST_SKIP() << "not on Windows: " << reason;
         }
     }
-    std::unique_ptr<SimulatorProcess> sim;
-    if (fs::exists(folder / "sim")) {
-        sim = std::make_unique<SimulatorProcess>(Arguments(folder / "sim", tokens));
-        tokens.push_back({"@PORT@", sim->linkPath()});
-    }
+    const CaseRun run = RunCase(folder, wine);
 
-    ProcessOptions options;
-    options.env = {"XDG_CONFIG_HOME=" + (work.path() / "config").string(),
-                   "HOME=" + work.path().string(),
-                   "LC_ALL=C",
-                   "LANG=C",
-                   "TZ=UTC",
-                   "COLUMNS=80"};
-    options.cwd = work.path().string();
-    if (fs::exists(folder / "before")) {
-        const ProcessResult before =
-            RunProcess(VANTREL_CLI, Arguments(folder / "before", tokens), options);
-        ASSERT_EQ(before.exitCode, 0) << before.out << before.err;
-    }
-    ProcessResult run;
-    if (const auto interrupt = ReadText(folder / "interrupt")) {
-        CliProcess child(VANTREL_CLI, Arguments(folder / "cmd", tokens), options);
-        const std::string awaited = Lines(*interrupt).at(0);
-        ASSERT_TRUE(child.WaitForOutput(awaited, std::chrono::seconds{30}))
-            << "never printed '" << awaited << "':\n"
-            << child.Out() << child.Err();
-        child.Signal(SIGINT);
-        run = {child.Wait(std::chrono::seconds{30}), child.Out(), child.Err()};
-    } else {
-        run = RunProcess(VANTREL_CLI, Arguments(folder / "cmd", tokens), options);
-    }
-    const std::string out = Mask(run.out, tokens);
-    const std::string err = Mask(run.err, tokens);
-    const std::string exit = std::to_string(run.exitCode) + "\n";
-
-    if (Regenerating()) {
-        WriteText(folder / "stdout", out);
-        WriteText(folder / "stderr", err);
-        WriteText(folder / "exit", exit);
+    if (Regenerating() && !wine) {
+        WriteText(folder / "stdout", run.out);
+        WriteText(folder / "stderr", run.err);
+        WriteText(folder / "exit", run.exit);
         return;
     }
-    EXPECT_EQ(out, ReadText(folder / "stdout").value_or("(no stdout file)"));
-    EXPECT_EQ(err, ReadText(folder / "stderr").value_or("(no stderr file)"));
-    EXPECT_EQ(exit, ReadText(folder / "exit").value_or("(no exit file)"));
+    EXPECT_EQ(run.out, ReadText(folder / "stdout").value_or("(no stdout file)"));
+    EXPECT_EQ(run.err, ReadText(folder / "stderr").value_or("(no stderr file)"));
+    EXPECT_EQ(run.exit, ReadText(folder / "exit").value_or("(no exit file)"));
+    if (!wine) return;
+
+    // The files the Windows tool left are those the Linux tool leaves, byte for byte; a new
+    // backup may differ in its backup date only (eight bytes), which the clock sets.
+    const CaseRun onLinux = RunCase(folder, std::nullopt);
+    const FileMapByPath expected = FilesUnder(onLinux.work->path());
+    const FileMapByPath actual = FilesUnder(run.work->path());
+    EXPECT_EQ(run.loggerFiles, onLinux.loggerFiles) << "the logger's files after the run";
+    ASSERT_EQ(KeysOf(actual), KeysOf(expected));
+    for (const auto& [name, bytes] : expected) {
+        const std::string& got = actual.at(name);
+        if (got == bytes) continue;
+        ASSERT_EQ(got.size(), bytes.size()) << name;
+        std::size_t first = 0;
+        while (got[first] == bytes[first]) ++first;
+        std::size_t last = got.size() - 1;
+        while (got[last] == bytes[last]) --last;
+        EXPECT_TRUE(EndsWithIgnoringCase(name, ".vbk") && last - first < 8)
+            << name << " differs in bytes " << first << " to " << last;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cli, GoldenCase, ::testing::ValuesIn(CaseNames()),
@@ -241,6 +420,14 @@ TEST(GoldenMask, ReplacesPathsVersionAndTimesOnly) {
     EXPECT_EQ(Mask("x.\nNo serial ports were found on this computer.\n", tokens),
               "x.\n@SERIAL-PORTS@\n");
     EXPECT_EQ(Expand("--port\n@PORT@x", tokens), "--port\n/tmp/w/sim/linkx");
+    // Under wine: both spellings of a path, and the port as a device.
+    const Tokens windows = {{"@WORK@", "Z:\\tmp\\w"},
+                            {"@WORK@", "Z:\\\\tmp\\\\w"},
+                            {"@PORT@", "\\\\.\\COM5"},
+                            {"@PORT@", "COM5"}};
+    EXPECT_EQ(Mask("to Z:\\tmp\\w\\b\\c d.vbk\n\"Z:\\\\tmp\\\\w\\\\e\" \\\\.\\COM5 COM5\n", windows,
+                   true),
+              "to @WORK@/b/c d.vbk\n\"@WORK@/e\" @PORT@ @PORT@\n");
 }
 
 }  // namespace

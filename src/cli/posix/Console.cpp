@@ -3,6 +3,8 @@
 
 #include <sys/ioctl.h>
 
+#include <system_error>
+
 namespace vantrel::cli {
 
 std::vector<std::string> StartConsole(int argc, char** argv) {
@@ -13,6 +15,12 @@ std::size_t TerminalWidth(int fd) {
     winsize size{};
     if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
     return 80;
+}
+
+std::filesystem::path ProgramFile() {
+    std::error_code error;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path("vantrel") : self;
 }
 
 }  // namespace vantrel::cli

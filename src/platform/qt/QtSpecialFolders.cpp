@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtSpecialFolders.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 namespace vantrel {
@@ -11,7 +12,9 @@ namespace {
 std::optional<std::filesystem::path> Location(QStandardPaths::StandardLocation location) {
     const QString folder = QStandardPaths::writableLocation(location);
     if (folder.isEmpty()) return std::nullopt;
-    const std::filesystem::path path(folder.toStdString());
+    // Qt writes '/' on every system: the path takes the platform's separators, and its
+    // characters from UTF-16 (never through a narrow string in the ANSI code page).
+    const std::filesystem::path path(QDir::toNativeSeparators(folder).toStdU16String());
     std::error_code error;
     if (!std::filesystem::is_directory(path, error)) return std::nullopt;
     return path;
