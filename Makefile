@@ -5,7 +5,7 @@ BUILD_DIR := build
 JOBS ?= $(shell nproc)
 
 .PHONY: deps configure build test demo gui asan tsan fuzz bench format clean package check-package \
-	windows windows-qt windows-test
+	windows windows-qt windows-test windows-installer
 
 deps:
 	@bash scripts/install-deps.sh
@@ -74,9 +74,13 @@ windows:
 windows-qt:
 	@bash scripts/build-qt-windows.sh
 
-# The serial test and the golden cases under wine talk to the Linux build's simulator; the
-# golden cases run from the Linux build's harness.
-windows-test: windows configure
+# The installer of both programs: build-windows/VantrelUtilities-<version>-setup.exe (NSIS).
+windows-installer: windows
+	@cmake --build --preset windows -j $(JOBS) --target windows-installer
+
+# The serial test, the golden cases and the installer's test under wine talk to the Linux
+# build's simulator; the golden cases run from the Linux build's harness.
+windows-test: windows-installer configure
 	@cmake --build --preset $(PRESET) --target vantrel-logger-sim cli_golden_tests
 	@ctest --preset windows -j $(JOBS)
 

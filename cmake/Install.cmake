@@ -166,3 +166,6 @@ if(TARGET vantrel-utilities)
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsInstaller.cmake)
+endif()

@@ -25,3 +25,20 @@ function(vantrel_deploy_qt target)
                        VERBATIM)
   endforeach()
 endfunction()
+
+# vantrel_deploy_qt_plugins(<target> <plugin target>...): after <target> is linked, the Qt
+# plugins it loads are copied into the folders beside it where Qt looks for them
+# (platforms/, styles/, imageformats/), e.g. Qt6::QWindowsIntegrationPlugin.
+function(vantrel_deploy_qt_plugins target)
+  foreach(plugin ${ARGN})
+    get_target_property(type ${plugin} QT_PLUGIN_TYPE)
+    if(NOT type)
+      message(FATAL_ERROR "${plugin} is no Qt plugin this build knows")
+    endif()
+    add_custom_command(TARGET ${target} POST_BUILD
+                       COMMAND ${CMAKE_COMMAND} -E make_directory $<TARGET_FILE_DIR:${target}>/${type}
+                       COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${plugin}>
+                               $<TARGET_FILE_DIR:${target}>/${type}
+                       VERBATIM)
+  endforeach()
+endfunction()

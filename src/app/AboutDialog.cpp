@@ -43,7 +43,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel;
     icon->setObjectName("aboutIcon");
-    icon->setPixmap(QIcon(":/icons/vantrel-utilities.svg").pixmap(64, 64));
+    icon->setPixmap(ProgramIcon().pixmap(64, 64));
     icon->setAlignment(Qt::AlignTop);
 
     auto* lines = new QVBoxLayout;

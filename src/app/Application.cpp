@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 #include <QIcon>
 #include <QSessionManager>
@@ -11,11 +12,13 @@
 #include <cstdio>
 
 #include "app/BackupPage.h"
+#include "app/ContextHelp.h"
 #include "app/ListCtrlEx.h"
 #include "app/MainSheet.h"
 #include "app/RestoreExportPage.h"
 #include "app/Strings.h"
 #include "app/TerminationWatcher.h"
+#include "base/PathText.h"
 #include "frontend/VersionText.h"
 #include "ops/AppSettings.h"
 #include "platform/qt/QtSettings.h"
@@ -27,7 +30,8 @@ namespace {
 // The tests that end the program during an operation start it as its button would, with
 // no pointer on the screen: VANTREL_UTILITIES_START names the operation ("backup",
 // "restore" or "export" of the first backup listed). The boxes it asks stay for the test
-// to answer.
+// to answer. "close" ends the program as its Close button does, once the window is up: an
+// installed program started where nobody can click shows that it starts and ends cleanly.
 void StartOperationForTests(CMainSheet& sheet, const QString& operation) {
     // After a box shown at the start (a cut-off restore's notice) has been answered.
     if (QApplication::activeModalWidget() != nullptr) {
@@ -37,6 +41,10 @@ void StartOperationForTests(CMainSheet& sheet, const QString& operation) {
     }
     if (operation == "backup") {
         sheet.BackupPage()->OnBackup();
+        return;
+    }
+    if (operation == "close") {
+        sheet.EndOnRequest(0);
         return;
     }
     if (operation != "restore" && operation != "export") return;
@@ -93,7 +101,7 @@ void NameApplication() {
     QApplication::setApplicationDisplayName(strings::kProgramTitle);
     QApplication::setApplicationVersion(QString::fromUtf8(ProgramVersion()));
     QApplication::setDesktopFileName("vantrel-utilities");
-    QApplication::setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
+    QApplication::setWindowIcon(ProgramIcon());
 }
 
 int RunDesktopProgram(int argc, char** argv) {
@@ -116,7 +124,9 @@ int RunDesktopProgram(int argc, char** argv) {
     QtSettings store;
     QtSpecialFolders folders;
     CVantrelToolsApp program(store, folders);
-    if (!program.InitInstance(QApplication::applicationFilePath().toStdString(),
+    // Qt gives the path with '/'; the settings keep it as the platform writes it.
+    const QString programFile = QDir::toNativeSeparators(QApplication::applicationFilePath());
+    if (!program.InitInstance(PathFromUtf8(programFile.toStdString()),
                               CVantrelToolsApp::CompanionInstalled())) {
         return 1;
     }

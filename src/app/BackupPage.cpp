@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/BackupPage.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include "app/Mnemonic.h"
 #include "app/RestoreExportPage.h"
 #include "app/Strings.h"
+#include "base/PathText.h"
 #include "data/DateTime.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupFolder.h"
@@ -115,7 +117,7 @@ void CBackupPage::OnSetActive() {
 
 std::string CBackupPage::ShowFolder() {
     const std::string folder = ReadBackupFolder(m_pSheet->Settings(), m_pSheet->Folders());
-    const QString shown = QString::fromStdString(folder);
+    const QString shown = QDir::toNativeSeparators(QString::fromStdString(folder));
     SetLiveText(m_stPath, shown);
     m_stPath->setToolTip(shown);
     return folder;
@@ -183,7 +185,7 @@ void CBackupPage::OnBackup() {
         // one, which the name box shows.
         const fs::path& written = m_pSheet->Session().operations().LastBackupPath();
         if (!written.empty()) {
-            m_editName->setText(QString::fromStdString(FileNamePart(written.string())));
+            m_editName->setText(QString::fromStdString(FileNamePart(Utf8FromPath(written))));
         }
         return;
     }

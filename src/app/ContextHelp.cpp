@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QHash>
+#include <QIcon>
 #include <QTextStream>
 #include <QVariant>
 #include <QWidget>
@@ -66,6 +67,16 @@ static void RegisterVantrelResources() {
 }
 
 namespace vantrel::app {
+
+QIcon ProgramIcon() {
+    EnsureResources();
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/vantrel-utilities-%1.png").arg(size),
+                     QSize(size, size));
+    }
+    return icon;
+}
 
 void EnsureResources() {
     static const bool registered = [] {

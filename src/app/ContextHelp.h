@@ -11,12 +11,16 @@
 
 #include <QString>
 
+class QIcon;
 class QWidget;
 
 namespace vantrel::app {
 
 // Registers the program's resources (help, icons); called before the first use.
 void EnsureResources();
+
+// The program's icon at every size it is drawn in (PNG pictures: Windows has no SVG reader).
+QIcon ProgramIcon();
 
 // The text under `helpId`; empty when there is none.
 QString ContextHelpText(int helpId);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ExportRun.h"
 
+#include <QDir>
 #include <exception>
 #include <string>
 
@@ -20,8 +21,10 @@ namespace {
 // folder is empty.
 QString ProposedFile(CMainSheet& sheet, const QString& title) {
     QString folder = QString::fromStdString(ReadExportFolder(sheet.Settings(), sheet.Folders()));
-    if (!folder.isEmpty() && !folder.endsWith(u'/')) folder += u'/';
-    return folder + title + ".csv";
+    if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(QDir::separator())) {
+        folder += QDir::separator();
+    }
+    return QDir::toNativeSeparators(folder + title + ".csv");
 }
 
 PromptIcon IconOf(SummaryIcon icon) {
@@ -71,7 +74,9 @@ void RunExport(CMainSheet& sheet, QWidget* owner, const CVantrelArchive& archive
         return;
     }
     // Each summary names the folder, so the files can be found.
-    const std::string whereTo = "\nExport folder: " + folder;
+    const std::string whereTo =
+        "\nExport folder: " +
+        QDir::toNativeSeparators(QString::fromStdString(folder)).toStdString();
     for (const SummaryMessage& message : BuildExportSummaries(report.lists)) {
         sheet.Prompt().Show(message.text + whereTo, message.caption, PromptButtons::OK,
                             IconOf(message.icon));

@@ -35,6 +35,7 @@
 #include "app/SettingsPage.h"
 #include "app/Strings.h"
 #include "app/WindowFit.h"
+#include "app/WindowMenu.h"
 #include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
@@ -89,7 +90,7 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
         return true;
     }();
     (void)accessibleAsWindow;
-    setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
+    setWindowIcon(ProgramIcon());
     session_.operations().SetCompletionSignal([] { QApplication::beep(); });
     // Kept on disk as the restore goes, so that the next start can tell a cut-off restore
     // however this run ends.
@@ -175,7 +176,8 @@ void CMainSheet::BuildButtonStrip() {
     connect(closeButton_, &QPushButton::clicked, this, &CMainSheet::OnCloseButton);
 
     // Linux window managers own the window menu, so the About command sits with the help
-    // commands on the Help button.
+    // commands on the Help button; on Windows it moves to the system menu when the window is
+    // first shown (showEvent).
     helpButton_ = new QPushButton(strings::kHelp, this);
     helpButton_->setObjectName("helpButton");
     helpButton_->setAccessibleName("Help");
@@ -194,9 +196,9 @@ void CMainSheet::BuildButtonStrip() {
     helpMenu_->addAction(whatsThis);
     addAction(whatsThis);  // Shift+F1 anywhere in the window
     helpMenu_->addSeparator();
-    QAction* about = helpMenu_->addAction(strings::kAboutCommand);
-    about->setObjectName("aboutAction");
-    connect(about, &QAction::triggered, this, &CMainSheet::ShowAbout);
+    aboutAction_ = helpMenu_->addAction(strings::kAboutCommand);
+    aboutAction_->setObjectName("aboutAction");
+    connect(aboutAction_, &QAction::triggered, this, &CMainSheet::ShowAbout);
     helpButton_->setMenu(helpMenu_);
 }
 
@@ -288,6 +290,15 @@ void CMainSheet::OnCloseButton() {
     if (!CanClose()) return;
     closeApproved_ = true;
     close();
+}
+
+void CMainSheet::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (windowMenuTried_) return;
+    windowMenuTried_ = true;
+    if (AddToWindowMenu(this, strings::kAboutCommand, [this] { ShowAbout(); })) {
+        aboutAction_->setVisible(false);
+    }
 }
 
 void CMainSheet::closeEvent(QCloseEvent* event) {

@@ -23,6 +23,7 @@
 #include "platform/Settings.h"
 #include "platform/SpecialFolders.h"
 
+class QAction;
 class QMenu;
 class QPushButton;
 class QTabWidget;
@@ -140,6 +141,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -174,6 +176,8 @@ private:
     QPushButton* closeButton_ = nullptr;
     QPushButton* helpButton_ = nullptr;
     QMenu* helpMenu_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+    bool windowMenuTried_ = false;
     CBackupPage* backupPage_ = nullptr;
     CRestoreExportPage* restoreExportPage_ = nullptr;
     CSettingsPage* settingsPage_ = nullptr;

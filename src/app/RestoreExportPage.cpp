@@ -2,6 +2,7 @@
 #include "app/RestoreExportPage.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -26,6 +27,7 @@
 #include "app/Mnemonic.h"
 #include "app/ReadingsWindow.h"
 #include "app/Strings.h"
+#include "base/PathText.h"
 #include "data/AtomicFile.h"
 #include "frontend/BackupChoice.h"
 #include "ops/AppSettings.h"
@@ -229,7 +231,7 @@ void CRestoreExportPage::OnSetActive() {
 
 void CRestoreExportPage::ShowFolder() {
     m_strFolder = ReadBackupFolder(m_pSheet->Settings(), m_pSheet->Folders());
-    const QString shown = QString::fromStdString(m_strFolder);
+    const QString shown = QDir::toNativeSeparators(QString::fromStdString(m_strFolder));
     SetLiveText(m_stPath, shown);
     m_stPath->setToolTip(shown);
 }
@@ -237,7 +239,7 @@ void CRestoreExportPage::ShowFolder() {
 fs::path CRestoreExportPage::RowFile(int row) const {
     const QTreeWidgetItem* item = m_listBackups->topLevelItem(row);
     if (item == nullptr) return {};
-    return fs::path(item->data(0, kFileRole).toByteArray().toStdString());
+    return PathFromUtf8(item->data(0, kFileRole).toByteArray().toStdString());
 }
 
 void CRestoreExportPage::RefreshList() {
@@ -256,9 +258,11 @@ void CRestoreExportPage::RefreshList() {
         m_listBackups->AddItemDate(row, 2, backup.dateTo);
         m_listBackups->AddItemInt(row, 3, backup.profileCount);
         m_listBackups->AddItemDate(row, 4, backup.backupDate);
-        const std::string& native = backup.file.native();
+        // The path as UTF-8 bytes: a file name that is no valid text in the platform's
+        // encoding (POSIX) still reaches its file.
+        const std::string utf8 = Utf8FromPath(backup.file);
         m_listBackups->topLevelItem(row)->setData(
-            0, kFileRole, QByteArray(native.data(), static_cast<qsizetype>(native.size())));
+            0, kFileRole, QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())));
     }
     FitColumns();
     m_bRefresh = false;
@@ -405,7 +409,7 @@ void CRestoreExportPage::EndRenaming() {
 void CRestoreExportPage::OnEndLabelEdit(const fs::path& file, const QString& typed) {
     if (file.empty()) return;
     const std::string newTitle = TitleFromTyped(typed.toStdString());
-    const std::string title = BackupTitleOf(file.filename().string());
+    const std::string title = BackupTitleOf(Utf8FromPath(file.filename()));
     std::error_code error;
     if (!RenameRowFile(file, title, newTitle)) {
         // The list keeps the old title; a file that has gone disappears from it.
@@ -413,7 +417,7 @@ void CRestoreExportPage::OnEndLabelEdit(const fs::path& file, const QString& typ
         return;
     }
     RefreshList();
-    SelectFileRow(file.parent_path() / (newTitle + file.extension().string()));
+    SelectFileRow(file.parent_path() / PathFromUtf8(newTitle + Utf8FromPath(file.extension())));
 }
 
 bool CRestoreExportPage::RenameRowFile(const fs::path& file, const std::string& oldTitle,
@@ -426,9 +430,9 @@ bool CRestoreExportPage::RenameRowFile(const fs::path& file, const std::string& 
     // gone): the title would lead the shared operation to the other file, so this one is
     // renamed by its path, under the same rules.
     if (newTitle == oldTitle) return true;
-    const fs::path target = folder / (newTitle + file.extension().string());
+    const fs::path target = folder / PathFromUtf8(newTitle + Utf8FromPath(file.extension()));
     const bool usable = !newTitle.empty() && newTitle != "." && newTitle != ".." &&
-                        newTitle.find('/') == std::string::npos &&
+                        LastPathSeparator(newTitle) == std::string::npos &&
                         newTitle.find('\0') == std::string::npos && !BackupFileOf(folder, newTitle);
     if (!usable || RenameNoReplace(file, target)) {
         prompt.Show(kCouldNotRenameText);
@@ -459,7 +463,7 @@ void CRestoreExportPage::OnDeleteBackup() {
         return;
     }
     const fs::path file = RowFile(row);
-    if (DeleteRowFile(file, BackupTitleOf(file.filename().string()))) RefreshList();
+    if (DeleteRowFile(file, BackupTitleOf(Utf8FromPath(file.filename())))) RefreshList();
 }
 
 void CRestoreExportPage::SelectFileRow(const fs::path& file) {

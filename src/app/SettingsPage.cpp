@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SettingsPage.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <algorithm>
 #include <filesystem>
@@ -110,7 +111,8 @@ void CSettingsPage::OnInitDialog() {
 
     const int baud = ReadBaudIndex(store);
     m_ui->baudList->setCurrentIndex(baud >= 0 && baud < m_ui->baudList->count() ? baud : -1);
-    m_ui->pathEdit->setText(FromStd(ReadBackupFolder(store, m_pSheet->Folders())));
+    m_ui->pathEdit->setText(
+        QDir::toNativeSeparators(FromStd(ReadBackupFolder(store, m_pSheet->Folders()))));
     m_strPath = m_ui->pathEdit->text();
     m_bInitialising = false;
     ShowPortDescription();
@@ -223,8 +225,9 @@ void CSettingsPage::OnBrowse() {
     const QString folder =
         QFileDialog::getExistingDirectory(this, kBrowseTitle, m_ui->pathEdit->text());
     if (folder.isEmpty()) return;
-    m_ui->pathEdit->setText(folder);  // takes it into m_strPath and marks the page modified
-    m_strPath = folder;
+    // Takes it into m_strPath and marks the page modified.
+    m_ui->pathEdit->setText(QDir::toNativeSeparators(folder));
+    m_strPath = m_ui->pathEdit->text();
     SetModified(true);
 }
 
@@ -242,7 +245,8 @@ bool CSettingsPage::OnKillActive() {
 
 void CSettingsPage::ShowStoredSettings() {
     ISettings& store = m_pSheet->Settings();
-    m_ui->pathEdit->setText(FromStd(ReadBackupFolder(store, m_pSheet->Folders())));
+    m_ui->pathEdit->setText(
+        QDir::toNativeSeparators(FromStd(ReadBackupFolder(store, m_pSheet->Folders()))));
     m_strPath = m_ui->pathEdit->text();
     m_bInitialising = true;
     ShowPort(FromStd(ReadChosenPort(store)));

@@ -8,6 +8,8 @@
 // handler itself, with status 128 + the first signal's number: the user will not wait for
 // the link to wind down, nor for a GUI thread busy writing files.
 //
+// On Windows there are no such signals and the watcher never calls `onRequest`.
+//
 // One watcher at a time; create and destroy it on the GUI thread.
 
 #include <QObject>

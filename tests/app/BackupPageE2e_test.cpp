@@ -26,6 +26,7 @@
 #include "app/Strings.h"
 #include "e2e/CliE2eSupport.h"
 #include "ops/AppSettings.h"
+#include "support/SimulatorProcess.h"
 
 namespace vantrel::app::test {
 namespace {

@@ -17,6 +17,7 @@
 #include "app/GuiFixture.h"
 #include "app/SettingsPage.h"
 #include "ops/AppSettings.h"
+#include "support/SimulatorProcess.h"
 
 namespace vantrel::app::test {
 namespace {

@@ -17,7 +17,7 @@
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
 #include "platform/RecordingPrompt.h"
-#include "support/SimulatorProcess.h"
+#include "support/TempDir.h"
 
 namespace vantrel::app::test {
 

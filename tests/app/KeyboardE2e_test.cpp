@@ -18,6 +18,7 @@
 #include "app/SettingsPage.h"
 #include "e2e/CliE2eSupport.h"
 #include "ops/AppSettings.h"
+#include "support/SimulatorProcess.h"
 
 namespace vantrel::app::test {
 namespace {

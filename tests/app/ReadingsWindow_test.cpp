@@ -354,7 +354,7 @@ TEST_F(ReadingsWindowTest, SaveImageAsksForTheFileInTheExportFolder) {
     CReadingsWindow& window = Open(SampleArchive());
     WhenShown<QFileDialog>([&](QFileDialog& browser) {
         EXPECT_EQ(browser.objectName(), "imageBrowser");
-        EXPECT_EQ(QDir(browser.directory()).absolutePath().toStdString(),
+        EXPECT_EQ(QDir::toNativeSeparators(QDir(browser.directory()).absolutePath()).toStdString(),
                   folders_.desktop->string());
         auto* name = browser.findChild<QLineEdit*>("fileNameEdit");
         ASSERT_NE(name, nullptr);

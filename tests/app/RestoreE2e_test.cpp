@@ -25,6 +25,7 @@
 #include "e2e/CliE2eSupport.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/AppSettings.h"
+#include "support/SimulatorProcess.h"
 
 namespace vantrel::app::test {
 namespace {

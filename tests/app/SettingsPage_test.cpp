@@ -15,6 +15,7 @@
 #include "app/RestoreExportPage.h"
 #include "app/SettingsPage.h"
 #include "app/Strings.h"
+#include "base/PathText.h"
 #include "ops/AppSettings.h"
 #include "platform/qt/QtSettings.h"
 
@@ -134,7 +135,7 @@ TEST_F(SettingsPageTest, ApplyWritesTheChoicesAndRefreshesTheBackupList) {
     ASSERT_FALSE(sheet().RestoreExportPage()->NeedsRefresh());
     sheet().SetActivePage(&page);
     Bauds()->setCurrentIndex(1);
-    Path()->setText((folder_.path() / "elsewhere").c_str());
+    Path()->setText(QString::fromStdString(Utf8FromPath(folder_.path() / "elsewhere")));
     EXPECT_TRUE(Apply()->isEnabled());
     Apply()->click();
     EXPECT_FALSE(page.IsModified());

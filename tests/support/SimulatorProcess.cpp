@@ -54,38 +54,6 @@ int DecodeStatus(int status) {
 
 }  // namespace
 
-TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "vantrel-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) ThrowErrno("mkdtemp");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-FileMap ReadFolder(const fs::path& dir) {
-    FileMap files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
-        if (!entry.is_regular_file()) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::ostringstream contents;
-        contents << in.rdbuf();
-        files[entry.path().filename().string()] = std::move(contents).str();
-    }
-    return files;
-}
-
-void WriteFolder(const fs::path& dir, const FileMap& files) {
-    fs::create_directories(dir);
-    for (const auto& [name, bytes] : files) {
-        std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out) throw std::runtime_error("cannot write " + (dir / name).string());
-    }
-}
-
 int OpenRawLine(const std::string& path) {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) ThrowErrno("open " + path);

@@ -20,25 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
+
 namespace vantrel::testing {
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-// File name -> contents, for images and dumps.
-using FileMap = std::map<std::string, std::string>;
-FileMap ReadFolder(const std::filesystem::path& dir);
-void WriteFolder(const std::filesystem::path& dir, const FileMap& files);
 
 // Opens a serial device (or link) for reading and writing in raw mode; throws on failure.
 int OpenRawLine(const std::string& path);

@@ -30,6 +30,7 @@
 #include <optional>
 
 #include "app/Application.h"
+#include "app/ContextHelp.h"
 #include "app/HelpPage.h"
 #include "app/MainSheet.h"
 #include "app/Strings.h"
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
     // As the program itself names itself (window titles, icon).
     QApplication::setApplicationName("vantrel-utilities");
     QApplication::setApplicationDisplayName(strings::kProgramTitle);
-    QApplication::setWindowIcon(QIcon(":/icons/vantrel-utilities.svg"));
+    QApplication::setWindowIcon(ProgramIcon());
 
     QString output;
     QString backupOnly;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/LoggerFileSystem.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -45,10 +43,15 @@ bool IsValidLoggerName(std::string_view name) {
 
 namespace {
 
+// Through std::filesystem rather than stat(), whose path and time fields differ on Windows
+// (the in-process engine serves the desktop program's tests there).
 CivilTime ModificationTime(const fs::path& path) {
-    struct stat info {};
-    if (stat(path.c_str(), &info) != 0) return CurrentCivilTimeUtc();
-    return ToCivilTimeUtc(static_cast<std::int64_t>(info.st_mtim.tv_sec));
+    std::error_code error;
+    const fs::file_time_type written = fs::last_write_time(path, error);
+    if (error) return CurrentCivilTimeUtc();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::file_clock::to_sys(written).time_since_epoch());
+    return ToCivilTimeUtc(static_cast<std::int64_t>(seconds.count()));
 }
 
 std::string ReadWholeFile(const fs::path& path) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt/QtSettings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -68,13 +69,14 @@ QFileInfo SavedFile(const QString& file) {
 }
 
 // Why reading `file` failed, for a store whose QSettings reported an error.
+// Files are named as the platform writes paths (QSettings gives them with '/').
 std::string ReadProblem(const QString& file) {
     QFile probe(file);
+    const std::string name = QDir::toNativeSeparators(file).toStdString();
     if (!probe.open(QIODevice::ReadOnly)) {
-        return file.toStdString() + ": it could not be read (" + probe.errorString().toStdString() +
-               ")";
+        return name + ": it could not be read (" + probe.errorString().toStdString() + ")";
     }
-    return file.toStdString() + ": it is not a settings file that can be read";
+    return name + ": it is not a settings file that can be read";
 }
 
 // Why saving `file` failed. QSettings tells only that it failed, so the steps of a save
@@ -83,7 +85,7 @@ std::string ReadProblem(const QString& file) {
 std::string WriteProblem(const QString& file) {
     const QFileInfo saved = SavedFile(file);
     const QString folder = saved.absolutePath();
-    const std::string name = file.toStdString();
+    const std::string name = QDir::toNativeSeparators(file).toStdString();
     std::error_code error;
     fs::create_directories(PathOf(folder), error);
     if (error) return name + ": " + error.message();

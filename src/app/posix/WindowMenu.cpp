@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Linux and other POSIX desktops: the window manager draws the window menu itself.
+#include "app/WindowMenu.h"
+
+namespace vantrel::app {
+
+bool AddToWindowMenu(QWidget*, const QString&, std::function<void()>) {
+    return false;
+}
+
+}  // namespace vantrel::app

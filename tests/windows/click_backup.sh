@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The installed desktop program under wine on an X server of its own (Xvfb): COM port PORT
+# mapped to the Linux simulator's terminal, a backup name typed, a real mouse click on the
+# Backup button, the backup file checked, then the window closed with Alt+C (its Close
+# button's mnemonic) and status 0 expected. Before closing, the About command is chosen from
+# the window's system menu (opened from the frame's icon) and its box closed with Enter. Run
+# by installer_test.sh inside its prefix.
+#
+#     click_backup.sh INSTALL_FOLDER SIM PORT WORK_FOLDER
+set -euo pipefail
+INSTDIR=$1
+SIM=$2
+PORT=$3
+WORK=$4
+TITLE="Vantrel Utilities"
+SETTINGS='HKCU\Software\Ortvel\VantrelUtilities\Settings'
+NAME=clicked
+# Where the middles of the name box and the Backup button lie in the main window at its
+# first size, from the frame's top-left corner, in a new prefix's fonts with wine drawing the
+# frame (the page is laid out by Qt: these hold while its layout does; a click that misses
+# ends in "no backup" below, with the positions named).
+NAME_BOX=(431 72)
+BACKUP_BUTTON=(73 163)
+MENU_ICON=(13 12)     # the system menu's icon in the frame
+ABOUT_COMMAND=(88 190)  # its last command, "About Vantrel Utilities..."
+
+XVFB_PID=""
+SIM_PID=""
+APP_PID=""
+cleanup() {
+  for pid in "$APP_PID" "$SIM_PID" "$XVFB_PID"; do
+    [ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
+  done
+  wine reg delete 'HKLM\Software\Wine\Ports' /v "$PORT" /f >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+fail() { echo "click-backup: $*" >&2; exit 1; }
+
+# --- An X server of its own, on the first free display from :140 up
+for n in $(seq 140 180); do
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    kill -0 "$XVFB_PID" 2>/dev/null || break
+    [ -S "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  sleep 0.2
+  if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+    export DISPLAY=":$n"
+    break
+  fi
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
+  XVFB_PID=""
+done
+[ -n "$XVFB_PID" ] || fail "could not start Xvfb on any display from :140 to :180"
+
+# --- The simulator with a sample logger, on the COM port (wine reads the mapping when its
+# server starts)
+mkdir -p "$WORK/image" "$WORK/backups"
+sample="$(dirname "$SIM")/vantrel-make-sample-image"
+if [ -x "$sample" ]; then
+  "$sample" "$WORK/image" --profiles 2 --readings 24 --sensors 4 --seed 7 >/dev/null
+else
+  head -c 3000 /dev/urandom >"$WORK/image/DATA.BIN"
+fi
+"$SIM" --link "$WORK/line" --image "$WORK/image" --baud 38400 >"$WORK/sim.log" 2>&1 &
+SIM_PID=$!
+for _ in $(seq 100); do grep -q '^ready' "$WORK/sim.log" && break; sleep 0.05; done
+grep -q '^ready' "$WORK/sim.log" || fail "the simulator did not start"
+# Wine draws the window frame itself (as on Windows), so the positions hold without a
+# window manager.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Wine\Ports' /v "$PORT" /d "$(readlink -f "$WORK/line")" /f >/dev/null 2>&1
+wine reg add "$SETTINGS" /v Port /d "$PORT" /f >/dev/null 2>&1
+wine reg add "$SETTINGS" /v "Baud Rate" /t REG_DWORD /d 2 /f >/dev/null 2>&1
+wine reg add "$SETTINGS" /v "Default Path" /d "$(winepath -w "$WORK/backups")" /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+
+# --- The program, its window, the click
+wine "$INSTDIR/vantrel-utilities.exe" >"$WORK/click-utilities.log" 2>&1 &
+APP_PID=$!
+WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) || true
+[ -n "$WINDOW" ] || fail "no window titled \"$TITLE\" within 60 s"
+sleep 1
+xdotool windowfocus --sync "$WINDOW"  # no window manager gives it the keyboard
+eval "$(xdotool getwindowgeometry --shell "$WINDOW")"
+echo "click-backup: window $WIDTH x $HEIGHT at $X,$Y"
+xdotool mousemove --sync $((X + NAME_BOX[0])) $((Y + NAME_BOX[1])) click 1
+xdotool key --clearmodifiers ctrl+a  # over the proposed name
+xdotool type --delay 50 "$NAME"
+xdotool mousemove --sync $((X + BACKUP_BUTTON[0])) $((Y + BACKUP_BUTTON[1])) click 1
+
+for _ in $(seq 300); do
+  ls "$WORK/backups" 2>/dev/null | grep -qi "^$NAME\.vbk$" && break
+  sleep 0.1
+done
+ls "$WORK/backups" | grep -qi "^$NAME\.vbk$" ||
+  fail "no backup $NAME.VBK 30 s after the click at ${BACKUP_BUTTON[*]} (found: $(ls "$WORK/backups"))"
+echo "click-backup: backed up to $(ls "$WORK/backups")"
+
+# About, from the system menu.
+sleep 1
+xdotool mousemove --sync $((X + MENU_ICON[0])) $((Y + MENU_ICON[1])) click 1
+sleep 1
+xdotool mousemove --sync $((X + ABOUT_COMMAND[0])) $((Y + ABOUT_COMMAND[1])) click 1
+ABOUT=$(timeout 20 xdotool search --sync --onlyvisible --name "^About Vantrel Utilities\$" | head -n 1) ||
+  true
+[ -n "$ABOUT" ] || fail "the system menu's About command showed no About box"
+xdotool windowfocus --sync "$ABOUT"
+xdotool key --clearmodifiers Return
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name "^About Vantrel Utilities\$" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+echo "click-backup: About shown from the system menu and closed"
+
+# Close: the button's mnemonic (the backup ends with its status line, no box).
+xdotool windowfocus --sync "$WINDOW"
+xdotool key --clearmodifiers alt+c
+for _ in $(seq 150); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$APP_PID" 2>/dev/null && fail "vantrel-utilities still runs 15 s after Alt+C (Close)"
+status=0
+wait "$APP_PID" || status=$?
+APP_PID=""
+[ "$status" -eq 0 ] || fail "vantrel-utilities ended with status $status after Close"
+echo "click-backup: closed with status 0"
