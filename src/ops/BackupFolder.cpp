@@ -91,16 +91,17 @@ std::vector<BackupRow> ListBackups(const fs::path& folder,
 
 std::optional<fs::path> BackupFileOf(const fs::path& folder, std::string_view title) {
     if (!IsUsableTitle(title)) return std::nullopt;
-    const fs::path base = SearchFolder(folder);
-    for (const char* extension : {".vbk", ".VBK"}) {
-        const fs::path candidate = base / PathFromUtf8(std::string(title) + extension);
-        std::error_code error;
-        if (fs::is_regular_file(candidate, error)) return candidate;
-    }
+    // The name as the folder spells it, also where the file system ignores letter case (a
+    // rename keeps the extension's case); of several spellings, ".vbk" then ".VBK" first.
+    const std::string title8(title);
+    std::optional<fs::path> found;
     for (const fs::path& file : BackupFilesIn(folder)) {
-        if (SameFileName(BackupTitleOf(Utf8FromPath(file.filename())), title)) return file;
+        const std::string name = Utf8FromPath(file.filename());
+        if (!SameFileName(BackupTitleOf(name), title)) continue;
+        if (name == title8 + ".vbk") return file;
+        if (!found || name == title8 + ".VBK") found = file;
     }
-    return std::nullopt;
+    return found;
 }
 
 bool BackupPathTaken(const std::string& path) {

@@ -77,19 +77,11 @@ const std::vector<std::pair<std::string, std::string>> kNotOnWindows = {
     {"settings", "the default folders are the Documents and Desktop folders of the wine user"},
     {"settings-file-unusable", "the settings live in the registry: there is no file to spoil"},
     {"settings-port-not-there", "a missing device path is spelled and checked differently"},
-    {"help", "lists `plot`, which the Windows build has once its chart builds there"},
-    {"help-logger-group", "lists `plot` (as \"help\")"},
     {"backup-no-such-port", "a Windows port is a COM name, never a path in a folder"},
     {"ports-probe-no-such-port", "a Windows port is a COM name, never a path in a folder"},
     {"list-table",
      "dates in the user's short date format: wine's is 6/6/2025, Qt's C locale 6 Jun 2025"},
     {"list-verbose", "dates in the user's short date format (as \"list-table\")"},
-    {"help-plot", "no `plot` in the Windows build yet"},
-    {"plot-bad-out", "no `plot` in the Windows build yet"},
-    {"plot-bad-profile", "no `plot` in the Windows build yet"},
-    {"plot-bad-size", "no `plot` in the Windows build yet"},
-    {"plot-no-profile", "no `plot` in the Windows build yet"},
-    {"plot-png", "no `plot` in the Windows build yet"},
 };
 
 // "/tmp/x/y" as a Windows program under wine reaches it: "Z:\tmp\x\y".

@@ -5,6 +5,7 @@
 
 #include <set>
 
+#include "base/PathText.h"
 #include "ops/BackupFolder.h"
 #include "ops/BackupNaming.h"
 #include "ops/TestArchives.h"
@@ -56,7 +57,8 @@ TEST(BackupNaming, TakenNamesGetTheNextFreeNumber) {
 }
 
 TEST(BackupNaming, FolderAndNameJoinWithOneSeparator) {
-    EXPECT_EQ(BackupPathIn("/data", "A.vbk"), "/data/A.vbk");
+    const std::string joined = std::string("/data") + kPathSeparator + "A.vbk";
+    EXPECT_EQ(BackupPathIn("/data", "A.vbk"), joined);
     EXPECT_EQ(BackupPathIn("/data/", "A.vbk"), "/data/A.vbk");
     EXPECT_EQ(BackupPathIn("", "A.vbk"), "A.vbk");
     EXPECT_EQ(FileNamePart("/data/A(1).vbk"), "A(1).vbk");
