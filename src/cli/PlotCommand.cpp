@@ -5,6 +5,7 @@
 // one profile over time, written to a PNG or SVG file for reports and scripts.
 
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -82,6 +83,8 @@ std::unique_ptr<QGuiApplication> StartDrawing() {
         qputenv("QT_QPA_PLATFORM", ChartDrawingPlatform());
     }
     qInstallMessageHandler(PassQtMessage);
+    // The platform's notes are about screens and windows, which a drawing never shows.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.qpa.*=false"));
     static int argc = 1;
     static char name[] = "vantrel";
     static char* argv[] = {name, nullptr};
