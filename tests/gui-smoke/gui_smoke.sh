@@ -82,28 +82,8 @@ icon_name=$(sed -n 's/^Icon=//p' "$DESKTOP")
   fail "the desktop entry's Icon=$icon_name is not an installed icon"
 
 # --- An X server of its own, on the first free display from :90 up
-DISPLAY_NUMBER=""
-for n in $(seq 90 130); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >"$WORK/xvfb-$n.log" 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    [ -S "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
-  done
-  # The socket can belong to another server that took the number at the same moment;
-  # ours then ends on the lock.
-  sleep 0.2
-  if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-    DISPLAY_NUMBER=$n
-    break
-  fi
-  kill "$XVFB_PID" 2>/dev/null || true
-  wait "$XVFB_PID" 2>/dev/null || true
-  XVFB_PID=""
-done
-[ -n "$DISPLAY_NUMBER" ] || fail "could not start Xvfb on any display from :90 to :130"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/start_xvfb.sh"
+start_xvfb 90 130 1280x900 "$WORK/xvfb.log" || fail "could not start Xvfb on any display from :90 to :130"
 export DISPLAY=":$DISPLAY_NUMBER"
 
 # --- The installed program, with a home, settings and session of its own

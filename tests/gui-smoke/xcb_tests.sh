@@ -20,26 +20,8 @@ cleanup() {
 trap cleanup EXIT
 
 # The first free display from :131 up (gui_smoke.sh takes :90 to :130).
-DISPLAY_NUMBER=""
-for n in $(seq 131 170); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    [ -S "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
-  done
-  sleep 0.2 # another server may have taken the number at the same moment: ours then ends
-  if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-    DISPLAY_NUMBER=$n
-    break
-  fi
-  kill "$XVFB_PID" 2>/dev/null || true
-  wait "$XVFB_PID" 2>/dev/null || true
-  XVFB_PID=""
-done
-[ -n "$DISPLAY_NUMBER" ] || { echo "xcb-tests: could not start Xvfb" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../support/start_xvfb.sh"
+start_xvfb 131 170 1280x800 "$WORK/xvfb.log" || { echo "xcb-tests: could not start Xvfb" >&2; exit 1; }
 
 # A session bus of its own, on which the accessibility bus starts as a screen reader's
 # session would have it; Qt's AT-SPI bridge is switched on without a screen reader.

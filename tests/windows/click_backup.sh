@@ -38,25 +38,9 @@ trap cleanup EXIT
 fail() { echo "click-backup: $*" >&2; exit 1; }
 
 # --- An X server of its own, on the first free display from :140 up
-for n in $(seq 140 180); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  for _ in $(seq 100); do
-    kill -0 "$XVFB_PID" 2>/dev/null || break
-    [ -S "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
-  done
-  sleep 0.2
-  if [ -S "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
-    export DISPLAY=":$n"
-    break
-  fi
-  kill "$XVFB_PID" 2>/dev/null || true
-  wait "$XVFB_PID" 2>/dev/null || true
-  XVFB_PID=""
-done
-[ -n "$XVFB_PID" ] || fail "could not start Xvfb on any display from :140 to :180"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/start_xvfb.sh"
+start_xvfb 140 180 1280x900 "$WORK/xvfb.log" || fail "could not start Xvfb on any display from :140 to :180"
+export DISPLAY=":$DISPLAY_NUMBER"
 
 # --- The simulator with a sample logger, on the COM port (wine reads the mapping when its
 # server starts)
