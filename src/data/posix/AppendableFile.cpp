@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/AppendableFile.h"
 
+#include "data/posix/OpenRegularFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,20 +29,14 @@ AppendableFile::~AppendableFile() {
 }
 
 std::error_code AppendableFile::Open(const std::filesystem::path& path) {
-    // O_NONBLOCK keeps a pipe from blocking the open; it changes nothing for a regular file.
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0 && OnlyWritingRefused(errno)) {
-        writeRefused_ = ErrnoCode(errno);
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = -1;
+    std::error_code error = posix_file::OpenRegularFile(path, O_RDWR, fd, size_);
+    if (fd < 0 && OnlyWritingRefused(error.value())) {
+        writeRefused_ = error;
+        error = posix_file::OpenRegularFile(path, O_RDONLY, fd, size_);
     }
-    if (fd < 0) return ErrnoCode(errno);
     handle_ = fd;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) return ErrnoCode(errno);
-    if (S_ISDIR(info.st_mode)) return ErrnoCode(EISDIR);
-    if (!S_ISREG(info.st_mode)) return ErrnoCode(EINVAL);
-    size_ = static_cast<std::uint64_t>(info.st_size);
-    return {};
+    return error;
 }
 
 std::error_code AppendableFile::ReadAt(std::uint64_t offset, void* into, std::size_t wanted,
