@@ -28,9 +28,8 @@ std::string ExistingExport::Read(std::uint64_t offset, std::size_t length) {
     if (problem_ != Problem::None) return {};
     std::string bytes(length, '\0');
     std::size_t got = 0;
-    if (const std::error_code error = file_.ReadAt(offset, bytes.data(), length, got)) {
+    if (file_.ReadAt(offset, bytes.data(), length, got)) {
         problem_ = Problem::Unreadable;
-        readError_ = error;
         return {};
     }
     bytes.resize(got);

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 #include "data/DateTime.h"
 
@@ -38,7 +37,6 @@ public:
 
     // Set by the first read that fails or meets a NUL byte; every result is empty from then.
     Problem problem() const { return problem_; }
-    const std::error_code& readError() const { return readError_; }
 
 private:
     // The file's bytes from `offset` on, up to `length` of them; empty once a problem is met.
@@ -48,7 +46,6 @@ private:
 
     AppendableFile& file_;
     Problem problem_ = Problem::None;
-    std::error_code readError_;
 };
 
 }  // namespace vantrel
