@@ -11,6 +11,10 @@ echo "== Data layer: loading a 5 MB backup, rendering reading lines"
 "$BIN/bench_data" --benchmark_counters_tabular=true
 
 echo
+echo "== Export: appending to a 200 MB profile file against a small one"
+bash "$HERE/export_append.sh" "$BIN"
+
+echo
 echo "== Backup of the sample image at 38400 baud and unpaced"
 bash "$HERE/backup_timing.sh" "$BIN"
 

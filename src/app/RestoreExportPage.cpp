@@ -30,6 +30,7 @@
 #include "base/PathText.h"
 #include "data/AtomicFile.h"
 #include "frontend/BackupChoice.h"
+#include "frontend/ShownTitle.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupFolder.h"
 #include "ops/BackupLoading.h"
@@ -47,8 +48,8 @@ constexpr const char* kCancelRestore = "Canc&el";
 // Where a row keeps the path of its file (the bytes of the name, whatever their encoding).
 constexpr int kFileRole = Qt::UserRole + 1;
 
-// The in-place editor of a row's title. Ending the edit never writes the typed text into
-// the list: it goes to `commit`, and the row shows a new title only once the file has been
+// How a row's title is shown, and its in-place editor. Ending the edit never writes the typed text
+// into the list: it goes to `commit`, and the row shows a new title only once the file has been
 // renamed and the list read again. Escape closes the editor without a commit.
 class TitleEditDelegate final : public QStyledItemDelegate {
 public:
@@ -66,6 +67,11 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel*,
                       const QModelIndex& index) const override {
         if (const auto* line = qobject_cast<const QLineEdit*>(editor)) commit_(index, line->text());
+    }
+    // Blanks at a title's start or end are shown; the row keeps the title itself, which the
+    // editor, the export's file name and the readings window use.
+    QString displayText(const QVariant& value, const QLocale&) const override {
+        return QString::fromStdString(ShownTitle(value.toString().toStdString()));
     }
 
 private:

@@ -12,6 +12,7 @@
 
 #include "cli/InfoJson.h"
 #include "cli/TerminalText.h"
+#include "frontend/ShownTitle.h"
 #include "ops/BackupSummary.h"
 
 namespace vantrel::cli {
@@ -40,8 +41,9 @@ std::string BackupTable(const std::vector<BackupRow>& rows) {
     std::vector<Cells> lines = {
         {"File Name", "Date From", "Date  To", "No. Profiles", "Backup Date"}};
     for (const BackupRow& row : rows) {
-        lines.push_back({PrintableText(row.title), ShortDate(row.dateFrom), ShortDate(row.dateTo),
-                         std::to_string(row.profileCount), ShortDate(row.backupDate)});
+        lines.push_back({PrintableText(ShownTitle(row.title)), ShortDate(row.dateFrom),
+                         ShortDate(row.dateTo), std::to_string(row.profileCount),
+                         ShortDate(row.backupDate)});
     }
     std::array<std::size_t, kColumns> widths{};
     for (const Cells& cells : lines) {

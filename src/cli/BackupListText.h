@@ -13,7 +13,8 @@ namespace vantrel::cli {
 // never set (a backup without readings).
 std::string ShortDate(const DateTimeValue& value);
 
-// Columns "File Name", "Date From", "Date  To", "No. Profiles", "Backup Date", aligned.
+// Columns "File Name", "Date From", "Date  To", "No. Profiles", "Backup Date", aligned; the
+// titles as ShownTitle shows them.
 std::string BackupTable(const std::vector<BackupRow>& rows);
 
 // A JSON array of objects with the keys title, file, dateFrom, dateTo, profiles and

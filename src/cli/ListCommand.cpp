@@ -71,8 +71,9 @@ const CommandRegistration kList{Command{
         .details =
             "One row per backup (a file ending in .vbk, any letter case), sorted by "
             "title: the reading\nperiod, the number of profiles and the day it was "
-            "taken. Files that cannot be loaded are named on stderr\nand skipped; a backup folder "
-            "that does not exist is an error (exit status 2).",
+            "taken. A blank that begins or ends a title\nshows as \u2423 (--json gives titles "
+            "as they are). Files that cannot be loaded are named on\nstderr and skipped; a backup "
+            "folder that does not exist is an error (exit status 2).",
     },
     &RunList}};
 

@@ -2,8 +2,6 @@
 #include "ops/ExportFiles.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdint>
 #include <filesystem>
 #include <numeric>
 #include <system_error>
@@ -12,10 +10,11 @@
 #include "base/AsciiText.h"
 #include "base/PathText.h"
 #include "base/StringPrintf.h"
+#include "data/AppendableFile.h"
 #include "data/AtomicFile.h"
 #include "data/FolderLock.h"
-#include "data/RegularFile.h"
 #include "data/VantrelArchive.h"
+#include "ops/ExistingExport.h"
 #include "ops/ExportFileName.h"
 #include "ops/TextLines.h"
 
@@ -35,100 +34,83 @@ bool WriteExportFile(const fs::path& path, std::string_view text, std::string& r
     }
 }
 
-struct ExistingFile {
-    enum class State { Read, Unreadable, NotText };
-    State state = State::Unreadable;
-    std::string text;    // Read: the file with LF line ends
-    std::string reason;  // NotText: what the file is
-};
-
-// Only a regular file is read: a folder cannot be, and a pipe of that name would block
-// the export until some writer came. A file larger than kMaxExportFileBytes is refused
-// unread, and one holding a NUL byte once read: neither is an export's text, and appending
-// to it would bury the readings where no spreadsheet finds them.
-ExistingFile ReadExportFile(const fs::path& path) {
-    ExistingFile file;
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return file;
-    RegularFileReader reader;
-    if (reader.Open(path)) return file;
-    std::string bytes;
-    bool readWhole = true;
-    if (reader.Size() <= kMaxExportFileBytes) {
-        // The size is where reading starts from; a file that grows meanwhile is read on, up
-        // to one byte past the bound.
-        bytes.resize(static_cast<std::size_t>(reader.Size()) + 1);
-        std::size_t filled = 0;
-        for (;;) {
-            if (filled == bytes.size()) {
-                if (filled > kMaxExportFileBytes) break;
-                bytes.resize(std::min<std::size_t>(2 * filled, kMaxExportFileBytes + 1));
-            }
-            std::size_t got = 0;
-            const std::error_code error =
-                reader.Read(bytes.data() + filled, bytes.size() - filled, got);
-            if (error || got == 0) {
-                readWhole = !error;
-                break;
-            }
-            filled += got;
-        }
-        bytes.resize(filled);
-    }
-    if (!readWhole) return file;
-    const auto size = std::max<std::uint64_t>(reader.Size(), bytes.size());
-    if (size > kMaxExportFileBytes) {
-        file.state = ExistingFile::State::NotText;
-        file.reason = "it is larger than any export file (" + std::to_string(size) + " bytes)";
-    } else if (bytes.find('\0') != std::string::npos) {
-        file.state = ExistingFile::State::NotText;
-        file.reason = "it holds a NUL byte, so it is not text";
-    } else {
-        file.state = ExistingFile::State::Read;
-        file.text = NormaliseLineEnds(bytes);
-    }
-    return file;
-}
-
 bool StartsWithIgnoreCase(std::string_view text, size_t at, std::string_view block) {
     return at <= text.size() && EqualsIgnoringCase(text.substr(at, block.size()), block);
 }
 
-bool EndsWithIgnoreCase(std::string_view text, std::string_view block) {
-    return text.size() >= block.size() &&
-           EqualsIgnoringCase(text.substr(text.size() - block.size()), block);
-}
-
-// Decides what an existing file E gets; appends to E when it takes new readings.
-ProfileOutcome MergeIntoExisting(std::string& existing, const ExportBlocks& blocks,
-                                 ExportFormat format) {
-    if (!StartsWithIgnoreCase(existing, 0, blocks.site)) return ProfileOutcome::Error;
-    if (!StartsWithIgnoreCase(existing, blocks.site.size(), blocks.calibration)) {
+// Decides what an existing file gets; `addition` receives the readings it takes, when it
+// takes any. Reads only the file's start and end.
+ProfileOutcome MergeIntoExisting(ExistingExport& existing, const ExportBlocks& blocks,
+                                 ExportFormat format, std::string_view& addition) {
+    const std::string header = blocks.Header();
+    // One character more than the header tells a file that holds nothing else.
+    const std::string head = existing.Head(header.size() + 1);
+    const std::string tail = existing.Tail(blocks.readings.size());
+    if (existing.problem() != ExistingExport::Problem::None) return ProfileOutcome::Error;
+    if (!StartsWithIgnoreCase(head, 0, blocks.site)) return ProfileOutcome::Error;
+    if (!StartsWithIgnoreCase(head, blocks.site.size(), blocks.calibration)) {
         return ProfileOutcome::Error;
     }
-    if (EndsWithIgnoreCase(existing, blocks.readings)) return ProfileOutcome::Unchanged;
-
+    if (tail.size() == blocks.readings.size() && EqualsIgnoringCase(tail, blocks.readings)) {
+        return ProfileOutcome::Unchanged;
+    }
     const std::string_view formatWord =
         format == ExportFormat::Scaled ? std::string_view("Scaled") : "Calibrated";
     const size_t formatAt = blocks.site.size() + blocks.calibration.size();
-    if (std::string_view(existing).substr(std::min(formatAt, existing.size()), formatWord.size()) !=
+    if (std::string_view(head).substr(std::min(formatAt, head.size()), formatWord.size()) !=
         formatWord) {
         return ProfileOutcome::Error;
     }
     // A file exported while the profile had no readings holds no time stamp to continue
     // from; it takes the whole readings block instead of never growing again.
-    if (EqualsIgnoringCase(existing, blocks.Header())) {
-        existing += blocks.readings;
+    if (head.size() == header.size() && EqualsIgnoringCase(head, header)) {
+        addition = blocks.readings;
         return ProfileOutcome::Appended;
     }
-    return AppendNewReadings(existing, blocks.readings) ? ProfileOutcome::Appended
-                                                        : ProfileOutcome::NothingNew;
+    addition = ReadingsAfter(blocks.readings, existing.LastReadingTime());
+    return addition.empty() ? ProfileOutcome::NothingNew : ProfileOutcome::Appended;
+}
+
+// Reads what an existing file needs and adds its new readings at its end. Only a regular
+// file is opened: a folder cannot be, and a pipe of that name would block the export until
+// some writer came. A file with a NUL byte where it was read is no export's text: adding
+// to it would bury the readings where no spreadsheet finds them.
+void MergeIntoFile(const fs::path& path, const ExportBlocks& blocks, ExportFormat format,
+                   const ExportObserver& observer, ProfileExport& result) {
+    std::error_code error;
+    AppendableFile file;
+    if (!fs::is_regular_file(path, error) || file.Open(path)) {
+        result.outcome = ProfileOutcome::ReadFailed;
+        return;
+    }
+    ExistingExport existing(file);
+    std::string_view addition;
+    result.outcome = MergeIntoExisting(existing, blocks, format, addition);
+    std::string bytes;
+    if (result.outcome == ProfileOutcome::Appended) bytes = existing.AdditionOf(addition);
+    switch (existing.problem()) {
+        case ExistingExport::Problem::None:
+            break;
+        case ExistingExport::Problem::Unreadable:
+            result.outcome = ProfileOutcome::ReadFailed;
+            return;
+        case ExistingExport::Problem::NotText:
+            result.outcome = ProfileOutcome::NotText;
+            result.reason = "it holds a NUL byte, so it is not text";
+            return;
+    }
+    if (observer.examined) observer.examined();
+    if (result.outcome != ProfileOutcome::Appended) return;
+    if ((error = file.Append(bytes))) {
+        result.outcome = ProfileOutcome::WriteFailed;
+        result.reason = error.message();
+    }
 }
 
 }  // namespace
 
 ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, ExportFormat format,
-                               std::string_view exportFile) {
+                               std::string_view exportFile, const ExportObserver& observer) {
     ProfileExport result;
     result.profileNo = archive.GetProfileNo(index);
     result.path = ProfileFileName(exportFile, result.profileNo);
@@ -138,7 +120,10 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
     }
     const ExportBlocks blocks = BuildExportBlocks(archive, index, format);
     const fs::path path = PathFromUtf8(result.path);
-    const FolderLock lock(WriteTarget(path));
+    // The lock is on the folder of the file written, which for a link is its target's.
+    const fs::path written = WriteTarget(path);
+    if (observer.locking) observer.locking(written);
+    const FolderLock lock(written);
 
     std::error_code ec;
     if (!fs::exists(path, ec)) {
@@ -147,28 +132,17 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
                              : ProfileOutcome::WriteFailed;
         return result;
     }
-    ExistingFile existing = ReadExportFile(path);
-    if (existing.state != ExistingFile::State::Read) {
-        result.outcome = existing.state == ExistingFile::State::NotText
-                             ? ProfileOutcome::NotText
-                             : ProfileOutcome::ReadFailed;
-        result.reason = std::move(existing.reason);
-        return result;
-    }
-    result.outcome = MergeIntoExisting(existing.text, blocks, format);
-    if (result.outcome == ProfileOutcome::Appended &&
-        !WriteExportFile(path, existing.text, result.reason)) {
-        result.outcome = ProfileOutcome::WriteFailed;
-    }
+    MergeIntoFile(path, blocks, format, observer, result);
     return result;
 }
 
 ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<int>& indexes,
-                            ExportFormat format, std::string_view exportFile) {
+                            ExportFormat format, std::string_view exportFile,
+                            const ExportObserver& observer) {
     ExportReport report;
     report.exportPath = ExportFolderOf(exportFile);
     for (int index : indexes) {
-        ProfileExport done = ExportOneProfile(archive, index, format, exportFile);
+        ProfileExport done = ExportOneProfile(archive, index, format, exportFile, observer);
         report.profiles.push_back(done);
         switch (done.outcome) {
             case ProfileOutcome::Created:

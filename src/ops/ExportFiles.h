@@ -3,7 +3,8 @@
 // Exporting the profiles of a backup to comma-separated files, one file per profile: a new
 // file for a profile not exported before, else the readings the old file does not hold.
 
-#include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,18 +18,14 @@ class CVantrelArchive;
 inline constexpr std::string_view kErrorOpeningForWritingText = "Error opening file for writing";
 inline constexpr std::string_view kErrorOpeningForReadingText = "Error opening file for reading";
 
-// An existing profile file larger than this is not one an export wrote (64 MiB holds some
-// 300,000 readings of 16 sensors: decades of hourly readings); it is refused unread.
-inline constexpr std::uint64_t kMaxExportFileBytes = 64ull << 20;
-
 enum class ProfileOutcome {
     Created,      // a new file was written
     Appended,     // the old file took the readings it did not hold
     Unchanged,    // the old file already ends with the profile's readings
     NothingNew,   // the old file holds no earlier last reading; left as it was, listed nowhere
     Error,        // incomplete profile, or an old file that does not match; left as it was
-    NotText,      // an old file holding a NUL byte or larger than kMaxExportFileBytes; left
-                  // as it was, the export goes on
+    NotText,      // an old file with a NUL byte where it was read; left as it was, the
+                  // export goes on
     WriteFailed,  // the file could not be written: ends the whole export
     ReadFailed,   // the old file could not be read: ends the whole export
 };
@@ -40,10 +37,21 @@ struct ProfileExport {
     std::string reason;  // WriteFailed: why, in the system's words; NotText: what the file is
 };
 
-// Exports profile `index` to its file beside `exportFile` (see ProfileFileName). Every
-// write replaces the file atomically, so a failed write leaves the old file intact.
+// Test seam: the moments at which a test makes two exports meet. `locking` gets the file
+// whose folder is about to be locked; `examined` runs once an existing file has been read,
+// with the lock held, before anything is written to it.
+struct ExportObserver {
+    std::function<void(const std::filesystem::path& lockedFile)> locking;
+    std::function<void()> examined;
+};
+
+// Exports profile `index` to its file beside `exportFile` (see ProfileFileName). A new
+// file is written whole and put in place atomically. An existing file is read only at its
+// start and its end, in memory of bounded size however large it is, and new readings are
+// added at its end in place; a failed write cuts it back to what it held, so the old
+// readings are never at risk.
 ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, ExportFormat format,
-                               std::string_view exportFile);
+                               std::string_view exportFile, const ExportObserver& observer = {});
 
 // Profile numbers, in processing order, per outcome; numbers are kept whole (not cut to
 // a byte) so that every summary names the profile it means.
@@ -71,7 +79,8 @@ struct ExportReport {
 // Exports the profiles with the given archive indexes, in that order, until the end or the
 // first fatal error.
 ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<int>& indexes,
-                            ExportFormat format, std::string_view exportFile);
+                            ExportFormat format, std::string_view exportFile,
+                            const ExportObserver& observer = {});
 
 // Archive indexes in the order of the export dialog's rows: ascending profile number,
 // records with equal numbers in archive order.

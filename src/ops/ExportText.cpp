@@ -19,13 +19,6 @@ std::string JoinCalibration(const CVantrelArchive& archive, int index, int which
     return list;
 }
 
-// The reading time at the start of a line: its text before the first ",".
-DateTimeValue StampOf(std::string_view line) {
-    const size_t comma = line.find(',');
-    if (comma == std::string_view::npos) return DateTimeValue{0.0, DateTimeValue::kInvalid};
-    return ParseReadingStamp(line.substr(0, comma));
-}
-
 }  // namespace
 
 std::string_view ExportFormatCaption(ExportFormat format) {
@@ -49,31 +42,23 @@ ExportBlocks BuildExportBlocks(const CVantrelArchive& archive, int index, Export
     return blocks;
 }
 
-bool AppendNewReadings(std::string& existing, std::string_view readings) {
-    // The last timed line is the one holding the text's last ":" (the time's colons).
-    const size_t colon = existing.rfind(':');
-    const std::string_view beforeColon = colon == std::string::npos
-                                             ? std::string_view{}
-                                             : std::string_view(existing).substr(0, colon);
-    const size_t lineEnd = beforeColon.rfind('\n');
-    const size_t lastLineStart = lineEnd == std::string_view::npos ? 0 : lineEnd + 1;
-    const DateTimeValue lastTime = StampOf(std::string_view(existing).substr(lastLineStart));
-    if (!lastTime.IsValid()) return false;
+DateTimeValue ReadingTimeOf(std::string_view line) {
+    const size_t comma = line.find(',');
+    if (comma == std::string_view::npos) return DateTimeValue{0.0, DateTimeValue::kInvalid};
+    return ParseReadingStamp(line.substr(0, comma));
+}
 
-    while (!readings.empty()) {
-        const size_t end = readings.find('\n');
-        const std::string_view line = readings.substr(0, end);
-        const std::string_view rest =
-            end == std::string_view::npos ? std::string_view{} : readings.substr(end + 1);
-        if (IsLater(StampOf(line), lastTime)) {
-            existing.append(line);
-            existing += '\n';
-            existing.append(rest);
-            return true;
+std::string_view ReadingsAfter(std::string_view readings, const DateTimeValue& last) {
+    if (!last.IsValid()) return {};
+    for (size_t start = 0; start < readings.size();) {
+        const size_t end = readings.find('\n', start);
+        if (IsLater(ReadingTimeOf(readings.substr(start, end - start)), last)) {
+            return readings.substr(start);
         }
-        readings = rest;
+        if (end == std::string_view::npos) break;
+        start = end + 1;
     }
-    return false;
+    return {};
 }
 
 }  // namespace vantrel

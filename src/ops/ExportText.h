@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The text of one profile's export file, and the merge of new readings into an old one.
+// The text of one profile's export file, and the readings an old one has not got yet.
 
 #include <string>
 #include <string_view>
+
+#include "data/DateTime.h"
 
 namespace vantrel {
 
@@ -30,9 +32,13 @@ struct ExportBlocks {
 // Builds the blocks of profile `index` of the archive in the given format.
 ExportBlocks BuildExportBlocks(const CVantrelArchive& archive, int index, ExportFormat format);
 
-// Appends to `existing` the readings of `readings` from the first one that is strictly
-// later than the last time-stamped line of `existing`. Returns true when it appended
-// something; `existing` is unchanged otherwise (also when that last stamp cannot be read).
-bool AppendNewReadings(std::string& existing, std::string_view readings);
+// The time of a reading line: its text before the first ","; invalid when it has no ","
+// or that text is no time.
+DateTimeValue ReadingTimeOf(std::string_view line);
+
+// The new readings for a file whose last reading is at `last`: the lines of `readings`
+// from the first one strictly later than `last` to the end, whatever their times; empty
+// when none is later or `last` is not valid.
+std::string_view ReadingsAfter(std::string_view readings, const DateTimeValue& last);
 
 }  // namespace vantrel

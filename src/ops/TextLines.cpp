@@ -12,26 +12,52 @@ bool IsWhiteSpace(char c) {
 
 }  // namespace
 
-std::string NormaliseLineEnds(std::string_view fileBytes) {
+std::string NormaliseLineEnds(std::string_view fileBytes, bool atFileEnd) {
     std::string text;
     text.reserve(fileBytes.size() + 1);
     for (size_t i = 0; i < fileBytes.size(); ++i) {
-        const bool crBeforeLf =
-            fileBytes[i] == '\r' && i + 1 < fileBytes.size() && fileBytes[i + 1] == '\n';
-        if (!crBeforeLf) text += fileBytes[i];
+        const bool last = i + 1 == fileBytes.size();
+        if (fileBytes[i] != '\r') {
+            text += fileBytes[i];
+        } else if (last && atFileEnd) {
+            text += '\n';  // a lone CR that ends the file ends its last line
+        } else if (last || fileBytes[i + 1] != '\n') {
+            text += '\r';
+        }
     }
-    if (!text.empty() && text.back() != '\n') text += '\n';
+    if (atFileEnd && !text.empty() && text.back() != '\n') text += '\n';
     return text;
 }
 
-std::string ToCrLf(std::string_view text) {
+std::string WithLineEnds(std::string_view text, std::string_view lineEnd) {
     std::string bytes;
-    bytes.reserve(text.size() + static_cast<size_t>(std::count(text.begin(), text.end(), '\n')));
+    const auto lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+    bytes.reserve(text.size() + lines * (lineEnd.size() - 1));
     for (char c : text) {
-        if (c == '\n') bytes += '\r';
-        bytes += c;
+        if (c == '\n') {
+            bytes += lineEnd;
+        } else {
+            bytes += c;
+        }
     }
     return bytes;
+}
+
+std::string ToCrLf(std::string_view text) {
+    return WithLineEnds(text, "\r\n");
+}
+
+std::string_view LineEndOf(std::string_view fileEnd) {
+    const size_t lf = fileEnd.rfind('\n');
+    if (lf == std::string_view::npos || (lf > 0 && fileEnd[lf - 1] == '\r')) return "\r\n";
+    // A LF that starts the bytes may follow a CR just before them: CR LF is the safer guess.
+    return lf == 0 ? "\r\n" : "\n";
+}
+
+std::string_view JoinAfter(std::string_view fileEnd) {
+    if (fileEnd.empty() || fileEnd.back() == '\n') return {};
+    if (fileEnd.back() == '\r') return "\n";
+    return LineEndOf(fileEnd);
 }
 
 std::string_view TrimWhiteSpace(std::string_view text) {

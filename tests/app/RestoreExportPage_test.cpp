@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
@@ -140,6 +141,7 @@ using Strings = std::vector<std::string>;
 
 TEST_F(RestoreExportPageTest, ListsEachBackupByTitleInOrderWithDatesCountAndItsOwnFile) {
     AddBackup("b.vbk", 2);
+    AddBackup("b .vbk", 2);
     AddBackup("a.b.VBK", 0);
     AddBackup("Zed.Vbk", 1);
     WriteBytes(BackupFolder() / "notes.txt", "not a backup");
@@ -150,7 +152,13 @@ TEST_F(RestoreExportPageTest, ListsEachBackupByTitleInOrderWithDatesCountAndItsO
     const QStringList columns = QString(strings::kBackupListColumns).split(',');
     for (int column = 0; column < 5; ++column)
         EXPECT_EQ(list.headerItem()->text(column), columns[column]);
-    EXPECT_EQ(Titles(), (QStringList{"a.b", "b", "Zed"}));
+    EXPECT_EQ(Titles(), (QStringList{"a.b", "b", "b ", "Zed"}));
+    // The blank that ends a title is shown; the row keeps the title, and its own file.
+    const auto* shown = qobject_cast<QStyledItemDelegate*>(list.itemDelegateForColumn(0));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->displayText(list.ItemText(RowOf("b "), 0), QLocale()), "b\u2423");
+    EXPECT_EQ(shown->displayText(list.ItemText(RowOf("b"), 0), QLocale()), "b");
+    EXPECT_EQ(sheet().RestoreExportPage()->RowFile(RowOf("b ")), BackupFolder() / "b .vbk");
     const int b = RowOf("b");
     EXPECT_EQ(list.ItemText(b, 1), CListCtrlEx::ShortDateText(kFrom));
     EXPECT_EQ(list.ItemText(b, 2), CListCtrlEx::ShortDateText(kTo));

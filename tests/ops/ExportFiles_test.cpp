@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "ops/ExportFilesFixture.h"
@@ -140,21 +141,61 @@ TEST_F(ExportFilesTest, FileWrittenWithoutReadingsTakesTheWholeReadingsBlockLate
     EXPECT_EQ(grown, ReadBytes(FileOf(3)));
 }
 
-TEST_F(ExportFilesTest, ExistingFilesWithLfOrCrLfAreBothAccepted) {
+TEST_F(ExportFilesTest, ExistingFilesTakeNewReadingsInTheirOwnLineEnds) {
     const CVantrelArchive full = MakeArchive({Profile("03", 0, 6)});
     Export(full);
     const std::string expected = ReadBytes(FileOf(3));
     const std::string shortText = NormaliseLineEnds(ReadBytes(FileOf(3)));
-    // The file cut after its fourth reading, once with LF, once with CR LF and no last end.
+    // The file cut after its fourth reading, with LF, and with CR LF and no last line end
+    // or a lone CR as the last one.
     const size_t cut = shortText.find("05 Mar 2009 18:30:00");
     ASSERT_NE(cut, std::string::npos);
-    for (const std::string& onDisk :
-         {shortText.substr(0, cut), ToCrLf(shortText.substr(0, cut - 1))}) {
-        WriteBytes(FileOf(3), onDisk);
+    const std::string crLfNoEnd = ToCrLf(shortText.substr(0, cut - 1));
+    const struct {
+        std::string onDisk;
+        std::string grown;
+    } cases[] = {
+        {shortText.substr(0, cut), NormaliseLineEnds(expected)},
+        {crLfNoEnd, expected},
+        {crLfNoEnd + "\r", expected},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(FileOf(3), c.onDisk);
         const ExportReport report = Export(full);
         EXPECT_EQ(report.lists.appended, std::vector<int>{3});
-        EXPECT_EQ(ReadBytes(FileOf(3)), expected);
+        EXPECT_EQ(ReadBytes(FileOf(3)), c.grown);
     }
+}
+
+TEST_F(ExportFilesTest, AFileGrownPast64MiBTakesItsNewReadingsFromItsEnd) {
+    Export(MakeArchive({Profile("03", 0, 2000)}));  // some 90 kB of readings
+    const std::string text = ReadBytes(FileOf(3));
+    size_t split = text.find("05 Mar 2009 14:30:00");
+    ASSERT_NE(split, std::string::npos);
+    for (int line = 0; line < 20; ++line) split = text.find('\n', split) + 1;
+    // Some 200 MB in the middle of the readings that were never written (a sparse file's
+    // hole reads as NUL bytes): only the file's start and end may be read.
+    const std::uintmax_t size = std::uintmax_t{200} << 20;
+    WriteBytes(FileOf(3), text.substr(0, split));
+    fs::resize_file(FileOf(3), size - (text.size() - split));
+    std::ofstream(FileOf(3), std::ios::binary | std::ios::app) << text.substr(split);
+    ASSERT_EQ(fs::file_size(FileOf(3)), size);
+
+    // A later backup holding the last 5 readings of the file and 3 new ones.
+    const CVantrelArchive later = MakeArchive({Profile("03", 1995, 8)});
+    const std::string laterReadings =
+        BuildExportBlocks(later, 0, ExportFormat::Calibrated).readings;
+    size_t newAt = 0;
+    for (int line = 0; line < 5; ++line) newAt = laterReadings.find('\n', newAt) + 1;
+    EXPECT_EQ(Export(later).lists.appended, std::vector<int>{3});
+    std::ifstream grown(FileOf(3), std::ios::binary);
+    std::string end(fs::file_size(FileOf(3)) - size, '\0');
+    grown.seekg(static_cast<std::streamoff>(size)).read(end.data(), end.size());
+    EXPECT_EQ(end, ToCrLf(laterReadings.substr(newAt)));
+    std::string start(split, '\0');
+    grown.seekg(0).read(start.data(), start.size());
+    EXPECT_EQ(start, text.substr(0, split));
+    EXPECT_TRUE(NoTemporaryFilesLeft());
 }
 
 TEST_F(ExportFilesTest, SiteAndCalibrationCompareWithoutLetterCase) {
@@ -174,22 +215,20 @@ TEST_F(ExportFilesTest, TwoExportsAppendingToOneFileAtOnceLoseNoReadings) {
 
 TEST_F(ExportFilesTest, ExistingFilesThatAreNotTextAreRefusedUntouchedWhileTheOthersExport) {
     const std::string withNul = std::string("Site\0") + std::string(100, '\0') + "1,2\n";
+    Export(MakeArchive({Profile("03", 0, 1)}));
+    const std::string valid = ReadBytes(FileOf(3));
     const struct {
         const char* name;
         std::function<void(const std::string&)> make;
         std::uintmax_t size;
-        std::string reason;
     } cases[] = {
-        {"a NUL byte", [&](const std::string& path) { WriteBytes(path, withNul); }, withNul.size(),
-         "it holds a NUL byte, so it is not text"},
-        {"too large",
-         [](const std::string& path) {
-             WriteBytes(path, "");
-             fs::resize_file(path, kMaxExportFileBytes + 1);  // sparse
+        {"a NUL byte", [&](const std::string& path) { WriteBytes(path, withNul); }, withNul.size()},
+        {"NUL bytes at the end of an export's text",
+         [&](const std::string& path) {
+             WriteBytes(path, valid);
+             fs::resize_file(path, valid.size() + 100);
          },
-         kMaxExportFileBytes + 1,
-         "it is larger than any export file (" + std::to_string(kMaxExportFileBytes + 1) +
-             " bytes)"},
+         valid.size() + 100},
     };
     for (const auto& c : cases) {
         fs::remove(FileOf(4));
@@ -202,7 +241,8 @@ TEST_F(ExportFilesTest, ExistingFilesThatAreNotTextAreRefusedUntouchedWhileTheOt
         EXPECT_EQ(report.lists.errors, std::vector<int>{3}) << c.name;
         EXPECT_EQ(report.lists.created, std::vector<int>{4}) << c.name;
         EXPECT_EQ(report.lists.notText,
-                  std::vector<std::string>{"Profile 03: " + FileOf(3) + " (" + c.reason + ")"})
+                  std::vector<std::string>{"Profile 03: " + FileOf(3) +
+                                           " (it holds a NUL byte, so it is not text)"})
             << c.name;
         EXPECT_EQ(fs::last_write_time(FileOf(3)), before) << c.name;
         EXPECT_EQ(fs::file_size(FileOf(3)), c.size) << c.name;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
+#include "data/AppendableFile.h"
+#include "ops/ExistingExport.h"
 #include "ops/ExportFiles.h"
 #include "ops/ExportText.h"
 #include "ops/TestArchives.h"
+#include "ops/TextLines.h"
 
 namespace vantrel {
 namespace {
@@ -19,40 +22,49 @@ const std::string kHeader =
 const std::string kFileReadings =
     "05 Mar 2009 14:30:00, 1.000000\n05 Mar 2009 15:30:00, 2.000000\n";
 
-struct AppendCase {
-    const char* name;
-    std::string existing;
-    std::string readings;
-    bool appended;
-    std::string tail;  // what the text gains
-};
+// What a file holding `existing` takes of `readings`, its last reading found from its end.
+std::string NewReadingsFor(const std::string& existing, std::string_view readings) {
+    test::TempFolder folder;
+    const std::string path = folder / "old.csv";
+    test::WriteBytes(path, existing);
+    AppendableFile file;
+    EXPECT_FALSE(file.Open(path));
+    ExistingExport text(file);
+    const std::string taken(ReadingsAfter(readings, text.LastReadingTime()));
+    EXPECT_EQ(text.problem(), ExistingExport::Problem::None);
+    return taken;
+}
 
-TEST(AppendNewReadings, AppendsFromTheFirstStrictlyLaterReading) {
-    const AppendCase cases[] = {
+TEST(NewReadings, StartAtTheFirstReadingStrictlyLaterThanTheFilesLast) {
+    const std::string later = "05 Mar 2009 16:30:00, 3.0\n";
+    // No ":" in the last 100 KB: the last timed line lies blocks before the end.
+    std::string noTimes;
+    while (noTimes.size() < 100'000) noTimes += "x, 1\r\n";
+    const struct {
+        const char* name;
+        std::string existing;
+        std::string readings;
+        std::string taken;
+    } cases[] = {
         {"two new at the end", kHeader + kFileReadings,
-         kFileReadings + "05 Mar 2009 16:30:00, 3.0\n05 Mar 2009 17:30:00, 4.0\n", true,
-         "05 Mar 2009 16:30:00, 3.0\n05 Mar 2009 17:30:00, 4.0\n"},
-        {"equal time is not later", kHeader + kFileReadings, "05 Mar 2009 15:30:00, 9.0\n", false,
-         ""},
+         kFileReadings + later + "05 Mar 2009 17:30:00, 4.0\n",
+         later + "05 Mar 2009 17:30:00, 4.0\n"},
+        {"equal time is not later", kHeader + kFileReadings, "05 Mar 2009 15:30:00, 9.0\n", ""},
         {"earlier readings only", kHeader + kFileReadings,
-         "01 Jan 2009 00:00:00, 9.0\n05 Mar 2009 14:30:00, 1.0\n", false, ""},
+         "01 Jan 2009 00:00:00, 9.0\n05 Mar 2009 14:30:00, 1.0\n", ""},
         {"a later reading takes every one after it", kHeader + kFileReadings,
-         "05 Mar 2009 16:30:00, 3.0\n05 Mar 2009 15:30:00, 9.0\n", true,
-         "05 Mar 2009 16:30:00, 3.0\n05 Mar 2009 15:30:00, 9.0\n"},
-        {"empty readings", kHeader + kFileReadings, "", false, ""},
-        {"file without readings has no stamp", kHeader, "05 Mar 2009 16:30:00, 3.0\n", false, ""},
-        {"unreadable last stamp", kHeader + "not a date: 1, 2\n", "05 Mar 2009 16:30:00, 3.0\n",
-         false, ""},
+         later + "05 Mar 2009 15:30:00, 9.0\n", later + "05 Mar 2009 15:30:00, 9.0\n"},
+        {"empty readings", kHeader + kFileReadings, "", ""},
+        {"file without readings has no stamp", kHeader, later, ""},
+        {"unreadable last stamp", kHeader + "not a date: 1, 2\n", later, ""},
         {"reading without a comma has no stamp", kHeader + kFileReadings, "05 Mar 2009 16:30:00\n",
-         false, ""},
-        {"stamp in another letter case", kHeader + "05 MAR 2009 15:30:00, 2.0\n",
-         "05 Mar 2009 16:30:00, 3.0\n", true, "05 Mar 2009 16:30:00, 3.0\n"},
+         ""},
+        {"stamp in another letter case", kHeader + "05 MAR 2009 15:30:00, 2.0\n", later, later},
+        {"CR LF line ends, the last line far from the end",
+         ToCrLf(kHeader + kFileReadings) + noTimes, later, later},
     };
-    for (const AppendCase& c : cases) {
-        std::string text = c.existing;
-        EXPECT_EQ(AppendNewReadings(text, c.readings), c.appended) << c.name;
-        EXPECT_EQ(text, c.existing + c.tail) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(NewReadingsFor(c.existing, c.readings), c.taken) << c.name;
 }
 
 TEST(BuildExportBlocks, SiteAndFormatBlocksFollowUnitsOffsetAndFormat) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/Requests.h"
 #include "ops/LoggerFixture.h"
 #include "ops/TestArchives.h"
 
@@ -157,6 +158,8 @@ TEST(RestoreOperation, ABackupThatCannotBeRestoredIsRefusedBeforeAnythingIsSent)
     CVantrelArchive quoted = MakeArchive({});
     quoted.m_astrOtherNames = {"A\"B.TXT"};  // the quote would end the name in the frame
     quoted.m_astrOtherFiles = {Hex("x")};
+    CVantrelArchive tooLong = quoted;  // longer than any request carries
+    tooLong.m_astrOtherNames = {std::string(kMaxFileNameLength + 1, 'L')};
     struct Case {
         const char* what;
         CVantrelArchive archive;
@@ -174,6 +177,7 @@ TEST(RestoreOperation, ABackupThatCannotBeRestoredIsRefusedBeforeAnythingIsSent)
         {"a content that is not hex", damaged, "a damaged file (\"NOTES.TXT\")"},
         {"half a byte", odd, "a damaged file (\"USERSOIL.CFG01\")"},
         {"a name the frame cannot carry", quoted, "cannot take (\"A\"B.TXT\")"},
+        {"a name too long for a request", tooLong, "cannot take (\"LLLL"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

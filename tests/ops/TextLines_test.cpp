@@ -7,7 +7,7 @@
 namespace vantrel {
 namespace {
 
-TEST(NormaliseLineEnds, AcceptsCrLfLfAndAMissingLastLineEnd) {
+TEST(NormaliseLineEnds, AcceptsCrLfLfALoneCrAtTheEndAndAMissingLastLineEnd) {
     const struct {
         const char* bytes;
         const char* text;
@@ -18,11 +18,28 @@ TEST(NormaliseLineEnds, AcceptsCrLfLfAndAMissingLastLineEnd) {
         {"a\nb", "a\nb\n"},
         {"", ""},
         {"\r\n\r\n", "\n\n"},
-        {"a\rb\r\n", "a\rb\n"},  // a lone CR is text, not a line end
+        {"a\rb\r\n", "a\rb\n"},  // a lone CR inside is text, not a line end
+        {"a\r\nb\r", "a\nb\n"},  // ... but one that ends the file ends its last line
     };
     for (const auto& c : cases) EXPECT_EQ(NormaliseLineEnds(c.bytes), c.text) << c.bytes;
-    // A CR that ends the bytes stays, whatever lies in memory after them.
-    EXPECT_EQ(NormaliseLineEnds(std::string_view("a\r\n", 2)), "a\r\n");
+    // A file's first bytes: a CR that ends them stays, whatever lies in memory after them.
+    EXPECT_EQ(NormaliseLineEnds(std::string_view("a\r\nb\r\n", 5), false), "a\nb\r");
+}
+
+TEST(JoinAfter, EndsAFilesLastLineAndNewLinesTakeItsLineEnd) {
+    const struct {
+        const char* fileEnd;
+        const char* join;
+        const char* lineEnd;
+    } cases[] = {
+        {"a\r\n", "", "\r\n"},      {"a\n", "", "\n"},    {"a\r\nb\r", "\n", "\r\n"},
+        {"a\r\nb", "\r\n", "\r\n"}, {"a\nb", "\n", "\n"}, {"no line end", "\r\n", "\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JoinAfter(c.fileEnd), c.join) << c.fileEnd;
+        EXPECT_EQ(LineEndOf(c.fileEnd), c.lineEnd) << c.fileEnd;
+    }
+    EXPECT_EQ(WithLineEnds("x\ny\n", "\n"), "x\ny\n");
 }
 
 TEST(ToCrLf, TurnsEveryLineEndIntoCrLfAndRoundTrips) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "data/RegularFile.h"
 
+#include "data/posix/OpenRegularFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,16 +24,10 @@ RegularFileReader::~RegularFileReader() {
 }
 
 std::error_code RegularFileReader::Open(const std::filesystem::path& path) {
-    // O_NONBLOCK keeps a pipe from blocking the open; it changes nothing for a regular file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return ErrnoCode(errno);
+    int fd = -1;
+    const std::error_code error = posix_file::OpenRegularFile(path, O_RDONLY, fd, size_);
     handle_ = fd;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) return ErrnoCode(errno);
-    if (S_ISDIR(info.st_mode)) return ErrnoCode(EISDIR);
-    if (!S_ISREG(info.st_mode)) return ErrnoCode(EINVAL);
-    size_ = static_cast<std::uint64_t>(info.st_size);
-    return {};
+    return error;
 }
 
 std::error_code RegularFileReader::Read(void* into, std::size_t wanted, std::size_t& got) {
