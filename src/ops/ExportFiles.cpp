@@ -24,13 +24,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Writes the file; on failure `reason` says why, in the system's words.
-bool WriteExportFile(const fs::path& path, std::string_view text, std::string& reason) {
+// The file system's word for a file that another program holds open.
+bool HeldError(const std::error_code& error) {
+    return error == std::errc::device_or_resource_busy;
+}
+
+// Writes the file; on failure `result` says why.
+bool WriteExportFile(const fs::path& path, std::string_view text, ProfileExport& result) {
     try {
         WriteFileAtomically(path, ToCrLf(text));
         return true;
     } catch (const std::system_error& error) {
-        reason = error.code().message();
+        result.reason = error.code().message();
+        result.held = HeldError(error.code());
         return false;
     }
 }
@@ -40,6 +46,7 @@ struct ExistingFile {
     State state = State::Unreadable;
     std::string text;    // Read: the file with LF line ends
     std::string reason;  // NotText: what the file is
+    bool held = false;   // Unreadable: another program has it open
 };
 
 // Only a regular file is read: a folder cannot be, and a pipe of that name would block
@@ -51,7 +58,10 @@ ExistingFile ReadExportFile(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) return file;
     RegularFileReader reader;
-    if (reader.Open(path)) return file;
+    if (const std::error_code error = reader.Open(path)) {
+        file.held = HeldError(error);
+        return file;
+    }
     std::string bytes;
     bool readWhole = true;
     if (reader.Size() <= kMaxExportFileBytes) {
@@ -127,6 +137,10 @@ ProfileOutcome MergeIntoExisting(std::string& existing, const ExportBlocks& bloc
 
 }  // namespace
 
+std::string FileHeldText(std::string_view path) {
+    return std::string(path) + " is open in another program. Close it there and try again.";
+}
+
 ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, ExportFormat format,
                                std::string_view exportFile) {
     ProfileExport result;
@@ -142,7 +156,7 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
 
     std::error_code ec;
     if (!fs::exists(path, ec)) {
-        result.outcome = WriteExportFile(path, blocks.Whole(), result.reason)
+        result.outcome = WriteExportFile(path, blocks.Whole(), result)
                              ? ProfileOutcome::Created
                              : ProfileOutcome::WriteFailed;
         return result;
@@ -153,11 +167,12 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
                              ? ProfileOutcome::NotText
                              : ProfileOutcome::ReadFailed;
         result.reason = std::move(existing.reason);
+        result.held = existing.held;
         return result;
     }
     result.outcome = MergeIntoExisting(existing.text, blocks, format);
     if (result.outcome == ProfileOutcome::Appended &&
-        !WriteExportFile(path, existing.text, result.reason)) {
+        !WriteExportFile(path, existing.text, result)) {
         result.outcome = ProfileOutcome::WriteFailed;
     }
     return result;
@@ -192,11 +207,13 @@ ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<in
                 break;
             case ProfileOutcome::WriteFailed:
                 // The system's reason on a second line, as the backup's message has it.
-                report.fatalError = std::string(kErrorOpeningForWritingText) + "\n" + done.reason +
-                                    ": " + done.path;
+                report.fatalError =
+                    std::string(kErrorOpeningForWritingText) + "\n" +
+                    (done.held ? FileHeldText(done.path) : done.reason + ": " + done.path);
                 return report;
             case ProfileOutcome::ReadFailed:
                 report.fatalError = kErrorOpeningForReadingText;
+                if (done.held) report.fatalError += "\n" + FileHeldText(done.path);
                 return report;
         }
     }

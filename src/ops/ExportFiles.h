@@ -17,6 +17,10 @@ class CVantrelArchive;
 inline constexpr std::string_view kErrorOpeningForWritingText = "Error opening file for writing";
 inline constexpr std::string_view kErrorOpeningForReadingText = "Error opening file for reading";
 
+// The line under either of those when another program holds the file (on Windows, a
+// spreadsheet that shows it keeps it open without sharing it).
+std::string FileHeldText(std::string_view path);
+
 // An existing profile file larger than this is not one an export wrote (64 MiB holds some
 // 300,000 readings of 16 sensors: decades of hourly readings); it is refused unread.
 inline constexpr std::uint64_t kMaxExportFileBytes = 64ull << 20;
@@ -38,6 +42,7 @@ struct ProfileExport {
     std::string path;
     ProfileOutcome outcome = ProfileOutcome::Error;
     std::string reason;  // WriteFailed: why, in the system's words; NotText: what the file is
+    bool held = false;   // WriteFailed, ReadFailed: another program has the file open
 };
 
 // Exports profile `index` to its file beside `exportFile` (see ProfileFileName). Every
