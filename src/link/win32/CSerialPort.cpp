@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 half of CSerialPort: overlapped I/O on "\\.\COMn". The monitor thread waits on
-// the shutdown event, the port's event and the write-request event, in that order of
-// priority. The event wait, the reads and the writes each have an OVERLAPPED record of their
-// own: a write must never reuse the record of a wait that is still pending.
+// the shutdown event, the write-request event and the port's event (a pending read of one
+// byte), in that order of priority. Reads and writes have an OVERLAPPED record each: a write
+// must never reuse the record of a read that is still pending.
 #include "link/CSerialPort.h"
 
 #include <windows.h>
