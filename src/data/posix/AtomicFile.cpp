@@ -144,15 +144,17 @@ TempFileState RemoveUnlessHeld(const fs::path& path) {
 namespace {
 
 // Creates a hidden temporary file from `pattern` (which receives the name), locked. A sweep
-// may find it in the instant before the lock and remove it: then another one is made.
+// may find it in the instant before the lock and remove it: then another one is made (a
+// bounded number of times, should a file system's numbers for files never match).
 int MakeTempFile(const fs::path& folder, std::string& pattern) {
-    for (;;) {
+    for (int attempt = 0;; ++attempt) {
         pattern = TempPattern(folder, "new");
         const int fd = ::mkstemps(pattern.data(), static_cast<int>(kTempSuffix.size()));
         if (fd < 0) return fd;
         HoldWriterLock(fd, true);  // a sweep holds it only while it removes the file
-        if (NameLeadsTo(pattern, fd)) return fd;
+        if (attempt == 10 || NameLeadsTo(pattern, fd)) return fd;
         ::close(fd);
+        ::unlink(pattern.c_str());  // gone already, unless its number only seemed to differ
     }
 }
 
