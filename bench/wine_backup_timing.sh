@@ -44,7 +44,7 @@ wine reg query 'HKCU' >/dev/null 2>&1   # starts the prefix before anything is t
 wine_ticks() {
   local pid
   for pid in $(pgrep -f 'wineserver|\.exe'); do
-    tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    { tr '\0' '\n' < "/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
     awk -v pid="$pid" '{ print pid, $14 + $15 }' "/proc/$pid/stat" 2>/dev/null || true
   done
 }
