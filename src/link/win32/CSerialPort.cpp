@@ -26,6 +26,8 @@ constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURG
 constexpr DWORD kWantedEvents = EV_RXCHAR | EV_CTS;
 // How often the input queue is looked at while a frame comes in.
 constexpr DWORD kLookMs = 1;
+// How many bytes' time the line must have had before a look judges that it slowed down.
+constexpr double kJudgeBytes = 3;
 // The most line time a read waits for while the line runs at full speed.
 constexpr std::uint32_t kBatchesPerSecond = 16;
 
@@ -297,12 +299,16 @@ bool CSerialPort::ReceiveAvailable() {
         }
         DWORD queued = status.cbInQue;
         const auto now = std::chrono::steady_clock::now();
-        // Less than half of what the line can carry arrived since the last look.
-        const double growth = static_cast<double>(queued) - static_cast<double>(lastQueued);
-        const bool slowed =
-            2.0 * growth <
+        // Less than half of what the line can carry arrived since the last look, judged only
+        // once the line could have carried a few bytes: a short sleep or a sender that
+        // writes in bursts must not make a frame look ended.
+        const double lineBytes =
             native_->bytesPerSecond * std::chrono::duration<double>(now - lastLook).count();
+        const bool judged = lineBytes >= kJudgeBytes;
+        const double growth = static_cast<double>(queued) - static_cast<double>(lastQueued);
+        const bool slowed = judged && 2.0 * growth < lineBytes;
         const bool silent = queued == 0 && lastQueued == 0 && slowed;
+        bool read = false;
         if (queued > 0 && (slowed || queued >= batch)) {
             const DWORD wanted = std::min<DWORD>(queued, static_cast<DWORD>(sizeof buffer - have));
             DWORD got = 0;
@@ -321,6 +327,7 @@ bool CSerialPort::ReceiveAvailable() {
             }
             have += got;
             queued -= std::min(queued, got);
+            read = true;
         }
         bool frameEnded = false;
         if (have > 0) {
@@ -329,8 +336,10 @@ bool CSerialPort::ReceiveAvailable() {
             have = 0;
         }
         if (queued == 0 && (frameEnded || silent)) return true;
-        lastQueued = queued;
-        lastLook = now;
+        if (read || judged) {
+            lastQueued = queued;
+            lastLook = now;
+        }
         // A request waiting to go out ends the read loop; its purge discards the rest.
         if (shutdown_ || WriteWaiting()) return true;
         // A plain sleep: under wine it costs no round trip to its server, as a wait on the
