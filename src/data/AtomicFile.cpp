@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of whole-file writing common to all platforms: temporary names, the sweep of
-// those a killed writer left, the link resolution and the folder probe. The file handling
+// those a dead writer left, the link resolution and the folder probe. The file handling
 // itself is in posix/AtomicFile.cpp and win32/AtomicFile.cpp.
 #include "data/AtomicFile.h"
 
@@ -95,6 +95,9 @@ void RemoveStaleTempFiles(const fs::path& folder) {
         if (!IsAtomicTempName(name)) continue;
         std::error_code statError;
         if (!it->is_regular_file(statError) || statError) continue;
+        if (RemoveUnlessHeld(it->path()) != TempFileState::CannotTell) continue;
+        // Where a live writer cannot be told by what it holds: an hour old, and its
+        // process gone.
         const auto modified = it->last_write_time(statError);
         if (statError || now - modified < kStaleAfter) continue;
         if (ProcessGone(WriterOf(name))) fs::remove(it->path(), statError);

@@ -5,18 +5,21 @@
 // nothing at all. The bytes go to an unnamed temporary file (O_TMPFILE) in the target's
 // folder, which only gets a name once it is complete (linkat). A file system without
 // unnamed files or without hard links (FAT and exFAT on USB sticks, many network folders)
-// gets a hidden temporary name instead, renamed into place once written and flushed; a
-// killed writer may leave such a name behind, which listings skip and a later write sweeps
-// away.
+// gets a hidden temporary name instead, renamed into place once written and flushed. The
+// writer holds a lock on that file while it lives (on Windows, the file's open handle), so
+// that a name a killed writer left behind, which listings skip, is told from a live one's
+// and swept away at the next write in that folder.
 //
 // A new name is taken without ever replacing a file, by the first of these the file system
 // supports: a link (which refuses an existing name), renameat2(RENAME_NOREPLACE), or, under
 // the FolderLock of the folder, a check that the name is free followed by a rename (all our
 // own writers take that lock before they take a name this way).
 //
-// On Windows the bytes always go to a hidden temporary name, written through to the disk,
-// and MoveFileExW puts the file in place: replacing, or for a new name refusing an existing
-// one (in any letter case). The platform halves are posix/ and win32/AtomicFile.cpp.
+// On Windows the bytes always go to a hidden temporary file, written through to the disk,
+// which is renamed into place through its open handle: replacing, or for a new name refusing
+// an existing one (in any letter case). An open or rename that another program refuses is
+// tried again for about a second; a file it still holds then fails with EBUSY. The
+// platform halves are posix/ and win32/AtomicFile.cpp.
 
 #include <filesystem>
 #include <string_view>
@@ -68,11 +71,14 @@ private:
     // POSIX: moves the bytes of the unnamed file to a hidden temporary name, for a file
     // system that cannot link an unnamed file. Throws std::system_error.
     void BecomeNamed();
+    // Windows: the file has its final name; makes it visible and lets it go.
+    void Named();
     void Close();
 
     std::filesystem::path folder_;
     unsigned mode_ = 0;
     int fd_ = -1;                     // POSIX: the file while it is open
+    void* handle_ = nullptr;          // Windows: the file, open until it has its final name
     std::filesystem::path tempName_;  // where unnamed files cannot be used (always on Windows)
     bool published_ = false;
 };
@@ -95,8 +101,9 @@ std::error_code ProbeFolderWrite(const std::filesystem::path& folder);
 // listings can skip them.
 bool IsAtomicTempName(std::string_view fileName);
 
-// Removes hidden temporary files of ours in `folder` that are older than an hour and whose
-// writing process is gone (a writer killed before it could clean up). Never throws.
+// Removes hidden temporary files of ours in `folder` that no live writer holds (a writer
+// killed before it could clean up); where the file system cannot tell, those older than an
+// hour whose writing process is gone. Never throws.
 void RemoveStaleTempFiles(const std::filesystem::path& folder);
 
 }  // namespace vantrel

@@ -31,6 +31,17 @@ std::string RandomTempName(const std::filesystem::path& folder, const std::strin
 // Platform halves.
 long CurrentProcessId();
 bool ProcessGone(long pid);  // also for pids that cannot be real (0 or less)
+
+// What the sweep did with a hidden temporary file of ours.
+enum class TempFileState {
+    Removed,     // no writer held it: removed (or already gone)
+    Held,        // a live writer holds it: left alone
+    CannotTell,  // the file system cannot say (no locks there): left for the age rule
+};
+// Removes the temporary file `path` unless its writer is alive, which it tells by what a
+// live writer holds: a lock on the file (POSIX), an open handle that refuses deletion
+// (Windows).
+TempFileState RemoveUnlessHeld(const std::filesystem::path& path);
 // The permission bits of a new file (0 where the file system keeps none).
 unsigned NewFileMode();
 // The permission bits the file replacing `path` gets; refuses (std::system_error) a target

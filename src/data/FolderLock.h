@@ -13,7 +13,8 @@ namespace vantrel {
 // Holds an exclusive lock on the folder of `file` (empty folder: the current directory)
 // for its lifetime: flock() on the folder itself on POSIX; on Windows, LockFileEx on the
 // hidden file ".vantrel-lock" in it (created when missing and left there, so that no two
-// holders ever lock two different files); waits while another holder has it. A folder that cannot
+// holders ever lock two different files; an open another program refuses for a moment is
+// tried again for about a second); waits while another holder has it. A folder that cannot
 // be opened or locked is used without the lock: the write itself then reports any problem. Not
 // re-entrant: a second FolderLock on the same folder in one process waits for the first.
 class FolderLock {

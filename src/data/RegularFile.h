@@ -20,7 +20,8 @@ public:
     RegularFileReader& operator=(const RegularFileReader&) = delete;
 
     // Opens `path` for reading: no error, the system's error, EISDIR for a folder, or
-    // EINVAL for anything else that is not a regular file.
+    // EINVAL for anything else that is not a regular file. On Windows, a file another
+    // program holds without sharing it is waited for about a second, then is EBUSY.
     std::error_code Open(const std::filesystem::path& path);
     // The file's size when it was opened.
     std::uint64_t Size() const { return size_; }

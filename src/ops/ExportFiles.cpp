@@ -23,13 +23,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Writes the file; on failure `reason` says why, in the system's words.
-bool WriteExportFile(const fs::path& path, std::string_view text, std::string& reason) {
+// The file system's word for a file that another program holds open.
+bool HeldError(const std::error_code& error) {
+    return error == std::errc::device_or_resource_busy;
+}
+
+// Writes the file; on failure `result` says why.
+bool WriteExportFile(const fs::path& path, std::string_view text, ProfileExport& result) {
     try {
         WriteFileAtomically(path, ToCrLf(text));
         return true;
     } catch (const std::system_error& error) {
-        reason = error.code().message();
+        result.reason = error.code().message();
+        result.held = HeldError(error.code());
         return false;
     }
 }
@@ -79,8 +85,13 @@ void MergeIntoFile(const fs::path& path, const ExportBlocks& blocks, ExportForma
                    const ExportObserver& observer, ProfileExport& result) {
     std::error_code error;
     AppendableFile file;
-    if (!fs::is_regular_file(path, error) || file.Open(path)) {
+    if (!fs::is_regular_file(path, error)) {
         result.outcome = ProfileOutcome::ReadFailed;
+        return;
+    }
+    if (const std::error_code openError = file.Open(path)) {
+        result.outcome = ProfileOutcome::ReadFailed;
+        result.held = HeldError(openError);
         return;
     }
     ExistingExport existing(file);
@@ -104,10 +115,15 @@ void MergeIntoFile(const fs::path& path, const ExportBlocks& blocks, ExportForma
     if ((error = file.Append(bytes))) {
         result.outcome = ProfileOutcome::WriteFailed;
         result.reason = error.message();
+        result.held = HeldError(error);
     }
 }
 
 }  // namespace
+
+std::string FileHeldText(std::string_view path) {
+    return std::string(path) + " is open in another program. Close it there and try again.";
+}
 
 ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, ExportFormat format,
                                std::string_view exportFile, const ExportObserver& observer) {
@@ -127,7 +143,7 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
 
     std::error_code ec;
     if (!fs::exists(path, ec)) {
-        result.outcome = WriteExportFile(path, blocks.Whole(), result.reason)
+        result.outcome = WriteExportFile(path, blocks.Whole(), result)
                              ? ProfileOutcome::Created
                              : ProfileOutcome::WriteFailed;
         return result;
@@ -166,11 +182,13 @@ ExportReport ExportProfiles(const CVantrelArchive& archive, const std::vector<in
                 break;
             case ProfileOutcome::WriteFailed:
                 // The system's reason on a second line, as the backup's message has it.
-                report.fatalError = std::string(kErrorOpeningForWritingText) + "\n" + done.reason +
-                                    ": " + done.path;
+                report.fatalError =
+                    std::string(kErrorOpeningForWritingText) + "\n" +
+                    (done.held ? FileHeldText(done.path) : done.reason + ": " + done.path);
                 return report;
             case ProfileOutcome::ReadFailed:
                 report.fatalError = kErrorOpeningForReadingText;
+                if (done.held) report.fatalError += "\n" + FileHeldText(done.path);
                 return report;
         }
     }

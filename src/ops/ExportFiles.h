@@ -18,6 +18,10 @@ class CVantrelArchive;
 inline constexpr std::string_view kErrorOpeningForWritingText = "Error opening file for writing";
 inline constexpr std::string_view kErrorOpeningForReadingText = "Error opening file for reading";
 
+// The line under either of those when another program holds the file (on Windows, a
+// spreadsheet that shows it keeps it open without sharing it).
+std::string FileHeldText(std::string_view path);
+
 enum class ProfileOutcome {
     Created,      // a new file was written
     Appended,     // the old file took the readings it did not hold
@@ -35,6 +39,7 @@ struct ProfileExport {
     std::string path;
     ProfileOutcome outcome = ProfileOutcome::Error;
     std::string reason;  // WriteFailed: why, in the system's words; NotText: what the file is
+    bool held = false;   // WriteFailed, ReadFailed: another program has the file open
 };
 
 // Test seam: the moments at which a test makes two exports meet. `locking` gets the file

@@ -16,6 +16,19 @@ void NotificationQueue::Post(INotificationTarget* target, Notification notificat
     arrived_.notify_one();
 }
 
+void NotificationQueue::PostReceived(INotificationTarget* target,
+                                     std::span<const std::uint8_t> bytes,
+                                     std::uint32_t portNumber) {
+    if (bytes.empty()) return;
+    {
+        std::lock_guard guard(mutex_);
+        for (const std::uint8_t byte : bytes) {
+            pending_.push_back(Entry{target, Notification::RxChar(byte, portNumber)});
+        }
+    }
+    arrived_.notify_one();
+}
+
 bool NotificationQueue::PumpMessage(std::chrono::milliseconds bound) {
     Entry entry{nullptr, {}};
     {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -23,6 +24,14 @@ public:
 
     // Thread-safe. Queues `notification` for `target`; a WM_INVOKE needs no target.
     virtual void Post(INotificationTarget* target, Notification notification) = 0;
+
+    // Thread-safe. Queues one WM_SERIAL_RXCHAR for `target` per byte of `bytes`, in order:
+    // the same as posting them one by one, which is what this default does. A queue may
+    // wake its pumping thread once for all of them.
+    virtual void PostReceived(INotificationTarget* target, std::span<const std::uint8_t> bytes,
+                              std::uint32_t portNumber) {
+        for (const std::uint8_t byte : bytes) Post(target, Notification::RxChar(byte, portNumber));
+    }
 
     // Owner thread only. Delivers one pending notification (or one due timer tick) and
     // returns true; when none is pending, blocks until one arrives or `bound` passes and
@@ -46,6 +55,8 @@ public:
     explicit NotificationQueue(IClock& clock);
 
     void Post(INotificationTarget* target, Notification notification) override;
+    void PostReceived(INotificationTarget* target, std::span<const std::uint8_t> bytes,
+                      std::uint32_t portNumber) override;
     bool PumpMessage(std::chrono::milliseconds bound) override;
     void SetTimer(INotificationTarget* target, std::uint32_t timerId,
                   std::chrono::milliseconds period) override;

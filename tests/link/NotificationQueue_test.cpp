@@ -24,13 +24,20 @@ TEST(NotificationQueue, DeliversInPostingOrderAcrossTargetsAndCalls) {
     queue.Post(&first, Notification::RxChar('a', 1));
     queue.Post(nullptr, Notification::Invoke([&] { order.push_back(int(first.received.size())); }));
     queue.Post(&second, Notification::Status(50, std::string("half")));
-    queue.Post(&first, Notification::RxChar('b', 1));
+    const std::uint8_t received[] = {'b', 0, 'c'};  // a read of several bytes: one each
+    queue.PostReceived(&first, received, 1);
+    queue.Post(nullptr, Notification::Invoke([&] { order.push_back(int(first.received.size())); }));
 
-    EXPECT_EQ(queue.DrainPending(), 4u);
-    ASSERT_EQ(first.received.size(), 2u);
-    EXPECT_EQ(first.received[0].value, 'a');
-    EXPECT_EQ(first.received[1].value, 'b');
-    EXPECT_EQ(order, std::vector<int>{1});  // the call ran after 'a' and before 'b'
+    EXPECT_EQ(queue.DrainPending(), 7u);
+    ASSERT_EQ(first.received.size(), 4u);
+    std::string bytes;
+    for (const Notification& got : first.received) {
+        EXPECT_EQ(got.kind, NotificationKind::WM_SERIAL_RXCHAR);
+        EXPECT_EQ(got.port, 1u);
+        bytes.push_back(static_cast<char>(got.value));
+    }
+    EXPECT_EQ(bytes, std::string("ab\0c", 4));
+    EXPECT_EQ(order, (std::vector<int>{1, 4}));  // the calls ran between 'a' and 'b', and last
     ASSERT_EQ(second.received.size(), 1u);
     EXPECT_EQ(second.received[0].text, "half");
 }

@@ -194,10 +194,16 @@ TEST_F(FatWrites, AWriterKilledAtAnyMomentLeavesOnlyWholeFilesUnderFinalNames) {
             EXPECT_FALSE(IsAtomicTempName(row.file.filename().string())) << row.file;
         }
         EXPECT_EQ(unreadable, 0) << "round " << round;
-        // What the sweep removes once its writer is gone (here at once: fusefat, unlike the
-        // kernel's FAT, gives colliding short names to many long names sharing a prefix).
+        // The next write sweeps what the killed writer left (at once: fusefat, unlike the
+        // kernel's FAT, gives colliding short names to many long names sharing a prefix),
+        // and a write beside a live writer leaves the live one's file alone.
         leftBehind += static_cast<int>(entries.temporaries.size());
-        for (const std::string& name : entries.temporaries) fs::remove(folder_ / name);
+        UnpublishedFile live(folder_, small);
+        EXPECT_EQ(EntriesOf(folder_).temporaries.size(), 1u) << "round " << round;
+        WriteFileAtomically(folder_ / "Site.csv", small);
+        ASSERT_TRUE(live.PublishNew(folder_ / "Live.vbk")) << "round " << round;
+        EXPECT_TRUE(EntriesOf(folder_).temporaries.empty()) << "round " << round;
+        fs::remove(folder_ / "Live.vbk");
     }
     RecordProperty("temporaries_left_by_kills", leftBehind);
 }

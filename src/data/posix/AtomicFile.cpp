@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,6 +62,21 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
+// Takes the lock by which the sweep tells a live writer's temporary file from a dead one's;
+// a file system without locks gets none (its sweep then goes by age).
+void HoldWriterLock(int fd, bool wait) {
+    while (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0 && errno == EINTR) {
+    }
+}
+
+// Whether `name` still leads to the open file `fd`.
+bool NameLeadsTo(const std::string& name, int fd) {
+    struct stat byName {
+    }, open{};
+    return ::lstat(name.c_str(), &byName) == 0 && ::fstat(fd, &open) == 0 &&
+           byName.st_dev == open.st_dev && byName.st_ino == open.st_ino;
+}
+
 // Makes a new name durable; a folder that cannot be synced is no error.
 void SyncFolder(const fs::path& folder) {
     int fd = ::open(FolderOrCurrent(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -104,13 +120,42 @@ bool ProcessGone(long pid) {
     return pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
 }
 
+// A live writer holds a lock on its temporary file until the file has its final name (the
+// kernel lets go of it when the writer dies, however it dies). The sweep removes the file
+// while holding that lock itself, so a writer that has just made it, and not yet locked it,
+// sees the name gone once it has the lock and makes another.
+TempFileState RemoveUnlessHeld(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? TempFileState::Removed : TempFileState::CannotTell;
+    TempFileState state = TempFileState::CannotTell;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        state = NameLeadsTo(path.string(), fd) && ::unlink(path.c_str()) != 0
+                    ? TempFileState::CannotTell
+                    : TempFileState::Removed;
+    } else if (errno == EWOULDBLOCK) {
+        state = TempFileState::Held;
+    }
+    ::close(fd);
+    return state;
+}
+
 }  // namespace atomic_file
 
 namespace {
 
-// Creates a hidden temporary file from `pattern` (which receives the name).
-int MakeTempFile(std::string& pattern) {
-    return ::mkstemps(pattern.data(), static_cast<int>(kTempSuffix.size()));
+// Creates a hidden temporary file from `pattern` (which receives the name), locked. A sweep
+// may find it in the instant before the lock and remove it: then another one is made (a
+// bounded number of times, should a file system's numbers for files never match).
+int MakeTempFile(const fs::path& folder, std::string& pattern) {
+    for (int attempt = 0;; ++attempt) {
+        pattern = TempPattern(folder, "new");
+        const int fd = ::mkstemps(pattern.data(), static_cast<int>(kTempSuffix.size()));
+        if (fd < 0) return fd;
+        HoldWriterLock(fd, true);  // a sweep holds it only while it removes the file
+        if (attempt == 10 || NameLeadsTo(pattern, fd)) return fd;
+        ::close(fd);
+        ::unlink(pattern.c_str());  // gone already, unless its number only seemed to differ
+    }
 }
 
 // The path by which a descriptor of an unnamed file can be linked into a folder.
@@ -168,10 +213,13 @@ UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes,
     RemoveStaleTempFiles(folder);
     // Readable too: should the file system refuse to link it, its bytes move to a name.
     fd_ = ::open(FolderOrCurrent(folder).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (fd_ < 0 && NoUnnamedFiles(errno)) {
+    if (fd_ >= 0) {
+        // Locked before it can have a name: Replace() names it for an instant.
+        HoldWriterLock(fd_, false);
+    } else if (NoUnnamedFiles(errno)) {
         // No unnamed files here: a hidden name, which a killed writer may leave behind.
-        std::string pattern = TempPattern(folder, "new");
-        fd_ = MakeTempFile(pattern);
+        std::string pattern;
+        fd_ = MakeTempFile(folder, pattern);
         if (fd_ >= 0) tempName_ = pattern;
     }
     if (fd_ < 0) ThrowErrno(errno, "cannot create a file in " + FolderOrCurrent(folder).string());
@@ -191,15 +239,16 @@ UnpublishedFile::~UnpublishedFile() {
 }
 
 void UnpublishedFile::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    // The name goes first: closing lets go of the lock that keeps sweeps away from it.
     if (!tempName_.empty()) ::unlink(tempName_.c_str());
     tempName_.clear();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
 }
 
 void UnpublishedFile::BecomeNamed() {
-    std::string pattern = TempPattern(folder_, "new");
-    const int named = MakeTempFile(pattern);
+    std::string pattern;
+    const int named = MakeTempFile(folder_, pattern);
     if (named < 0)
         ThrowErrno(errno, "cannot create a file in " + FolderOrCurrent(folder_).string());
     int error =

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include "base/PathText.h"
+#include "data/win32/HeldFiles.h"
+#include "data/win32/Win32Path.h"
 
 namespace vantrel {
 
@@ -19,10 +21,15 @@ FolderLock::FolderLock(const std::filesystem::path& file) {
     const std::filesystem::path folder = file.parent_path();
     const std::filesystem::path lockFile =
         (folder.empty() ? std::filesystem::path(L".") : folder) / PathFromUtf8(kLockName);
-    HANDLE handle = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    // A scanner may have the new lock file for a moment.
+    const bool opened = RetryWhileHeld([&] {
+        handle = CreateFileW(Win32Path(lockFile).c_str(), GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_HIDDEN, nullptr);
+        return handle != INVALID_HANDLE_VALUE;
+    });
+    if (!opened) return;
     OVERLAPPED whole{};  // the lock covers the file's first byte; it need not exist
     if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole)) {
         CloseHandle(handle);

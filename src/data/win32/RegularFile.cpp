@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "data/win32/HeldFiles.h"
 #include "data/win32/Win32Errors.h"
+#include "data/win32/Win32Path.h"
 
 namespace vantrel {
 
@@ -26,14 +28,21 @@ std::error_code RegularFileReader::Open(const std::filesystem::path& path) {
     // Other programs may go on reading, writing or replacing the file meanwhile, as they may
     // on POSIX. A folder opens only with FILE_FLAG_BACKUP_SEMANTICS: without it, it is
     // refused with access denied, so its attributes tell it apart first.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const std::wstring name = Win32Path(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return {EISDIR, std::generic_category()};
     }
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return LastError();
+    // A program that holds the file without sharing it (a spreadsheet showing it, a scanner
+    // for a moment) is given about a second to let it go; then the error is EBUSY.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    const bool opened = RetryWhileHeld([&] {
+        file = CreateFileW(name.c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return file != INVALID_HANDLE_VALUE;
+    });
+    if (!opened) return LastError();
     handle_ = reinterpret_cast<std::intptr_t>(file);
     if (GetFileType(file) != FILE_TYPE_DISK) return {EINVAL, std::generic_category()};
     LARGE_INTEGER size{};

@@ -22,10 +22,12 @@ int ErrnoFromWin32(unsigned long error) {
         case ERROR_BAD_NET_NAME:
             return ENOENT;
         case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
         case ERROR_CURRENT_DIRECTORY:
             return EACCES;
+        // Another program has the file open and shares it no further.
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EBUSY;
         case ERROR_WRITE_PROTECT:
             return EROFS;
         case ERROR_DISK_FULL:

@@ -2,7 +2,8 @@
 #pragma once
 // Win32 error codes in the terms the rest of the data layer speaks: the errno values of
 // std::generic_category(), so that a caller compares with std::errc on both platforms and
-// reports the same words.
+// reports the same words. A file another program holds (a sharing or lock violation) is
+// EBUSY.
 
 #include <string>
 

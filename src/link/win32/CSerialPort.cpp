@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 half of CSerialPort: overlapped I/O on "\\.\COMn". The monitor thread waits on
-// the shutdown event, the port's event and the write-request event, in that order of
-// priority. The event wait, the reads and the writes each have an OVERLAPPED record of their
-// own: a write must never reuse the record of a wait that is still pending.
+// the shutdown event, the write-request event and the port's event (a pending read of one
+// byte), in that order of priority. Reads and writes have an OVERLAPPED record each: a write
+// must never reuse the record of a read that is still pending.
 #include "link/CSerialPort.h"
 
 #include <windows.h>
@@ -10,6 +10,8 @@
 #undef WM_TIMER
 
 #include <algorithm>
+#include <chrono>
+#include <span>
 
 #include "base/StringPrintf.h"
 #include "base/win32/WideText.h"
@@ -22,9 +24,12 @@ namespace {
 
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kWantedEvents = EV_RXCHAR | EV_CTS;
-// How often the queue is checked when the port cannot signal received characters.
-constexpr DWORD kPollMs = 10;
-constexpr std::chrono::microseconds kCoalesce{1000};
+// How often the input queue is looked at while a frame comes in.
+constexpr DWORD kLookMs = 1;
+// How many bytes' time the line must have had before a look judges that it slowed down.
+constexpr double kJudgeBytes = 3;
+// The most line time a read waits for while the line runs at full speed.
+constexpr std::uint32_t kBatchesPerSecond = 16;
 
 HANDLE ManualResetEvent() {
     return CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -63,12 +68,10 @@ struct CSerialPort::Native {
     Native() {
         shutdownEvent = ManualResetEvent();
         writeEvent = ManualResetEvent();
-        wait.hEvent = ManualResetEvent();
         read.hEvent = ManualResetEvent();
         write.hEvent = ManualResetEvent();
     }
     ~Native() {
-        CloseIfSet(wait.hEvent);
         CloseIfSet(read.hEvent);
         CloseIfSet(write.hEvent);
         CloseIfSet(writeEvent);
@@ -79,18 +82,35 @@ struct CSerialPort::Native {
     Native& operator=(const Native&) = delete;
 
     bool EventsCreated() const {
-        return shutdownEvent != nullptr && writeEvent != nullptr && wait.hEvent != nullptr &&
-               read.hEvent != nullptr && write.hEvent != nullptr;
+        return shutdownEvent != nullptr && writeEvent != nullptr && read.hEvent != nullptr &&
+               write.hEvent != nullptr;
     }
 
     HANDLE port = nullptr;
     HANDLE shutdownEvent = nullptr;
     HANDLE writeEvent = nullptr;
-    OVERLAPPED wait{};
     OVERLAPPED read{};
     OVERLAPPED write{};
-    DWORD eventMask = kWantedEvents;
+    // The read that waits for the next byte to arrive: the port's event.
+    std::uint8_t firstByte = 0;
+    bool readPending = false;
+    bool haveFirstByte = false;        // the read has ended with a byte that is not posted yet
+    std::uint32_t bytesPerSecond = 0;  // what the line carries at its baud rate (10 bits a byte)
 };
+
+namespace {
+
+// Ends the read that is the port's event: it refers to its record and buffer, which must
+// not be reused before it has ended. What it may have read is dropped.
+void CancelPendingRead(HANDLE port, OVERLAPPED& read, bool& pending) {
+    if (!pending) return;
+    CancelIoEx(port, &read);
+    DWORD ignored = 0;
+    GetOverlappedResult(port, &read, &ignored, TRUE);
+    pending = false;
+}
+
+}  // namespace
 
 CSerialPort::CSerialPort(INotificationQueue& queue, IPrompt& prompt, IDiagnosticLog* log)
     : queue_(queue), prompt_(prompt), log_(log), native_(std::make_unique<Native>()) {}
@@ -157,12 +177,11 @@ bool CSerialPort::TryOpenOnce(const std::string& devicePath) {
 
 void CSerialPort::Configure(int baudRate, char parity, int dataBits, int stopBits) {
     HANDLE port = native_->port;
-    // Reads take only what is queued, so they never wait on these; a write may take 100 ms
-    // plus 20 ms a character.
+    native_->bytesPerSecond = static_cast<std::uint32_t>(baudRate) / 10;
+    // No read time-outs: the monitor's read of one byte waits for the next byte however
+    // long the line is silent, and the other reads take only what is queued. A write may
+    // take 100 ms plus 20 ms a character.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 30;
-    timeouts.ReadTotalTimeoutMultiplier = 100;
-    timeouts.ReadTotalTimeoutConstant = 100;
     timeouts.WriteTotalTimeoutMultiplier = 20;
     timeouts.WriteTotalTimeoutConstant = 100;
     if (!SetCommTimeouts(port, &timeouts)) {
@@ -183,7 +202,7 @@ void CSerialPort::Configure(int baudRate, char parity, int dataBits, int stopBit
     control.fRtsControl = RTS_CONTROL_ENABLE;  // RTS held high
     if (!SetCommState(port, &control)) {
         ReportPortError("SetCommState()", static_cast<int>(GetLastError()));
-    } else if (!SetCommMask(port, native_->eventMask)) {
+    } else if (!SetCommMask(port, kWantedEvents)) {
         ReportPortError("SetCommMask()", static_cast<int>(GetLastError()));
     } else if (!GetCommState(port, &control)) {
         ReportPortError("GetCommState()", static_cast<int>(GetLastError()));
@@ -199,117 +218,133 @@ void CSerialPort::Wake() {
     if (native_->writeEvent != nullptr) SetEvent(native_->writeEvent);
 }
 
+// The port's event is a read of one byte that waits for the next byte to arrive: it ends
+// when data comes, without a watch on the line in between (a port event wait costs a thread
+// and a poll every millisecond under wine) and without a time-out that wakes the thread
+// while the line is silent.
 void CSerialPort::MonitorThread() {
     HANDLE port = native_->port;
     PurgeComm(port, kPurgeAll);
     bool reading = true;
-    bool waitPending = false;
-    bool waitUsable = true;  // false: the port cannot signal received bytes; poll its queue
     while (!shutdown_) {
-        DWORD timeout = INFINITE;
-        if (reading && waitUsable && !waitPending) {
-            DWORD events = 0;
-            ResetEvent(native_->wait.hEvent);
-            if (WaitCommEvent(port, &events, &native_->wait)) {
-                // The event had already happened: take what is queued and wait again, after
-                // a look at the shutdown and write events.
+        if (reading && !native_->readPending) {
+            DWORD got = 0;
+            if (ReadFile(port, &native_->firstByte, 1, &got, &native_->read)) {
+                // Something was queued already: take it, then look at the other events.
+                native_->haveFirstByte = got == 1;
                 reading = ReceiveAvailable();
-                timeout = 0;
-            } else if (const DWORD error = GetLastError(); error == ERROR_IO_PENDING) {
-                waitPending = true;
-                // Bytes queued before the wait was armed raise no event of their own.
-                reading = ReceiveAvailable();
-            } else if (native_->eventMask != EV_RXCHAR) {
-                // Some ports (wine's on a pseudo-terminal) refuse to watch the modem lines;
-                // the received-character event is all the link needs.
-                native_->eventMask = EV_RXCHAR;
-                if (log_ != nullptr) {
-                    log_->Line(
-                        StringPrintf("Port %u refuses to watch its modem lines (error "
-                                     "%lu); watching received characters only",
-                                     portNumber_, static_cast<unsigned long>(error)));
-                }
-                if (!SetCommMask(port, EV_RXCHAR)) waitUsable = false;
+                WritePending();
                 continue;
+            }
+            if (const DWORD error = GetLastError(); error == ERROR_IO_PENDING) {
+                native_->readPending = true;
             } else {
-                if (error != ERROR_INVALID_PARAMETER) {
-                    ReportPortError("WaitCommEvent()", static_cast<int>(error));
-                }
-                waitUsable = false;
+                ReportPortError("ReadFile()", static_cast<int>(error));
+                reading = false;
             }
         }
-        if (reading && !waitUsable) timeout = kPollMs;
-
-        HANDLE handles[3] = {native_->shutdownEvent, native_->writeEvent, nullptr};
-        DWORD count = 2;
-        if (waitPending) handles[count++] = native_->wait.hEvent;
-        const DWORD woke = WaitForMultipleObjects(count, handles, FALSE, timeout);
+        HANDLE handles[3] = {native_->shutdownEvent, native_->writeEvent, native_->read.hEvent};
+        const DWORD woke =
+            WaitForMultipleObjects(native_->readPending ? 3 : 2, handles, FALSE, INFINITE);
         if (woke == WAIT_OBJECT_0) break;
         if (woke == WAIT_FAILED) {
             ReportPortError("WaitForMultipleObjects()", static_cast<int>(GetLastError()));
             break;
         }
         if (woke == WAIT_OBJECT_0 + 2) {
-            DWORD ignored = 0;
-            GetOverlappedResult(port, &native_->wait, &ignored, FALSE);
-            waitPending = false;
-            if (reading) reading = ReceiveAvailable();
-        } else if (woke == WAIT_TIMEOUT && reading && !waitUsable) {
-            reading = ReceiveAvailable();
+            native_->readPending = false;
+            DWORD got = 0;
+            if (GetOverlappedResult(port, &native_->read, &got, FALSE)) {
+                native_->haveFirstByte = got == 1;
+                reading = ReceiveAvailable();
+            } else if (const DWORD error = GetLastError(); error != ERROR_OPERATION_ABORTED) {
+                // The device has vanished: stop reading, so the thread does not spin on it;
+                // the transport times out.
+                ReportPortError("GetOverlappedResults() in ReadFile()", static_cast<int>(error));
+                reading = false;
+            }
         }
         // A port that never falls silent must not hold a request back: the write is checked
         // on every turn, not only when its event wins the wait.
         WritePending();
     }
-    if (waitPending) {
-        // The pending wait refers to its record: let it end before the record goes away.
-        CancelIo(port);
-        DWORD ignored = 0;
-        GetOverlappedResult(port, &native_->wait, &ignored, TRUE);
-    }
+    CancelPendingRead(native_->port, native_->read, native_->readPending);
 }
 
+// Takes the byte the port's event read (if any) and what follows it, and posts them a read
+// at a time. While a frame comes in, the input queue is looked at every millisecond (a look
+// costs little, a read a great deal under wine) and read once the line slows down, which is
+// where a frame ends, or once it holds a batch. A NUL ends every frame and nothing follows
+// it until the next request, so a read that ends in one goes back to the port's event at
+// once; so does a line silent since the last look.
 bool CSerialPort::ReceiveAvailable() {
     HANDLE port = native_->port;
     std::uint8_t buffer[4096];
+    std::size_t have = 0;
+    if (native_->haveFirstByte) buffer[have++] = native_->firstByte;
+    native_->haveFirstByte = false;
+    const std::uint32_t batch =
+        std::clamp<std::uint32_t>(native_->bytesPerSecond / kBatchesPerSecond, 1, 1024);
+    DWORD lastQueued = 0;
+    auto lastLook = std::chrono::steady_clock::now();
     for (;;) {
         DWORD lineErrors = 0;
         COMSTAT status{};
         if (!ClearCommError(port, &lineErrors, &status)) {
             // The device has vanished: stop reading, so the thread does not spin on it; the
             // transport times out.
+            if (have > 0) queue_.PostReceived(owner_, {buffer, have}, portNumber_);
             ReportPortError("ClearCommError()", static_cast<int>(GetLastError()));
             return false;
         }
-        if (status.cbInQue == 0) return true;
-        const DWORD wanted = std::min<DWORD>(status.cbInQue, sizeof buffer);
-        DWORD got = 0;
-        ResetEvent(native_->read.hEvent);
-        if (!ReadFile(port, buffer, wanted, &got, &native_->read)) {
-            const DWORD error = GetLastError();
-            if (error != ERROR_IO_PENDING) {
-                ReportPortError("ReadFile()", static_cast<int>(error));
-                return false;
+        DWORD queued = status.cbInQue;
+        const auto now = std::chrono::steady_clock::now();
+        // Less than half of what the line can carry arrived since the last look, judged only
+        // once the line could have carried a few bytes: a short sleep or a sender that
+        // writes in bursts must not make a frame look ended.
+        const double lineBytes =
+            native_->bytesPerSecond * std::chrono::duration<double>(now - lastLook).count();
+        const bool judged = lineBytes >= kJudgeBytes;
+        const double growth = static_cast<double>(queued) - static_cast<double>(lastQueued);
+        const bool slowed = judged && 2.0 * growth < lineBytes;
+        const bool silent = queued == 0 && lastQueued == 0 && slowed;
+        bool read = false;
+        if (queued > 0 && (slowed || queued >= batch)) {
+            const DWORD wanted = std::min<DWORD>(queued, static_cast<DWORD>(sizeof buffer - have));
+            DWORD got = 0;
+            if (!ReadFile(port, buffer + have, wanted, &got, &native_->read)) {
+                const DWORD error = GetLastError();
+                if (error == ERROR_IO_PENDING) {
+                    if (!GetOverlappedResult(port, &native_->read, &got, TRUE)) {
+                        ReportPortError("GetOverlappedResults() in ReadFile()",
+                                        static_cast<int>(GetLastError()));
+                        return false;
+                    }
+                } else {
+                    ReportPortError("ReadFile()", static_cast<int>(error));
+                    return false;
+                }
             }
-            if (!GetOverlappedResult(port, &native_->read, &got, TRUE)) {
-                ReportPortError("GetOverlappedResults() in ReadFile()",
-                                static_cast<int>(GetLastError()));
-                return false;
-            }
+            have += got;
+            queued -= std::min(queued, got);
+            read = true;
         }
-        for (DWORD i = 0; i < got; ++i) {
-            queue_.Post(owner_, Notification::RxChar(buffer[i], portNumber_));
+        bool frameEnded = false;
+        if (have > 0) {
+            queue_.PostReceived(owner_, {buffer, have}, portNumber_);
+            frameEnded = buffer[have - 1] == 0;
+            have = 0;
+        }
+        if (queued == 0 && (frameEnded || silent)) return true;
+        if (read || judged) {
+            lastQueued = queued;
+            lastLook = now;
         }
         // A request waiting to go out ends the read loop; its purge discards the rest.
         if (shutdown_ || WriteWaiting()) return true;
-        // At the logger's baud rates bytes trickle in one by one, and a port event, a status
-        // query and a read for every byte cost more than the byte's time on the line (under
-        // wine most of all): let a few more arrive first. A NUL ends every frame, and
-        // nothing follows it until the next request, so a read that ends in one goes on at
-        // once.
-        if (got < sizeof buffer && (got == 0 || buffer[got - 1] != 0)) {
-            std::this_thread::sleep_for(kCoalesce);
-        }
+        // A plain sleep: under wine it costs no round trip to its server, as a wait on the
+        // events would.
+        Sleep(kLookMs);
     }
 }
 
@@ -323,7 +358,9 @@ void CSerialPort::WritePending() {
         writePending_ = false;
     }
     HANDLE port = native_->port;
-    // Every request starts a fresh exchange: input not read yet is discarded.
+    // Every request starts a fresh exchange: input not read yet is discarded, a byte the
+    // port's event read meanwhile included.
+    CancelPendingRead(native_->port, native_->read, native_->readPending);
     PurgeComm(port, kPurgeAll);
     OVERLAPPED& record = native_->write;
     record.Offset = 0;

@@ -3,7 +3,9 @@
 // write (setuid), symbolic links (which Windows grants only to administrators), named pipes
 // and devices in the file system. Built on POSIX only.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +32,20 @@ protected:
         return info.st_mode & 07777;
     }
 };
+
+// Where the file system gives unnamed files, a live writer's file has a hidden name only for
+// an instant: its lock, held here by a second open, is what keeps the sweep away.
+TEST_F(AtomicFile, ATemporaryFileThatItsWriterStillLocksIsNotSwept) {
+    const fs::path held = folder_ / ".vantrel-2147483632-new-abcdef.tmp";
+    const int fd = ::open(held.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    WriteFileAtomically(folder_ / "North.csv", "text");
+    EXPECT_TRUE(fs::exists(held));
+    ::close(fd);
+    WriteFileAtomically(folder_ / "North.csv", "text");
+    EXPECT_FALSE(fs::exists(held));
+}
 
 TEST_F(AtomicFile, WritesThroughASymbolicLinkAndKeepsTheLink) {
     const fs::path real = folder_ / "real.csv";

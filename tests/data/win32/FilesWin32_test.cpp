@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file writes and the folder lock on Windows: the read-only attribute and a file held
-// open by another program are respected, and the lock file stays out of sight.
+// open by another program are respected, and temporary files and the lock file stay out of
+// sight.
 
 #include <windows.h>
 
@@ -40,10 +41,24 @@ TEST_F(Win32Files, AFileThatCannotBeReplacedIsLeftAsItWasWithNothingBeside) {
     HANDLE other = CreateFileW(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
-    EXPECT_THROW(WriteFileAtomically(held, "new"), std::system_error);
+    try {
+        WriteFileAtomically(held, "new");
+        ADD_FAILURE() << "a file held open was replaced";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), EBUSY);  // told apart from a read-only file
+    }
     CloseHandle(other);
     EXPECT_EQ(Read(held), "old");
     EXPECT_EQ(EntryCount(), 2u);  // no temporary file left beside them
+}
+
+TEST_F(Win32Files, ATemporaryFileIsHiddenAndTheFileItBecomesIsNot) {
+    UnpublishedFile file(folder_, "text");
+    ASSERT_EQ(EntryCount(), 1u);
+    const fs::path temporary = fs::directory_iterator(folder_)->path();
+    EXPECT_NE(GetFileAttributesW(temporary.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << temporary;
+    ASSERT_TRUE(file.PublishNew(folder_ / "North.csv"));
+    EXPECT_EQ(GetFileAttributesW((folder_ / "North.csv").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
 }
 
 TEST_F(Win32Files, TheFolderLockIsAHiddenFileThatOneHolderAtATimeHas) {
