@@ -27,12 +27,13 @@ foreach(feature opengl vulkan sql network dbus printsupport xml concurrent table
                 # Parts the programs never show: the Direct2D platform plugin, PDF, ODF and
                 # Markdown documents, and widgets such as calendars, MDI areas, dock windows,
                 # wizards, colour and font dialogs and the graphics view. (Main windows and
-                # tool bars stay: Qt's compatibility code needs them. The DirectWrite 3 font
+                # tool bars stay: Qt's compatibility code needs them, and the input dialog:
+                # the Windows style's code includes it. The DirectWrite 3 font
                 # database goes with Direct2D, which Qt's build ties it to; the default GDI
                 # font database with its DirectWrite engine stays.)
                 direct2d directwrite3 pdf textodfwriter textmarkdownreader textmarkdownwriter movie
                 systemtrayicon undocommand calendarwidget datetimeedit mdiarea dockwidget
-                toolbox wizard fontdialog fontcombobox colordialog inputdialog errormessage
+                toolbox wizard fontdialog fontcombobox colordialog errormessage
                 progressdialog lcdnumber dial splashscreen syntaxhighlighter
                 keysequenceedit columnview graphicsview datawidgetmapper commandlinkbutton)
   set(FEATURE_${feature} OFF CACHE BOOL "")
