@@ -15,8 +15,8 @@
 #include <functional>
 #include <string>
 
-#include "app/MainSheet.h"
-#include "app/ReadingsWindow.h"
+#include "app/frame/MainSheet.h"
+#include "app/readings/ReadingsWindow.h"
 #include "frontend/ProfileSelection.h"
 #include "ops/BackupLoading.h"
 #include "platform/FixedSpecialFolders.h"

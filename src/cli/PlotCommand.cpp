@@ -12,8 +12,8 @@
 #include <memory>
 #include <system_error>
 
-#include "app/ReadingsChart.h"
 #include "base/PathText.h"
+#include "chart/ReadingsChart.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
 #include "cli/Console.h"
