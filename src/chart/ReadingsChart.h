@@ -3,69 +3,28 @@
 // The chart of one profile's readings, shared by the readings window and `vantrel plot`:
 // one line per sensor depth over time (a gap where a value cannot be drawn), the time
 // axis in the user's locale, the value axis named after the format, a legend of the
-// depths. It is drawn with QPainter (on screen, into an image for PNG) and by the same
-// code as SVG text, so it needs nothing but Qt GUI. Needs a QGuiApplication (offscreen is
-// enough). Not thread-safe: one thread (the GUI thread) uses a chart.
+// depths. This is the chart's model: its lines, the ranges on show, the layout for a size,
+// zoom, and the drawing onto a ChartCanvas; ChartImage.h makes pictures of it. Needs a
+// QGuiApplication (offscreen is enough). Not thread-safe: one thread (the GUI thread) uses
+// a chart.
 
-#include <QByteArray>
 #include <QColor>
-#include <QDateTime>
 #include <QFont>
-#include <QImage>
 #include <QList>
-#include <QPen>
 #include <QPointF>
 #include <QRectF>
-#include <QSize>
+#include <QSizeF>
 #include <QString>
-#include <optional>
 #include <vector>
 
+#include "chart/Axis.h"
+#include "chart/ChartCanvas.h"
 #include "ops/ProfileSeries.h"
 
-namespace vantrel::app {
-
-enum class ImageKind { Png, Svg };
-
-// PNG or SVG by the file name's extension (letter case ignored); nothing for any other.
-std::optional<ImageKind> ImageKindOf(const QString& path);
-
-// The time axis holds milliseconds since the epoch of the reading's local time, so that
-// the axis labels show the time the export prints.
-qint64 ChartTimeOf(double days);
-QDateTime ReadingDateTime(double days);
-// The day count of a point of the time axis.
-double DaysOfChartTime(double msecs);
-
-// The line colour of sensor `sensor` of `sensors`: from warm near the surface to cool at
-// the deepest sensor, so that neighbouring depths look alike and far ones differ.
-QColor DepthColour(int sensor, int sensors);
+namespace vantrel::chart {
 
 // "Profile 3" with the backup's title before it when there is one: "North: Profile 3".
 QString ChartTitle(const QString& backupTitle, const ProfileSeries& series);
-
-// A value as the export prints it ("12.345678").
-QString ValueText(float value);
-// A reading's time in the user's locale, with seconds.
-QString ReadingTimeText(double days);
-
-// What the chart is drawn on: a QPainter or the SVG writer. Coordinates are pixels of the
-// chart's own size.
-class ChartCanvas {
-public:
-    virtual ~ChartCanvas() = default;
-    virtual void FillRect(const QRectF& rect, const QColor& colour) = 0;
-    virtual void StrokeRect(const QRectF& rect, const QPen& pen) = 0;
-    virtual void Polyline(const QPointF* points, std::size_t count, const QPen& pen) = 0;
-    virtual void Dot(const QPointF& centre, qreal radius, const QColor& colour) = 0;
-    // `text` in `font`, placed in `box` by `align` (Qt::Alignment flags); upright text runs
-    // left to right, turned text bottom to top about the box's centre.
-    virtual void Text(const QRectF& box, int align, const QString& text, const QFont& font,
-                      const QColor& colour, bool turned = false) = 0;
-    // Draws only inside `clip` until ClipEnd().
-    virtual void ClipBegin(const QRectF& clip) = 0;
-    virtual void ClipEnd() = 0;
-};
 
 // A chart of one profile: its lines, the ranges on show, the layout for a size, zoom, and
 // the drawing. Copies what it needs of the series.
@@ -79,16 +38,8 @@ public:
         QColor colour;
         std::vector<QPointF> points;
     };
-    struct Range {
-        double min = 0.0;
-        double max = 0.0;
-        double Span() const { return max - min; }
-        bool operator==(const Range&) const = default;
-    };
-    struct Tick {
-        double at = 0.0;  // chart time or value
-        QString label;
-    };
+    using Range = AxisRange;
+    using Tick = AxisTick;
 
     // `series` must not be empty. `font` is the labels' font (the title's is larger).
     ReadingsChart(const ProfileSeries& series, const QString& title, const QFont& font);
@@ -136,21 +87,13 @@ public:
     std::vector<Tick> ValueTicks() const;
 
     void Paint(ChartCanvas& canvas) const;
-    // The chart at its size on white, `ratio` device pixels to a pixel.
-    QImage Render(qreal ratio = 1.0) const;
-    // The picture with a palette of the chart's colours (see ToPalette): a quarter of the
-    // bytes to pack, written four times sooner than the full colours.
-    QByteArray RenderPng(qreal ratio = 1.0) const;
-    // White and each colour the chart draws with, blended into white by steps.
+    // White and each colour the chart draws with, blended into white by steps (the
+    // palette of its PNG image).
     QList<QRgb> Palette() const;
-    // An SVG document of the chart, its view box the chart's size (at 96 dots per inch).
-    QByteArray RenderSvg() const;
-    QByteArray RenderImage(ImageKind kind, qreal ratio = 1.0) const;
 
 private:
     Range WholeTime() const;
     Range WholeValue() const;
-    std::vector<Tick> TicksOfTime(double gap) const;
     // The step of the value ticks for `span` on the plot's height.
     double ValueStep(double span) const;
 
@@ -170,18 +113,4 @@ private:
     QRectF legendBox_;
 };
 
-// The chart of `series` alone, `size` pixels, as an image of `kind`, its labels in the
-// application's font.
-QByteArray RenderReadingsImage(const ProfileSeries& series, const QString& title, QSize size,
-                               ImageKind kind);
-
-// An image as PNG bytes, written for speed (a chart is mostly flat colour).
-QByteArray EncodePng(const QImage& image);
-
-// The palette of a chart drawn with `colours` on white: white, and each colour blended into
-// white by as many steps as 256 entries allow (at most 16), as its antialiased edges are.
-QList<QRgb> ChartPalette(const std::vector<QColor>& colours);
-// `image` with each pixel the nearest entry of `table` (at most 256 entries).
-QImage ToPalette(const QImage& image, const QList<QRgb>& table);
-
-}  // namespace vantrel::app
+}  // namespace vantrel::chart

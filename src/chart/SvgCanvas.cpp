@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <array>
 
-namespace vantrel::app {
+namespace vantrel::chart {
 namespace {
 
 constexpr double kMillimetresPerPixel = 25.4 / 96.0;
@@ -221,4 +221,4 @@ QByteArray SvgCanvas::Finish() {
     return out_.toUtf8();
 }
 
-}  // namespace vantrel::app
+}  // namespace vantrel::chart

@@ -12,9 +12,9 @@
 #include <optional>
 #include <vector>
 
-#include "chart/ReadingsChart.h"
+#include "chart/ChartCanvas.h"
 
-namespace vantrel::app {
+namespace vantrel::chart {
 
 class SvgCanvas final : public ChartCanvas {
 public:
@@ -42,4 +42,4 @@ private:
 // `text` with the characters XML gives a meaning escaped.
 QString XmlEscaped(const QString& text);
 
-}  // namespace vantrel::app
+}  // namespace vantrel::chart

@@ -36,7 +36,6 @@
 #include "app/pages/FilePage.h"
 #include "app/pages/RestoreExportPage.h"
 #include "app/pages/SettingsPage.h"
-#include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
 
@@ -53,13 +52,6 @@ void EndOperationAtExit() {
     }
 }
 
-// Registered once, when the first operation starts: later than the registrations of what
-// the operations use, so that those are still there when it runs.
-void WatchProcessExit() {
-    static const bool registered = std::atexit(EndOperationAtExit) == 0;
-    (void)registered;
-}
-
 // The sheet is a plain widget, which assistive technology would take for a client area:
 // it is the program's window, named by its caption.
 QAccessibleInterface* SheetAccessible(const QString& className, QObject* object) {
@@ -71,6 +63,13 @@ QAccessibleInterface* SheetAccessible(const QString& className, QObject* object)
 }
 
 }  // namespace
+
+// Registered once, when the first operation starts: later than the registrations of what
+// the operations use, so that those are still there when it runs.
+void CMainSheet::WatchProcessExit() {
+    static const bool registered = std::atexit(EndOperationAtExit) == 0;
+    (void)registered;
+}
 
 CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     : QWidget(parent),
@@ -318,65 +317,6 @@ void CMainSheet::closeEvent(QCloseEvent* event) {
     } else {
         event->ignore();
     }
-}
-
-template <typename Operation>
-auto CMainSheet::RunExclusive(Operation operation, decltype(operation()) refused) {
-    if (operationRunning_ || ending_) return refused;
-    WatchProcessExit();
-    operationRunning_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{operationRunning_};
-    return operation();
-}
-
-bool CMainSheet::OpenLink() {
-    const LinkSettings link = ReadLinkSettings(settings_);
-    return session_.engine().OpenLink(link.port, link.baudRate);
-}
-
-int CMainSheet::BackupLogger(COperationPage* page, const std::filesystem::path& path) {
-    return RunExclusive([&] { return session_.operations().BackupLogger(page, path); }, 0);
-}
-
-int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive) {
-    bool ran = false;
-    const int result = RunExclusive(
-        [&] {
-            ran = true;
-            return session_.operations().RestoreLogger(page, archive);
-        },
-        0);
-    // After the link's own last status: what the logger holds now, when the restore ended
-    // early, in the page's status line and in a box (a refused restore has no outcome).
-    const std::string state = DescribeRestoreOutcome(session_.operations().LastRestoreOutcome());
-    if (ran && result == 0 && !state.empty()) {
-        queue_.Post(page, Notification::Status(kKeepProgress, state.substr(0, state.find('\n'))));
-        prompt_.Show(state, texts::kRestoreIncompleteCaption, PromptButtons::OK,
-                     PromptIcon::Exclamation);
-    }
-    return result;
-}
-
-bool CMainSheet::ListFiles(COperationPage* page, std::vector<std::string>& names,
-                           std::vector<std::uint32_t>& sizes) {
-    return RunExclusive(
-        [&] { return session_.engine().ListFiles(page, session_.Link(), names, sizes); }, false);
-}
-
-bool CMainSheet::DeleteFiles(COperationPage* page, const std::vector<std::string>& names) {
-    return RunExclusive([&] { return session_.engine().DeleteFiles(page, session_.Link(), names); },
-                        false);
-}
-
-void CMainSheet::SetCancel(bool cancel) {
-    session_.engine().SetCancel(cancel);
-}
-
-bool CMainSheet::IsCancelled() const {
-    return session_.engine().IsCancelled();
 }
 
 void CMainSheet::ShowAbout() {

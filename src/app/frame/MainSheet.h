@@ -159,6 +159,9 @@ private:
     // Runs `operation` unless another runs; false when refused.
     template <typename Operation>
     auto RunExclusive(Operation operation, decltype(operation()) refused);
+    // Has an exit() on this thread end a suspended operation (EndAtProcessExit); registered
+    // once, when the first operation starts.
+    static void WatchProcessExit();
 
     ISettings& settings_;
     const ISpecialFolders& folders_;

@@ -8,13 +8,10 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <functional>
 #include <system_error>
 
 #include "app/common/ControlIds.h"
@@ -25,12 +22,12 @@
 #include "app/dialogs/ExportRun.h"
 #include "app/frame/MainSheet.h"
 #include "app/help/ContextHelp.h"
+#include "app/pages/BackupFileActions.h"
 #include "app/pages/ConnectionStatus.h"
+#include "app/pages/TitleEditDelegate.h"
 #include "app/readings/ReadingsWindow.h"
 #include "base/PathText.h"
-#include "data/AtomicFile.h"
 #include "frontend/BackupChoice.h"
-#include "frontend/ShownTitle.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupFolder.h"
 #include "ops/BackupLoading.h"
@@ -47,36 +44,6 @@ constexpr const char* kCancelRestore = "Canc&el";
 
 // Where a row keeps the path of its file (the bytes of the name, whatever their encoding).
 constexpr int kFileRole = Qt::UserRole + 1;
-
-// How a row's title is shown, and its in-place editor. Ending the edit never writes the typed text
-// into the list: it goes to `commit`, and the row shows a new title only once the file has been
-// renamed and the list read again. Escape closes the editor without a commit.
-class TitleEditDelegate final : public QStyledItemDelegate {
-public:
-    using Commit = std::function<void(const QModelIndex&, const QString&)>;
-    TitleEditDelegate(Commit commit, QObject* parent)
-        : QStyledItemDelegate(parent), commit_(std::move(commit)) {}
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        editor->setObjectName("renameEditor");
-        editor->setAccessibleName("File Name");
-        return editor;
-    }
-    void setModelData(QWidget* editor, QAbstractItemModel*,
-                      const QModelIndex& index) const override {
-        if (const auto* line = qobject_cast<const QLineEdit*>(editor)) commit_(index, line->text());
-    }
-    // Blanks at a title's start or end are shown; the row keeps the title itself, which the
-    // editor, the export's file name and the readings window use.
-    QString displayText(const QVariant& value, const QLocale&) const override {
-        return QString::fromStdString(ShownTitle(value.toString().toStdString()));
-    }
-
-private:
-    Commit commit_;
-};
 
 QPushButton* MakeButton(const QString& caption, const char* name, int controlId, QWidget* parent) {
     auto* button = new QPushButton(parent);
@@ -95,14 +62,6 @@ QAction* MakeCommand(const QString& text, const char* name, const QList<QKeySequ
     action->setShortcutContext(Qt::WidgetShortcut);
     list->addAction(action);
     return action;
-}
-
-// True when `file` is the file that the title lookup of the backup folder finds, so that
-// the shared rename and delete operations, which take a title, act on exactly that file.
-bool TitleReachesFile(const fs::path& folder, const std::string& title, const fs::path& file) {
-    const std::optional<fs::path> found = BackupFileOf(folder, title);
-    std::error_code error;
-    return found && fs::equivalent(*found, file, error);
 }
 
 }  // namespace
@@ -417,48 +376,13 @@ void CRestoreExportPage::OnEndLabelEdit(const fs::path& file, const QString& typ
     const std::string newTitle = TitleFromTyped(typed.toStdString());
     const std::string title = BackupTitleOf(Utf8FromPath(file.filename()));
     std::error_code error;
-    if (!RenameRowFile(file, title, newTitle)) {
+    if (!RenameBackupFile(file, title, newTitle, m_pSheet->Prompt())) {
         // The list keeps the old title; a file that has gone disappears from it.
         if (!fs::exists(file, error)) RefreshList();
         return;
     }
     RefreshList();
     SelectFileRow(file.parent_path() / PathFromUtf8(newTitle + Utf8FromPath(file.extension())));
-}
-
-bool CRestoreExportPage::RenameRowFile(const fs::path& file, const std::string& oldTitle,
-                                       const std::string& newTitle) {
-    IPrompt& prompt = m_pSheet->Prompt();
-    const fs::path folder = file.parent_path();
-    if (TitleReachesFile(folder, oldTitle, file))
-        return RenameBackup(folder, oldTitle, newTitle, prompt);
-    // Another backup has this title under another case of the extension (or the file has
-    // gone): the title would lead the shared operation to the other file, so this one is
-    // renamed by its path, under the same rules.
-    if (newTitle == oldTitle) return true;
-    const fs::path target = folder / PathFromUtf8(newTitle + Utf8FromPath(file.extension()));
-    const bool usable = !newTitle.empty() && newTitle != "." && newTitle != ".." &&
-                        LastPathSeparator(newTitle) == std::string::npos &&
-                        newTitle.find('\0') == std::string::npos && !BackupFileOf(folder, newTitle);
-    if (!usable || RenameNoReplace(file, target)) {
-        prompt.Show(kCouldNotRenameText);
-        return false;
-    }
-    return true;
-}
-
-bool CRestoreExportPage::DeleteRowFile(const fs::path& file, const std::string& title) {
-    IPrompt& prompt = m_pSheet->Prompt();
-    const fs::path folder = file.parent_path();
-    if (TitleReachesFile(folder, title, file)) return DeleteBackup(folder, title, prompt);
-    // As for renaming: the title would lead to another file, so this one goes by its path.
-    if (prompt.Show(kDeleteBackupQuestion, kDeleteBackupCaption, PromptButtons::YesNo,
-                    PromptIcon::Question) != PromptAnswer::Yes) {
-        return false;
-    }
-    std::error_code ignored;  // the list is read again and shows what is left
-    fs::remove(file, ignored);
-    return true;
 }
 
 void CRestoreExportPage::OnDeleteBackup() {
@@ -469,7 +393,9 @@ void CRestoreExportPage::OnDeleteBackup() {
         return;
     }
     const fs::path file = RowFile(row);
-    if (DeleteRowFile(file, BackupTitleOf(Utf8FromPath(file.filename())))) RefreshList();
+    if (DeleteBackupFile(file, BackupTitleOf(Utf8FromPath(file.filename())), m_pSheet->Prompt())) {
+        RefreshList();
+    }
 }
 
 void CRestoreExportPage::SelectFileRow(const fs::path& file) {

@@ -86,11 +86,6 @@ private:
     // title (a trailing ".vbk" dropped) and reads the list again.
     void OnEndLabelEdit(const std::filesystem::path& file, const QString& typed);
     void EndRenaming();
-    // Renames exactly `file` (title `oldTitle`) to `newTitle`; false after a message.
-    bool RenameRowFile(const std::filesystem::path& file, const std::string& oldTitle,
-                       const std::string& newTitle);
-    // Deletes exactly `file` after asking; true when the user said Yes.
-    bool DeleteRowFile(const std::filesystem::path& file, const std::string& title);
     // Selects the row read from `file`, when the list has one.
     void SelectFileRow(const std::filesystem::path& file);
 

@@ -8,27 +8,29 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRubberBand>
 #include <QStackedWidget>
-#include <QToolTip>
 #include <QVBoxLayout>
-#include <cmath>
 #include <system_error>
 
 #include "app/common/ListCtrlEx.h"
 #include "app/common/WindowFit.h"
 #include "app/frame/MainSheet.h"
+#include "app/readings/ReadingsChartView.h"
+#include "chart/ChartImage.h"
 #include "chart/ReadingsChart.h"
+#include "chart/TimeAxis.h"
+#include "chart/ValueAxis.h"
 #include "data/AtomicFile.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupSummary.h"
 
 namespace vantrel::app {
+
+using chart::ReadingsChart;
+
 namespace {
 
 constexpr const char* kWindowTitle = "Readings";
@@ -37,10 +39,6 @@ constexpr const char* kPngFilter = "PNG image (*.png)";
 constexpr const char* kSvgFilter = "SVG image (*.svg)";
 constexpr const char* kChooseImageName =
     "Please give the image a file name ending in .png or .svg.";
-// One key press scrolls a tenth of the plot; "+" and "-" zoom by this factor.
-constexpr qreal kScrollFraction = 0.1;
-constexpr qreal kZoomFactor = 1.5;
-
 QString ProfileRowText(const CVantrelArchive& archive, int index) {
     const QString depths = archive.HasData(index)
                                ? QStringLiteral("%1 - %2%3")
@@ -81,159 +79,6 @@ QPushButton* MakeButton(const QString& caption, const char* name, QWidget* paren
 }
 
 }  // namespace
-
-// The chart view of the window: a dragged rectangle zooms in (the right button zooms out),
-// the wheel and "+" / "-" zoom, the arrows move the view, a double click shows the whole
-// profile again, and the tooltip follows the mouse to the nearest reading. The chart is
-// drawn once into a picture, so that the rubber band and the tooltip do not draw all of
-// its lines again.
-class ReadingsChartView final : public QWidget {
-public:
-    ReadingsChartView(CReadingsWindow& window, QWidget* parent) : QWidget(parent), window_(window) {
-        setMouseTracking(true);
-        setFocusPolicy(Qt::StrongFocus);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setBackgroundRole(QPalette::Base);
-        setAutoFillBackground(true);
-    }
-
-    // The chart to show (owned by the window), or none.
-    void SetChart(ReadingsChart* chart) {
-        chart_ = chart;
-        if (chart_ != nullptr) {
-            chart_->SetSize(QSizeF(size()));
-            chart_->Reset();
-        }
-        Redraw();
-    }
-
-    // The chart changed: draw it anew.
-    void Redraw() {
-        picture_ = QPixmap();
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        if (chart_ == nullptr) {
-            painter.fillRect(event->rect(), palette().base());
-            return;
-        }
-        const qreal ratio = devicePixelRatioF();
-        if (picture_.isNull() || picture_.size() != (QSizeF(size()) * ratio).toSize()) {
-            picture_ = QPixmap::fromImage(chart_->Render(ratio));
-        }
-        painter.drawPixmap(0, 0, picture_);
-    }
-
-    void resizeEvent(QResizeEvent* event) override {
-        QWidget::resizeEvent(event);
-        if (chart_ == nullptr) return;
-        const bool zoomed = chart_->IsZoomed();
-        chart_->SetSize(QSizeF(size()));
-        // The whole profile stays whole, its value ticks fitted to the new height.
-        if (!zoomed) chart_->Reset();
-        Redraw();
-    }
-
-    void keyPressEvent(QKeyEvent* event) override {
-        if (chart_ == nullptr) {
-            QWidget::keyPressEvent(event);
-            return;
-        }
-        const QRectF area = chart_->PlotArea();
-        const qreal dx = area.width() * kScrollFraction;
-        const qreal dy = area.height() * kScrollFraction;
-        switch (event->key()) {
-            case Qt::Key_Plus:
-            case Qt::Key_Equal:
-                chart_->ZoomBy(kZoomFactor);
-                break;
-            case Qt::Key_Minus:
-                chart_->ZoomBy(1.0 / kZoomFactor);
-                break;
-            case Qt::Key_Left:
-                chart_->Scroll(-dx, 0);
-                break;
-            case Qt::Key_Right:
-                chart_->Scroll(dx, 0);
-                break;
-            case Qt::Key_Up:
-                chart_->Scroll(0, dy);
-                break;
-            case Qt::Key_Down:
-                chart_->Scroll(0, -dy);
-                break;
-            default:
-                QWidget::keyPressEvent(event);
-                return;
-        }
-        Redraw();
-        event->accept();
-    }
-
-    void wheelEvent(QWheelEvent* event) override {
-        const int steps = event->angleDelta().y();
-        if (chart_ == nullptr || steps == 0) {
-            QWidget::wheelEvent(event);
-            return;
-        }
-        // One notch of the wheel zooms by a quarter, about the point under the mouse.
-        chart_->ZoomBy(std::pow(1.25, steps / 120.0), event->position());
-        Redraw();
-        event->accept();
-    }
-
-    void mousePressEvent(QMouseEvent* event) override {
-        if (chart_ == nullptr) return;
-        if (event->button() == Qt::RightButton) {
-            chart_->ZoomBy(0.5);
-            Redraw();
-        } else if (event->button() == Qt::LeftButton &&
-                   chart_->PlotArea().contains(event->position())) {
-            QToolTip::hideText();
-            origin_ = event->position().toPoint();
-            if (band_ == nullptr) band_ = new QRubberBand(QRubberBand::Rectangle, this);
-            band_->setGeometry(QRect(origin_, QSize()));
-            band_->show();
-        }
-    }
-
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (band_ != nullptr && band_->isVisible()) {
-            band_->setGeometry(QRect(origin_, event->position().toPoint()).normalized());
-            return;
-        }
-        if (event->buttons() != Qt::NoButton) return;
-        const QString text = window_.ToolTipAt(event->position().toPoint());
-        if (text.isEmpty()) {
-            QToolTip::hideText();
-        } else {
-            QToolTip::showText(event->globalPosition().toPoint(), text, this);
-        }
-    }
-
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        if (band_ == nullptr || !band_->isVisible() || event->button() != Qt::LeftButton) return;
-        band_->hide();
-        if (chart_ == nullptr) return;
-        chart_->ZoomTo(QRectF(QPointF(origin_), event->position()));
-        Redraw();
-    }
-
-    void mouseDoubleClickEvent(QMouseEvent* event) override {
-        if (band_ != nullptr) band_->hide();
-        if (event->button() == Qt::LeftButton) window_.ResetZoom();
-    }
-
-private:
-    CReadingsWindow& window_;
-    ReadingsChart* chart_ = nullptr;
-    QPixmap picture_;
-    QRubberBand* band_ = nullptr;
-    QPoint origin_;
-};
 
 CReadingsWindow::CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive,
                                  const QString& backupTitle, QWidget* parent, int profileIndex)
@@ -288,7 +133,8 @@ void CReadingsWindow::BuildControls() {
     formatGroup_->addButton(calibratedButton_, static_cast<int>(ExportFormat::Calibrated));
     formatGroup_->addButton(scaledButton_, static_cast<int>(ExportFormat::Scaled));
 
-    chartView_ = new ReadingsChartView(*this, this);
+    chartView_ =
+        new ReadingsChartView([this](const QPoint& position) { return ToolTipAt(position); }, this);
     chartView_->setObjectName("readingsChart");
     chartView_->setAccessibleName(QStringLiteral("Readings chart"));
     emptyLabel_ = new QLabel(this);
@@ -404,7 +250,7 @@ void CReadingsWindow::ShowSeries() {
         emptyLabel_->setAccessibleName(emptyLabel_->text());
         stack_->setCurrentWidget(emptyLabel_);
     } else {
-        chart_ = std::make_unique<ReadingsChart>(series_, ChartTitle(backupTitle_, series_),
+        chart_ = std::make_unique<ReadingsChart>(series_, chart::ChartTitle(backupTitle_, series_),
                                                  chartView_->font());
         stack_->setCurrentWidget(chartView_);
         chartView_->SetChart(chart_.get());
@@ -429,14 +275,12 @@ QString CReadingsWindow::EmptyText() const {
 }
 
 void CReadingsWindow::ResetZoom() {
-    if (chart_ == nullptr) return;
-    chart_->Reset();
-    chartView_->Redraw();
+    chartView_->ResetZoom();
 }
 
 QImage CReadingsWindow::Picture() const {
     if (chart_ == nullptr) return {};
-    return chart_->Render(chartView_->devicePixelRatioF());
+    return chart::RenderChart(*chart_, chartView_->devicePixelRatioF());
 }
 
 void CReadingsWindow::CopyImage() {
@@ -446,13 +290,14 @@ void CReadingsWindow::CopyImage() {
 
 bool CReadingsWindow::SaveImage(const QString& path) {
     if (chart_ == nullptr) return false;
-    const std::optional<ImageKind> kind = ImageKindOf(path);
+    const std::optional<chart::ImageKind> kind = chart::ImageKindOf(path);
     if (!kind) {
         sheet_.Prompt().Show(kChooseImageName);
         return false;
     }
     // A PNG has the pixels of the screen (twice as many at scale 2); an SVG the chart's size.
-    const QByteArray bytes = chart_->RenderImage(*kind, chartView_->devicePixelRatioF());
+    const QByteArray bytes =
+        chart::RenderChartImage(*chart_, *kind, chartView_->devicePixelRatioF());
     try {
         WriteFileAtomically(QFile::encodeName(path).toStdString(),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
@@ -502,16 +347,16 @@ QString CReadingsWindow::ToolTipAt(const QPoint& viewPosition) const {
     }
     const ReadingsChart::Range time = chart_->TimeRange();
     const ReadingsChart::Range value = chart_->ValueRange();
-    const double minDays = DaysOfChartTime(time.min);
-    const double maxDays = DaysOfChartTime(time.max);
+    const double minDays = chart::DaysOfChartTime(time.min);
+    const double maxDays = chart::DaysOfChartTime(time.max);
     const QPointF at = chart_->MapToValue(QPointF(viewPosition));
-    const double days = DaysOfChartTime(at.x());
+    const double days = chart::DaysOfChartTime(at.x());
     const std::optional<NearestReading> nearest = FindNearestReading(
         series_, days, at.y(), (maxDays - minDays) / area.width(), value.Span() / area.height());
     if (!nearest) return {};
     return QStringLiteral("%1\n%2\n%3")
         .arg(QString::fromStdString(series_.depths[nearest->depth].label),
-             ReadingTimeText(nearest->point.days), ValueText(nearest->point.value));
+             chart::ReadingTimeText(nearest->point.days), chart::ValueText(nearest->point.value));
 }
 
 }  // namespace vantrel::app

@@ -25,10 +25,13 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 
+namespace vantrel::chart {
+class ReadingsChart;
+}
+
 namespace vantrel::app {
 
 class CMainSheet;
-class ReadingsChart;
 class ReadingsChartView;
 
 class CReadingsWindow : public QDialog {
@@ -56,7 +59,7 @@ public:
 
     const ProfileSeries& Series() const { return series_; }
     // The chart on show; null in the empty state.
-    ReadingsChart* Chart() const { return chart_.get(); }
+    chart::ReadingsChart* Chart() const { return chart_.get(); }
     // The widget that shows the chart (the chart fills it: a position on the chart is one
     // in the widget).
     QWidget* ChartView() const;
@@ -89,7 +92,7 @@ private:
     int profileIndex_ = -1;
     ExportFormat format_ = ExportFormat::Calibrated;
     ProfileSeries series_;
-    std::unique_ptr<ReadingsChart> chart_;
+    std::unique_ptr<chart::ReadingsChart> chart_;
 
     QComboBox* profilePicker_ = nullptr;
     QRadioButton* calibratedButton_ = nullptr;
