@@ -171,6 +171,10 @@ def main():
         for room in sorted(room_edges):
             print(f"  {short(room):16} -> " +
                   ", ".join(f"{short(r)} ({n})" for r, n in sorted(room_edges[room].items())))
+        room_cycles, _, _ = cycles_and_back_edges({r: set(t) for r, t in room_edges.items()})
+        print(f"Cycles between rooms: {len(room_cycles)}")
+        for cycle in room_cycles:
+            print("  " + " <-> ".join(short(r) for r in cycle))
     cross = crossings()
     print(f"\nIncludes from one front end into the other, or from the chart into one: {len(cross)}")
     for path, target in cross:

@@ -19,9 +19,9 @@
 
 #include "app/common/ControlIds.h"
 #include "app/common/ListCtrlEx.h"
+#include "app/common/PageHost.h"
 #include "app/common/Strings.h"
 #include "app/common/WindowFit.h"
-#include "app/frame/MainSheet.h"
 #include "app/help/ContextHelp.h"
 #include "app/readings/ReadingsWindow.h"
 #include "data/VantrelArchive.h"
@@ -46,7 +46,7 @@ QString BrowseFolderOf(const QString& text) {
 
 }  // namespace
 
-CExportDial::CExportDial(CMainSheet& sheet, QWidget* parent)
+CExportDial::CExportDial(IPageHost& sheet, QWidget* parent)
     : QDialog(parent), m_ui(new Ui::ExportDialog), m_sheet(sheet) {
     m_ui->setupUi(this);
     setObjectName("exportDialog");

@@ -24,13 +24,13 @@ class CVantrelArchive;
 namespace vantrel::app {
 
 class CListCtrlEx;
-class CMainSheet;
+class IPageHost;
 
 class CExportDial : public QDialog {
     Q_OBJECT
 public:
     // `sheet` shows the messages and the help; `parent` owns the dialog on screen.
-    explicit CExportDial(CMainSheet& sheet, QWidget* parent = nullptr);
+    explicit CExportDial(IPageHost& sheet, QWidget* parent = nullptr);
     ~CExportDial() override;
 
     // Result: the archive indexes of the chosen profiles, top row first; filled on OK.
@@ -61,7 +61,7 @@ private:
     void OnOK();
 
     QScopedPointer<Ui::ExportDialog> m_ui;
-    CMainSheet& m_sheet;
+    IPageHost& m_sheet;
     bool m_bInitialised = false;
 };
 

@@ -5,8 +5,8 @@
 #include <exception>
 #include <string>
 
+#include "app/common/PageHost.h"
 #include "app/dialogs/ExportDialog.h"
-#include "app/frame/MainSheet.h"
 #include "data/VantrelArchive.h"
 #include "ops/AppSettings.h"
 #include "ops/ExportFileName.h"
@@ -19,7 +19,7 @@ namespace {
 
 // The proposed export file: "<Export Path>/<title>.csv", or "<title>.csv" when the stored
 // folder is empty.
-QString ProposedFile(CMainSheet& sheet, const QString& title) {
+QString ProposedFile(IPageHost& sheet, const QString& title) {
     QString folder = QString::fromStdString(ReadExportFolder(sheet.Settings(), sheet.Folders()));
     if (!folder.isEmpty() && !folder.endsWith(u'/') && !folder.endsWith(QDir::separator())) {
         folder += QDir::separator();
@@ -33,7 +33,7 @@ PromptIcon IconOf(SummaryIcon icon) {
 
 }  // namespace
 
-void RunExport(CMainSheet& sheet, QWidget* owner, const CVantrelArchive& archive,
+void RunExport(IPageHost& sheet, QWidget* owner, const CVantrelArchive& archive,
                const QString& title) {
     CExportDial dialog(sheet, owner);
     dialog.m_nFormat = 0;

@@ -14,11 +14,11 @@ class CVantrelArchive;
 
 namespace vantrel::app {
 
-class CMainSheet;
+class IPageHost;
 
 // Asks for profiles, format and file name in the export dialog and exports the backup
 // `archive` titled `title`; shows the summaries. `owner`: the page.
-void RunExport(CMainSheet& sheet, QWidget* owner, const CVantrelArchive& archive,
+void RunExport(IPageHost& sheet, QWidget* owner, const CVantrelArchive& archive,
                const QString& title);
 
 }  // namespace vantrel::app

@@ -11,8 +11,8 @@
 
 #include "app/common/LiveText.h"
 #include "app/common/Mnemonic.h"
+#include "app/common/PageHost.h"
 #include "app/common/WindowFit.h"
-#include "app/frame/MainSheet.h"
 
 namespace vantrel::app {
 namespace {
@@ -31,9 +31,9 @@ QPushButton* MakeButton(const QString& caption, const char* name, QWidget* paren
 
 }  // namespace
 
-CFindLoggerDialog::CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortListing> ports,
+CFindLoggerDialog::CFindLoggerDialog(IPageHost& sheet, std::vector<SerialPortListing> ports,
                                      QWidget* parent)
-    : QDialog(parent), sheet_(sheet), ports_(std::move(ports)), probe_(sheet.Session().engine()) {
+    : QDialog(parent), sheet_(sheet), ports_(std::move(ports)), probe_(sheet.Engine()) {
     setObjectName("findLoggerDialog");
     setWindowTitle(kCaption);
     setModal(true);

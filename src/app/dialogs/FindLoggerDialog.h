@@ -20,12 +20,12 @@ class QPushButton;
 
 namespace vantrel::app {
 
-class CMainSheet;
+class IPageHost;
 
 class CFindLoggerDialog : public QDialog {
     Q_OBJECT
 public:
-    CFindLoggerDialog(CMainSheet& sheet, std::vector<SerialPortListing> ports,
+    CFindLoggerDialog(IPageHost& sheet, std::vector<SerialPortListing> ports,
                       QWidget* parent = nullptr);
     ~CFindLoggerDialog() override;
 
@@ -46,7 +46,7 @@ private:
     void OnProgress(const std::string& port, int baudRate, int step, int steps);
     void ShowReport();
 
-    CMainSheet& sheet_;
+    IPageHost& sheet_;
     std::vector<SerialPortListing> ports_;
     LoggerProbe probe_;
     ProbeReport report_;

@@ -385,6 +385,10 @@ void CMainSheet::ShowCutOffRestoreNotice() {
                  PromptIcon::Exclamation);
 }
 
+void CMainSheet::OnBackupsChanged() {
+    restoreExportPage_->SetRefresh();
+}
+
 void CMainSheet::OnProgress(int percent) {
     if (!AnyPageBusy()) return;
     progress_ = percent;

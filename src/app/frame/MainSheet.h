@@ -4,7 +4,8 @@
 // Export, Settings, and ID Tags when the companion program is installed); a strip below
 // holds "&Close" and "&Help". The sheet owns the communications engine, which the pages'
 // operations run on the GUI thread, and enforces the rules that keep a running
-// operation safe: one operation at a time, no closing and no leaving a busy page.
+// operation safe: one operation at a time, no closing and no leaving a busy page. The
+// sheet creates its pages; they reach it through IPageHost alone (common/PageHost.h).
 
 #include <QPointer>
 #include <QWidget>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/common/PageHost.h"
 #include "app/seams/QtDiagnosticLog.h"
 #include "app/seams/QtNotificationQueue.h"
 #include "app/seams/QtPrompt.h"
@@ -38,11 +40,10 @@ class CBackupPage;
 class CFilePage;
 class CHelpPropPage;
 class CHelpWindow;
-class COperationPage;
 class CRestoreExportPage;
 class CSettingsPage;
 
-class CMainSheet : public QWidget {
+class CMainSheet : public QWidget, public IPageHost {
     Q_OBJECT
 public:
     struct Environment {
@@ -71,17 +72,15 @@ public:
     // Makes `page` active when the page being left allows it; true when it is active.
     bool SetActivePage(CHelpPropPage* page);
 
-    // --- seams and engine ------------------------------------------------------------
+    // --- seams and engine (IPageHost's seams among them) --------------------------------
     QtNotificationQueue& Queue() { return queue_; }
-    IPrompt& Prompt() { return prompt_; }
+    IPrompt& Prompt() override { return prompt_; }
     // The real message boxes (the tests' prompt stands in for them when given).
     QtPrompt& MessageBoxes() { return messageBoxes_; }
-    ISettings& Settings() { return settings_; }
-    // Saves the settings written so far; when that fails, says so in a box (the file and
-    // the reason) and returns false. The values stay in effect for this run.
-    bool SaveSettings();
-    const ISpecialFolders& Folders() const { return folders_; }
-    std::vector<SerialPortListing> ListPorts() const { return listPorts_(); }
+    ISettings& Settings() override { return settings_; }
+    bool SaveSettings() override;
+    const ISpecialFolders& Folders() const override { return folders_; }
+    std::vector<SerialPortListing> ListPorts() const override { return listPorts_(); }
     LoggerSession& Session() { return session_; }
     // "CommsTimeOut" and "CommsAttempts" as read at start-up; the transport keeps its own
     // fixed 2 seconds and 3 attempts.
@@ -92,29 +91,33 @@ public:
     // Opens the port of the "Port" and "Baud Rate" settings; a bad baud index fails and
     // keeps the port that is open.
     bool OpenLink();
-    int BackupLogger(COperationPage* page, const std::filesystem::path& path);
-    int RestoreLogger(COperationPage* page, const CVantrelArchive& archive);
-    bool ListFiles(COperationPage* page, std::vector<std::string>& names,
-                   std::vector<std::uint32_t>& sizes);
-    bool DeleteFiles(COperationPage* page, const std::vector<std::string>& names);
-    void SetCancel(bool cancel);
+    int BackupLogger(INotificationTarget* page, const std::filesystem::path& path) override;
+    int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive) override;
+    bool ListFiles(INotificationTarget* page, std::vector<std::string>& names,
+                   std::vector<std::uint32_t>& sizes) override;
+    bool DeleteFiles(INotificationTarget* page, const std::vector<std::string>& names) override;
+    void SetCancel(bool cancel) override;
     bool IsCancelled() const;
-    bool IsOperationRunning() const { return operationRunning_; }
+    bool IsOperationRunning() const override { return operationRunning_; }
+    const std::filesystem::path& LastBackupPath() override;
+    std::string ExplainPortFailure() const override;
+    CLinkEngine& Engine() override { return session_.engine(); }
+    void DropNotifications(INotificationTarget* target) override;
 
     // --- closing, help, About ------------------------------------------------------------
     // True when the sheet may close: no page busy, and changed settings saved or dropped
     // after asking.
     bool CanClose();
     void ShowAbout();
-    // The help window on the topic of page or dialog `topicId` (0: the contents).
-    void ShowHelp(int topicId);
+    void ShowHelp(int topicId) override;
     // The help window, once opened (a window of its own, not a child of the sheet).
     CHelpWindow* HelpWindow() const;
 
-    // Called by a page whose busy state changed: the window title follows.
-    void OnBusyChanged();
-    // Called by a page whose operation's progress changed.
-    void OnProgress(int percent);
+    // --- what the pages tell the sheet (IPageHost) ----------------------------------------
+    void OnBusyChanged() override;
+    void OnProgress(int percent) override;
+    // The Restore / Export page reads its list again when next shown.
+    void OnBackupsChanged() override;
 
     // --- ending on request -----------------------------------------------------------------
     // A termination signal or the end of the session. A running operation is cancelled as

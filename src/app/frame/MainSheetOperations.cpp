@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main sheet's operations for its pages: each runs on the GUI thread through the
-// communications engine, one at a time (refused while another runs or the program ends).
+// The operations the main sheet runs for its pages (IPageHost), each on the GUI thread
+// through the communications engine and one at a time (refused while another runs or the
+// program ends), and what the pages read of them afterwards.
 #include "app/frame/MainSheet.h"
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "app/pages/OperationPage.h"
 #include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
@@ -31,11 +31,11 @@ bool CMainSheet::OpenLink() {
     return session_.engine().OpenLink(link.port, link.baudRate);
 }
 
-int CMainSheet::BackupLogger(COperationPage* page, const std::filesystem::path& path) {
+int CMainSheet::BackupLogger(INotificationTarget* page, const std::filesystem::path& path) {
     return RunExclusive([&] { return session_.operations().BackupLogger(page, path); }, 0);
 }
 
-int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive) {
+int CMainSheet::RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive) {
     bool ran = false;
     const int result = RunExclusive(
         [&] {
@@ -54,13 +54,13 @@ int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archi
     return result;
 }
 
-bool CMainSheet::ListFiles(COperationPage* page, std::vector<std::string>& names,
+bool CMainSheet::ListFiles(INotificationTarget* page, std::vector<std::string>& names,
                            std::vector<std::uint32_t>& sizes) {
     return RunExclusive(
         [&] { return session_.engine().ListFiles(page, session_.Link(), names, sizes); }, false);
 }
 
-bool CMainSheet::DeleteFiles(COperationPage* page, const std::vector<std::string>& names) {
+bool CMainSheet::DeleteFiles(INotificationTarget* page, const std::vector<std::string>& names) {
     return RunExclusive([&] { return session_.engine().DeleteFiles(page, session_.Link(), names); },
                         false);
 }
@@ -71,6 +71,18 @@ void CMainSheet::SetCancel(bool cancel) {
 
 bool CMainSheet::IsCancelled() const {
     return session_.engine().IsCancelled();
+}
+
+const std::filesystem::path& CMainSheet::LastBackupPath() {
+    return session_.operations().LastBackupPath();
+}
+
+std::string CMainSheet::ExplainPortFailure() const {
+    return session_.ExplainOpenFailure(PortAdvice::Desktop);
+}
+
+void CMainSheet::DropNotifications(INotificationTarget* target) {
+    queue_.Discard(target);
 }
 
 }  // namespace vantrel::app

@@ -15,11 +15,10 @@
 #include "app/common/ControlIds.h"
 #include "app/common/LiveText.h"
 #include "app/common/Mnemonic.h"
+#include "app/common/PageHost.h"
 #include "app/common/Strings.h"
-#include "app/frame/MainSheet.h"
 #include "app/help/ContextHelp.h"
 #include "app/pages/ConnectionStatus.h"
-#include "app/pages/RestoreExportPage.h"
 #include "base/PathText.h"
 #include "data/DateTime.h"
 #include "ops/AppSettings.h"
@@ -180,10 +179,10 @@ void CBackupPage::OnBackup() {
         return;
     }
     if (result == 1) {
-        m_pSheet->RestoreExportPage()->SetRefresh();
+        m_pSheet->OnBackupsChanged();
         // The operation never replaces a file: a name taken meanwhile became the next free
         // one, which the name box shows.
-        const fs::path& written = m_pSheet->Session().operations().LastBackupPath();
+        const fs::path& written = m_pSheet->LastBackupPath();
         if (!written.empty()) {
             m_editName->setText(QString::fromStdString(FileNamePart(Utf8FromPath(written))));
         }

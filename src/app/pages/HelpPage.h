@@ -2,15 +2,15 @@
 #pragma once
 // CHelpPropPage: the base of the main sheet's pages. A page knows its number (its help
 // topic and the help context of its controls), its tab caption and the sheet that holds
-// it, and takes part in page navigation: the sheet asks the page it leaves, and tells the
-// page it shows.
+// it (through IPageHost only), and takes part in page navigation: the sheet asks the page
+// it leaves, and tells the page it shows.
 
 #include <QString>
 #include <QWidget>
 
 namespace vantrel::app {
 
-class CMainSheet;
+class IPageHost;
 
 class CHelpPropPage : public QWidget {
     Q_OBJECT
@@ -19,7 +19,7 @@ public:
 
     int PageId() const { return pageId_; }
     const QString& Caption() const { return caption_; }
-    void SetSheet(CMainSheet* sheet) { m_pSheet = sheet; }
+    void SetSheet(IPageHost* sheet) { m_pSheet = sheet; }
 
     // The page has become the active page.
     virtual void OnSetActive() {}
@@ -29,7 +29,7 @@ public:
     virtual bool IsBusy() const { return false; }
 
 protected:
-    CMainSheet* m_pSheet = nullptr;
+    IPageHost* m_pSheet = nullptr;
 
 private:
     int pageId_;

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/pages/OperationPage.h"
 
+#include "app/common/PageHost.h"
 #include "app/common/Strings.h"
-#include "app/frame/MainSheet.h"
 #include "link/LinkTexts.h"
 
 namespace vantrel::app {
 
 COperationPage::~COperationPage() {
-    if (m_pSheet != nullptr) m_pSheet->Queue().Discard(this);
+    if (m_pSheet != nullptr) m_pSheet->DropNotifications(this);
 }
 
 bool COperationPage::OnKillActive() {
@@ -35,7 +35,7 @@ void COperationPage::OnNotification(const Notification& notification) {
 
 void COperationPage::ExplainPortFailureIfAny() {
     if (m_pSheet == nullptr) return;
-    const std::string explanation = m_pSheet->Session().ExplainOpenFailure(PortAdvice::Desktop);
+    const std::string explanation = m_pSheet->ExplainPortFailure();
     if (explanation.empty()) return;
     m_pSheet->Prompt().Show(explanation, texts::kCouldNotOpenPortCaption, PromptButtons::OK,
                             PromptIcon::Information);

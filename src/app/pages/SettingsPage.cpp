@@ -9,11 +9,10 @@
 
 #include "app/common/ControlIds.h"
 #include "app/common/Mnemonic.h"
+#include "app/common/PageHost.h"
 #include "app/common/Strings.h"
 #include "app/dialogs/FindLoggerDialog.h"
-#include "app/frame/MainSheet.h"
 #include "app/help/ContextHelp.h"
-#include "app/pages/RestoreExportPage.h"
 #include "frontend/LoggerProbe.h"
 #include "frontend/SerialPorts.h"
 #include "link/PortName.h"
@@ -184,7 +183,7 @@ bool CSettingsPage::OnApplySettings() {
     // The port's existence is worth a word only when the user has just chosen it.
     const bool portChanged = PortText() != FromStd(ReadChosenPort(m_pSheet->Settings()));
     WriteChoices();
-    m_pSheet->RestoreExportPage()->SetRefresh();
+    m_pSheet->OnBackupsChanged();
     // Not saved: said in a box, and the page stays modified so that Apply can try again.
     if (!m_pSheet->SaveSettings()) return false;
     SetModified(false);

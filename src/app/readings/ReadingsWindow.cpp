@@ -16,8 +16,8 @@
 #include <system_error>
 
 #include "app/common/ListCtrlEx.h"
+#include "app/common/PageHost.h"
 #include "app/common/WindowFit.h"
-#include "app/frame/MainSheet.h"
 #include "app/readings/ReadingsChartView.h"
 #include "chart/ChartImage.h"
 #include "chart/ReadingsChart.h"
@@ -80,7 +80,7 @@ QPushButton* MakeButton(const QString& caption, const char* name, QWidget* paren
 
 }  // namespace
 
-CReadingsWindow::CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive,
+CReadingsWindow::CReadingsWindow(IPageHost& sheet, CVantrelArchive archive,
                                  const QString& backupTitle, QWidget* parent, int profileIndex)
     : QDialog(parent), sheet_(sheet), archive_(std::move(archive)), backupTitle_(backupTitle) {
     setObjectName("readingsWindow");
@@ -98,11 +98,10 @@ CReadingsWindow::CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive,
 
 CReadingsWindow::~CReadingsWindow() = default;
 
-CReadingsWindow* CReadingsWindow::ShowForBackup(CMainSheet& sheet, QWidget* parent,
+CReadingsWindow* CReadingsWindow::ShowForBackup(IPageHost& sheet, QWidget* parent,
                                                 const CVantrelArchive& archive,
                                                 const QString& title, int profileIndex) {
-    auto* window = new CReadingsWindow(sheet, archive, title, parent != nullptr ? parent : &sheet,
-                                       profileIndex);
+    auto* window = new CReadingsWindow(sheet, archive, title, parent, profileIndex);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     window->raise();

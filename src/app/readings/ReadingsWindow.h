@@ -31,7 +31,7 @@ class ReadingsChart;
 
 namespace vantrel::app {
 
-class CMainSheet;
+class IPageHost;
 class ReadingsChartView;
 
 class CReadingsWindow : public QDialog {
@@ -39,15 +39,15 @@ class CReadingsWindow : public QDialog {
 public:
     // Shows the profile with archive index `profileIndex` (the first when there is no
     // such profile).
-    CReadingsWindow(CMainSheet& sheet, CVantrelArchive archive, const QString& backupTitle,
+    CReadingsWindow(IPageHost& sheet, CVantrelArchive archive, const QString& backupTitle,
                     QWidget* parent = nullptr, int profileIndex = 0);
     ~CReadingsWindow() override;
 
     // Opens a window on `archive` (copied) titled `title`, showing the profile with archive
     // index `profileIndex` (the first when there is no such profile). The window deletes
-    // itself when closed; `parent` (the page or the export dialog) keeps it on top and
-    // ends it with itself.
-    static CReadingsWindow* ShowForBackup(CMainSheet& sheet, QWidget* parent,
+    // itself when closed; `parent` (the page or the export dialog; not null) keeps it on top
+    // and ends it with itself.
+    static CReadingsWindow* ShowForBackup(IPageHost& sheet, QWidget* parent,
                                           const CVantrelArchive& archive, const QString& title,
                                           int profileIndex = 0);
 
@@ -86,7 +86,7 @@ private:
     void OnProfilePicked(int row);
     QString SuggestedImageName() const;
 
-    CMainSheet& sheet_;
+    IPageHost& sheet_;
     CVantrelArchive archive_;
     QString backupTitle_;
     int profileIndex_ = -1;
