@@ -15,8 +15,8 @@
 #include <functional>
 #include <string>
 
-#include "app/MainSheet.h"
-#include "app/ReadingsWindow.h"
+#include "app/frame/MainSheet.h"
+#include "app/readings/ReadingsWindow.h"
 #include "frontend/ProfileSelection.h"
 #include "ops/BackupLoading.h"
 #include "platform/FixedSpecialFolders.h"
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     }
     const int index = SelectProfiles(*loaded.archive, std::string(argv[2])).front();
     CReadingsWindow* window = CReadingsWindow::ShowForBackup(
-        sheet, nullptr, *loaded.archive,
+        sheet, &sheet, *loaded.archive,
         QFileInfo(QString::fromLocal8Bit(argv[1])).completeBaseName(), index);
     // The chart's first paint; a profile with nothing to draw paints the window only.
     QWidget* painted =

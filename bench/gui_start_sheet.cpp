@@ -7,9 +7,9 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/Application.h"
-#include "app/MainSheet.h"
-#include "app/Strings.h"
+#include "app/common/Strings.h"
+#include "app/frame/Application.h"
+#include "app/frame/MainSheet.h"
 #include "frontend/VersionText.h"
 #include "gui_first_paint.h"
 #include "platform/qt/QtSettings.h"

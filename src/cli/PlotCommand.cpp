@@ -12,8 +12,9 @@
 #include <memory>
 #include <system_error>
 
-#include "app/ReadingsChart.h"
 #include "base/PathText.h"
+#include "chart/ChartImage.h"
+#include "chart/ReadingsChart.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
 #include "cli/Console.h"
@@ -94,7 +95,7 @@ std::unique_ptr<QGuiApplication> StartDrawing() {
 int RunPlot(const ParsedArgs& args, CommandIo& io) {
     const std::optional<std::string> out = args.Value("--out");
     if (!out || out->empty()) throw UsageError("--out FILE.png or FILE.svg is required");
-    const std::optional<app::ImageKind> kind = app::ImageKindOf(QString::fromStdString(*out));
+    const std::optional<chart::ImageKind> kind = chart::ImageKindOf(QString::fromStdString(*out));
     if (!kind)
         throw UsageError("--out names a .png or .svg file, not '" + PrintableText(*out) + "'");
     const ExportFormat format = options::ParseExportFormat(args.Value("--format"));
@@ -113,8 +114,8 @@ int RunPlot(const ParsedArgs& args, CommandIo& io) {
 
     const std::unique_ptr<QGuiApplication> application = StartDrawing();
     const QString title =
-        app::ChartTitle(QString::fromStdString(Utf8FromPath(PathFromUtf8(path).stem())), series);
-    const QByteArray bytes = app::RenderReadingsImage(series, title, size, *kind);
+        chart::ChartTitle(QString::fromStdString(Utf8FromPath(PathFromUtf8(path).stem())), series);
+    const QByteArray bytes = chart::RenderReadingsImage(series, title, size, *kind);
     try {
         WriteFileAtomically(PathFromUtf8(*out),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));

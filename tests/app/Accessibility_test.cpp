@@ -23,17 +23,17 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/AboutDialog.h"
-#include "app/BackupPage.h"
-#include "app/ControlIds.h"
-#include "app/ExportDialog.h"
-#include "app/FindLoggerDialog.h"
 #include "app/GuiFixture.h"
-#include "app/HelpPage.h"
-#include "app/HelpWindow.h"
-#include "app/ReadingsWindow.h"
-#include "app/RestoreExportPage.h"
-#include "app/SettingsPage.h"
+#include "app/common/ControlIds.h"
+#include "app/dialogs/AboutDialog.h"
+#include "app/dialogs/ExportDialog.h"
+#include "app/dialogs/FindLoggerDialog.h"
+#include "app/help/HelpWindow.h"
+#include "app/pages/BackupPage.h"
+#include "app/pages/HelpPage.h"
+#include "app/pages/RestoreExportPage.h"
+#include "app/pages/SettingsPage.h"
+#include "app/readings/ReadingsWindow.h"
 #include "ops/TestArchives.h"
 
 namespace vantrel::app::test {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "app/MainSheet.h"
+#include "app/frame/MainSheet.h"
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
 #include "platform/RecordingPrompt.h"

@@ -11,11 +11,11 @@
 #include <QTest>
 #include <algorithm>
 
-#include "app/BackupPage.h"
-#include "app/ExportDialog.h"
 #include "app/GuiFixture.h"
-#include "app/RestoreExportPage.h"
-#include "app/SettingsPage.h"
+#include "app/dialogs/ExportDialog.h"
+#include "app/pages/BackupPage.h"
+#include "app/pages/RestoreExportPage.h"
+#include "app/pages/SettingsPage.h"
 #include "e2e/CliE2eSupport.h"
 #include "ops/AppSettings.h"
 #include "support/SimulatorProcess.h"

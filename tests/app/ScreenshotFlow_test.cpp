@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/FilePage.h"
 #include "app/GuiFixture.h"
-#include "app/ListCtrlEx.h"
-#include "app/RestoreExportPage.h"
+#include "app/common/ListCtrlEx.h"
+#include "app/pages/FilePage.h"
+#include "app/pages/RestoreExportPage.h"
 #include "sample/SampleImage.h"
 #include "screenshots/ScreenDriver.h"
 #include "sim/InProcessLoggerPort.h"

@@ -15,13 +15,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/BackupPage.h"
-#include "app/FilePage.h"
-#include "app/FindLoggerDialog.h"
-#include "app/HelpPage.h"
-#include "app/ListCtrlEx.h"
-#include "app/MainSheet.h"
-#include "app/RestoreExportPage.h"
+#include "app/common/ListCtrlEx.h"
+#include "app/dialogs/FindLoggerDialog.h"
+#include "app/frame/MainSheet.h"
+#include "app/pages/BackupPage.h"
+#include "app/pages/FilePage.h"
+#include "app/pages/HelpPage.h"
+#include "app/pages/RestoreExportPage.h"
 #include "ops/AppSettings.h"
 #include "screenshots/ScreenDriver.h"
 

@@ -29,11 +29,11 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/Application.h"
-#include "app/ContextHelp.h"
-#include "app/HelpPage.h"
-#include "app/MainSheet.h"
-#include "app/Strings.h"
+#include "app/common/Strings.h"
+#include "app/frame/Application.h"
+#include "app/frame/MainSheet.h"
+#include "app/help/ContextHelp.h"
+#include "app/pages/HelpPage.h"
 #include "platform/qt/QtSettings.h"
 #include "platform/qt/QtSpecialFolders.h"
 #include "screenshots/ScreenDriver.h"

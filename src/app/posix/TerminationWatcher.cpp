@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/TerminationWatcher.h"
+#include "app/frame/TerminationWatcher.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Linux and other POSIX desktops: the window manager draws the window menu itself.
-#include "app/WindowMenu.h"
+#include "app/frame/WindowMenu.h"
 
 namespace vantrel::app {
 

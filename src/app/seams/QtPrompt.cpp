@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QString>
 
-#include "app/Strings.h"
+#include "app/common/Strings.h"
 
 namespace vantrel::app {
 namespace {

@@ -2,7 +2,7 @@
 // Windows sends a windowed program no signals: `taskkill` without /F closes its window
 // (the sheet's own close path) and the end of the session arrives as the session
 // manager's commitDataRequest. The watcher has nothing to watch there.
-#include "app/TerminationWatcher.h"
+#include "app/frame/TerminationWatcher.h"
 
 namespace vantrel::app {
 

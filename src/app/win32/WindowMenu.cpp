@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: the command is appended to the window's system menu with AppendMenuW, and its
 // WM_SYSCOMMAND is caught by a native event filter before Qt sees the message.
-#include "app/WindowMenu.h"
+#include "app/frame/WindowMenu.h"
 
 #include <windows.h>
 

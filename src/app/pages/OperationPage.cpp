@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/pages/OperationPage.h"
+
+#include "app/common/PageHost.h"
+#include "app/common/Strings.h"
+#include "link/LinkTexts.h"
+
+namespace vantrel::app {
+
+COperationPage::~COperationPage() {
+    if (m_pSheet != nullptr) m_pSheet->DropNotifications(this);
+}
+
+bool COperationPage::OnKillActive() {
+    if (!m_bBusy) return true;
+    m_pSheet->Prompt().Show(strings::kLeaveWhileBusy);
+    return false;
+}
+
+void COperationPage::OnNotification(const Notification& notification) {
+    switch (notification.kind) {
+        case NotificationKind::WM_LINK_STATUS:
+            OnCommsStatus(notification.value, notification.text);
+            break;
+        case NotificationKind::WM_LINK_ERRORS:
+            OnCommsErrors(notification.value);
+            break;
+        case NotificationKind::WM_LINK_RATE:
+            OnCommsRate(notification.value);
+            break;
+        default:
+            break;
+    }
+}
+
+void COperationPage::ExplainPortFailureIfAny() {
+    if (m_pSheet == nullptr) return;
+    const std::string explanation = m_pSheet->ExplainPortFailure();
+    if (explanation.empty()) return;
+    m_pSheet->Prompt().Show(explanation, texts::kCouldNotOpenPortCaption, PromptButtons::OK,
+                            PromptIcon::Information);
+}
+
+void COperationPage::SetBusy(bool busy) {
+    m_bBusy = busy;
+    if (m_pSheet != nullptr) m_pSheet->OnBusyChanged();
+}
+
+}  // namespace vantrel::app

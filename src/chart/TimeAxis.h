@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The time axis: where a reading sits on it, its text in a tooltip, and the ticks of a range.
+// The axis holds milliseconds since the epoch of the reading's local time, so that the axis
+// labels show the time the export prints.
+
+#include <QDateTime>
+#include <QFont>
+#include <QString>
+#include <vector>
+
+#include "chart/Axis.h"
+
+namespace vantrel::chart {
+
+inline constexpr double kMsecsPerDay = 86400000.0;
+
+qint64 ChartTimeOf(double days);
+QDateTime ReadingDateTime(double days);
+// The day count of a point of the time axis.
+double DaysOfChartTime(double msecs);
+
+// A reading's time in the user's locale, with seconds.
+QString ReadingTimeText(double days);
+
+// The ticks of `time` on a plot `plotWidth` pixels wide whose labels are in `font`: at
+// round minutes, hours, days or months, as many as their labels have room for.
+std::vector<AxisTick> TimeTicks(const AxisRange& time, double plotWidth, const QFont& font);
+
+}  // namespace vantrel::chart
