@@ -36,6 +36,7 @@
 #include "app/Strings.h"
 #include "app/WindowFit.h"
 #include "app/WindowMenu.h"
+#include "base/PathText.h"
 #include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
@@ -81,7 +82,8 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
       prompt_(environment.prompt != nullptr ? *environment.prompt : messageBoxes_),
       session_(
           LinkServices{queue_, clock_, prompt_, log_},
-          [this] { return ReadLinkSettings(settings_); }, environment.portFactory) {
+          [this] { return ReadLinkSettings(settings_); }, environment.portFactory),
+      restoreRecords_(settings_) {
     EnsureResources();
     setObjectName("mainSheet");
     setWindowTitle(strings::kProgramTitle);  // also the window's accessible name
@@ -92,10 +94,6 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     (void)accessibleAsWindow;
     setWindowIcon(ProgramIcon());
     session_.operations().SetCompletionSignal([] { QApplication::beep(); });
-    // Kept on disk as the restore goes, so that the next start can tell a cut-off restore
-    // however this run ends.
-    session_.operations().SetRestoreProgressSink(
-        [this](const RestoreOutcome& outcome) { RecordRestoreProgress(settings_, outcome); });
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("pages");
@@ -341,11 +339,16 @@ int CMainSheet::BackupLogger(COperationPage* page, const std::filesystem::path& 
     return RunExclusive([&] { return session_.operations().BackupLogger(page, path); }, 0);
 }
 
-int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive) {
+int CMainSheet::RestoreLogger(COperationPage* page, const CVantrelArchive& archive,
+                              const std::filesystem::path& backup) {
     bool ran = false;
     const int result = RunExclusive(
         [&] {
             ran = true;
+            // Kept on disk as the restore goes, so that the next start can tell a restore
+            // cut off however this run ends.
+            const RestoreRecording recording(restoreRecords_, ReadLinkSettings(settings_).port,
+                                             Utf8FromPath(backup), &session_.operations());
             return session_.operations().RestoreLogger(page, archive);
         },
         0);
@@ -408,6 +411,7 @@ void CMainSheet::EndOnRequest(int status) {
     messageBoxes_.SetUnattended(true);
     // The same request as the Cancel button's: the operation stops at the logger's next
     // answer and ends by its own path.
+    session_.operations().NoteProgramEnding();
     if (AnyPageBusy()) SetCancel(true);
     // Dialogs and boxes that are open return, so that the code that opened them ends too
     // (a box answered so gives the answer that changes nothing).
@@ -439,7 +443,7 @@ void CMainSheet::FinishEndingWhenIdle() {
 
 void CMainSheet::ShowCutOffRestoreNotice() {
     if (ending_) return;  // kept for a start that can show it
-    const std::string notice = TakeCutOffRestoreNotice(settings_);
+    const std::string notice = restoreRecords_.TakeNotices();
     if (notice.empty()) return;
     prompt_.Show(notice, texts::kRestoreIncompleteCaption, PromptButtons::OK,
                  PromptIcon::Exclamation);

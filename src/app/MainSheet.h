@@ -18,6 +18,7 @@
 #include "app/seams/QtNotificationQueue.h"
 #include "app/seams/QtPrompt.h"
 #include "frontend/LoggerSession.h"
+#include "frontend/RestoreRecord.h"
 #include "ops/AppSettings.h"
 #include "platform/Clock.h"
 #include "platform/Settings.h"
@@ -93,7 +94,9 @@ public:
     // keeps the port that is open.
     bool OpenLink();
     int BackupLogger(COperationPage* page, const std::filesystem::path& path);
-    int RestoreLogger(COperationPage* page, const CVantrelArchive& archive);
+    // `backup`: the file `archive` was loaded from, which the restore's record names.
+    int RestoreLogger(COperationPage* page, const CVantrelArchive& archive,
+                      const std::filesystem::path& backup);
     bool ListFiles(COperationPage* page, std::vector<std::string>& names,
                    std::vector<std::uint32_t>& sizes);
     bool DeleteFiles(COperationPage* page, const std::vector<std::string>& names);
@@ -131,7 +134,7 @@ public:
     // the queue detached from Qt, and the record of the restore is written out.
     void EndAtProcessExit();
 
-    // The notice of a restore that an earlier run left cut off, in a box, once (the
+    // The notices of the restores that earlier runs left unfinished, in a box, once (the
     // constructor has it shown as soon as the event loop runs).
     void ShowCutOffRestoreNotice();
 
@@ -171,6 +174,7 @@ private:
     IPrompt& prompt_;
     QtDiagnosticLog log_;
     LoggerSession session_;
+    RestoreRecords restoreRecords_;
 
     QTabWidget* tabs_ = nullptr;
     QPushButton* closeButton_ = nullptr;
