@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces the logger commands share: the progress line and printer, the console
-// prompt, and the settings table with its checked writes.
+// prompt, the settings table with its checked writes, and the records of unfinished restores.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "base/PathText.h"
@@ -248,8 +248,8 @@ TEST(RestoreRecordTest, TheNoticeSaysHowTheRestoreEndedAndAdvisesOnlyWhereRepeat
 
 TEST(RestoreRecordTest, EachRestoreKeepsItsOwnRecordAndOneStillRunningIsNeverTold) {
     using Stage = RestoreOutcome::Stage;
-    const std::filesystem::path locks =
-        PathFromUtf8(::testing::TempDir()) / ("restore-locks-" + std::to_string(::getpid()));
+    const std::filesystem::path locks = PathFromUtf8(::testing::TempDir()) /
+                                        ("restore-locks-" + std::to_string(std::random_device()()));
     std::filesystem::remove_all(locks);
     MemorySettings store;
     RestoreRecords records(store, locks);
