@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <iostream>
 
 #include "cli/Console.h"
@@ -39,13 +40,11 @@ CommandSession::CommandSession(const ParsedArgs& args, CommandIo& io, ToolSettin
               {.assumeYes = args.Has(options::kYes.name), .interactive = StdinIsTerminal()}),
       printer_(io.out, LiveProgress(args.Has(options::kVerbose.name)),
                TerminalWidth(STDOUT_FILENO)),
-      session_(LinkServices{queue_, clock_, prompt_, *log_}, [this] { return link_; }) {
-    ISettings& store = settings.store();
-    if (const std::string notice = TakeCutOffRestoreNotice(store); !notice.empty()) {
-        io.err << notice << std::endl;
+      session_(LinkServices{queue_, clock_, prompt_, *log_}, [this] { return link_; }),
+      records_(settings.store()) {
+    if (const std::string notices = records_.TakeNotices(); !notices.empty()) {
+        io.err << PrintableText(notices, /*keepLineBreaks=*/true) << std::endl;
     }
-    operations().SetRestoreProgressSink(
-        [&store](const RestoreOutcome& outcome) { RecordRestoreProgress(store, outcome); });
     // A message never overtakes a status text posted before it.
     prompt_.SetBeforePrint([this] {
         queue_.DrainPending();
@@ -74,7 +73,8 @@ CommandSession::~CommandSession() {
     queue_.Discard(&printer_);
 }
 
-void CommandSession::RequestCancel() {
+void CommandSession::RequestCancel(int signal) {
+    if (signal != SIGINT) operations().NoteProgramEnding();
     if (!cancelRequested_) {
         printer_.ClearLine();
         io_.err << "Cancelling (the link stops at the logger's next answer)..." << std::endl;
@@ -89,8 +89,11 @@ int CommandSession::Run(const std::function<bool()>& operation) {
     {
         // The watcher thread never touches the engine: it posts the cancel to the queue,
         // which the engine pumps while it waits for the logger.
-        InterruptWatcher watcher(
-            [this] { queue_.Post(nullptr, Notification::Invoke([this] { RequestCancel(); })); });
+        InterruptWatcher watcher([this, &watcher] {
+            const int received = watcher.Signal();
+            queue_.Post(nullptr,
+                        Notification::Invoke([this, received] { RequestCancel(received); }));
+        });
         succeeded = operation();
         queue_.DrainPending();
         signal = watcher.Signal();

@@ -2,9 +2,9 @@
 #pragma once
 // One logger command's run: the shared engine on a plain queue and the system clock, the
 // console prompt, the progress printer, Ctrl-C handling and the exit status of the run.
-// A restore's progress is recorded in the settings store as it goes; a restore that an
-// earlier run (of either program) left cut off is told on stderr, once, when the session
-// begins.
+// The restores that earlier runs (of either program) left unfinished, and that no longer
+// run, are told on stderr, once, when the session begins; a restore run in the session is
+// recorded through records().
 
 #include <functional>
 #include <memory>
@@ -14,6 +14,7 @@
 #include "cli/ProgressPrinter.h"
 #include "cli/ToolSettings.h"
 #include "frontend/LoggerSession.h"
+#include "frontend/RestoreRecord.h"
 #include "platform/Clock.h"
 #include "platform/DiagnosticLog.h"
 #include "platform/NotificationQueue.h"
@@ -37,6 +38,7 @@ public:
     ConsolePrompt& prompt() { return prompt_; }
     ProgressPrinter& printer() { return printer_; }
     const LinkSettings& link() const { return link_; }
+    RestoreRecords& records() { return records_; }
 
     // Runs `operation` (true on success) with Ctrl-C turned into the engine's cancel flag,
     // shows what it posted, and gives the exit status: 0 success, 130 cancelled, 1 failed
@@ -44,7 +46,8 @@ public:
     int Run(const std::function<bool()>& operation);
 
 private:
-    void RequestCancel();
+    // Ctrl-C cancels; SIGTERM and SIGHUP also end the program.
+    void RequestCancel(int signal);
 
     CommandIo& io_;
     LinkSettings link_;
@@ -54,6 +57,7 @@ private:
     ConsolePrompt prompt_;
     ProgressPrinter printer_;
     LoggerSession session_;
+    RestoreRecords records_;
     bool cancelRequested_ = false;
 };
 

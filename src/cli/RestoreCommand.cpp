@@ -8,6 +8,7 @@
 #include "cli/SharedOptions.h"
 #include "cli/TerminalText.h"
 #include "frontend/BackupChoice.h"
+#include "frontend/RestoreRecord.h"
 #include "ops/LoggerOperations.h"
 #include "ops/RestorePlan.h"
 
@@ -42,6 +43,8 @@ int RunRestore(const ParsedArgs& args, CommandIo& io) {
         return kExitFailed;
     }
     CLoggerOperations& operations = session.operations();
+    const RestoreRecording recording(session.records(), session.link().port, Utf8FromPath(file),
+                                     &operations);
     // The restore leaves the cancel flag to its caller, who clears it before and after.
     session.engine().SetCancel(false);
     const int status =

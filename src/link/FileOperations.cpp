@@ -21,7 +21,10 @@ bool CLinkEngine::OperationPrologue(INotificationTarget* target, const LinkSetti
         return false;
     }
     target_ = target;
+    const std::uint32_t cancels = cancelsHonoured_;
     if (!OpenCommsLink()) {
+        // A cancel is no failure to connect: "Communications Closed" says it all.
+        if (cancelsHonoured_ != cancels) return false;
         services_.prompt.Show(texts::kCouldNotConnect, texts::kCouldNotConnectCaption,
                               PromptButtons::OK, PromptIcon::None);
         PostStatus(0, std::string(texts::kFailedToConnect));

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,7 +103,10 @@ public:
 
     // --- transport ----------------------------------------------------------------------
     // Sends one request body and waits for its answer: true for ACK or data (the reply is
-    // then in CurrentReply()), false otherwise.
+    // then in CurrentReply()), false otherwise. A cancel ends the request after the wait
+    // it falls into, whatever ended that wait ("Communications Closed", no error counted,
+    // the cancel flag cleared), but an accepted Connect; the wait then lasts at most the
+    // time-out from the cancel, also while the logger holds off.
     bool Transact(std::string_view body);
     bool OpenCommsLink();
     // Finding the logger: sends Connect once and waits at most `timeOut` for its answer,
@@ -118,6 +122,9 @@ public:
     // when no request was refused (time-outs, bad replies and cancels are no refusals).
     std::optional<int> FirstRefusal() const { return firstRefusal_; }
     void ClearRefusal() { firstRefusal_.reset(); }
+    // How many requests a cancel has ended so far ("Communications Closed"): an operation
+    // compares it with the count at its start to tell a cancel from a failure.
+    std::uint32_t CancelsHonoured() const { return cancelsHonoured_; }
 
     // --- logger file-system commands ------------------------------------------------------
     bool CloseLink();
@@ -136,7 +143,8 @@ public:
     bool CloseSuspendedUpload();
 
     // The operation prologue: clear cancel, OpenLink, set the target, OpenCommsLink, with
-    // the failure boxes and posts. Used by ListFiles, DeleteFiles and the backup/restore.
+    // the failure boxes and posts (none for a Connect that a cancel ended). Used by
+    // ListFiles, DeleteFiles and the backup/restore.
     // `clearCancel` false leaves the cancel flag to the caller (the restore operation).
     bool OperationPrologue(INotificationTarget* target, const LinkSettings& settings,
                            bool clearCancel = true);
@@ -185,7 +193,16 @@ private:
         bool replyReady = false;
         bool timedOut = false;
     };
-    WaitOutcome WaitForReply(std::int64_t& firstHoldOffSecond);
+    // Waits for the reply to the request in flight; `sendWhenClear` sends its frame when
+    // the attempt held it back for a frame half received that proved a late answer.
+    WaitOutcome WaitForReply(std::int64_t& firstHoldOffSecond,
+                             const std::function<void()>& sendWhenClear);
+    // Drops the reply ready when it is the late answer (or hold-off) to a request given
+    // up after a cancel; true when it was one.
+    bool TakeLateAnswer();
+    // The cancel path of a request: "Communications Closed", the cancel flag cleared, false.
+    // `answered` false: the request is given up, and its answer is dropped if it comes.
+    bool EndCancelled(bool answered);
     void SendFrame(const std::string& frame);
     void FailTransfer(const char* format, const std::string& name);
 
@@ -206,6 +223,10 @@ private:
     std::optional<ReplyStatus> lastReplyStatus_;
     std::optional<int> firstRefusal_;
     std::optional<int> uploadHandle_;  // the logger's handle of the file being uploaded
+    // Ids of requests given up after a cancel before their answer came, the latest last.
+    static constexpr std::size_t kRememberedAbandoned = 4;
+    std::vector<std::uint16_t> abandonedIds_;
+    std::uint32_t cancelsHonoured_ = 0;
     std::uint32_t transferErrors_ = 0;
     std::uint32_t transferBytes_ = 0;
     std::int64_t previousRateTickMs_ = 0;

@@ -82,6 +82,10 @@ ReplyCheck CheckReply(std::string_view reply, std::uint16_t expectedId) {
     return check;
 }
 
+bool AnswersId(std::string_view reply, std::uint16_t id) {
+    return !CheckFrame(reply, id);
+}
+
 bool IsHoldOff(std::string_view reply, std::uint16_t expectedId) {
     return !CheckFrame(reply, expectedId) && ReplyChar(reply, 7) == kHoldOff;
 }

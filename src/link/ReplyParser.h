@@ -41,6 +41,8 @@ long ReplyHex(std::string_view reply, std::size_t offset, std::size_t count);
 
 ReplyCheck CheckReply(std::string_view reply, std::uint16_t expectedId);
 
+// True for a well-formed frame (LRC, initiator, separator) that answers `id`, whatever it says.
+bool AnswersId(std::string_view reply, std::uint16_t id);
 // True for a well-formed hold-off ("!" at offset 7) answering `expectedId`.
 bool IsHoldOff(std::string_view reply, std::uint16_t expectedId);
 

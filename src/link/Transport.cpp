@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The transport: one request, up to three attempts, each waiting for its own reply.
 #include <algorithm>
+#include <functional>
+#include <optional>
 
 #include "base/StringPrintf.h"
 #include "link/LinkEngine.h"
@@ -30,16 +32,24 @@ void CLinkEngine::SendFrame(const std::string& frame) {
     port_->SendText(frame);
 }
 
-CLinkEngine::WaitOutcome CLinkEngine::WaitForReply(std::int64_t& firstHoldOffSecond) {
+CLinkEngine::WaitOutcome CLinkEngine::WaitForReply(std::int64_t& firstHoldOffSecond,
+                                                   const std::function<void()>& sendWhenClear) {
     IClock& clock = services_.clock;
     std::int64_t start = clock.WallSeconds();
     bool heldOff = false;
+    std::optional<std::int64_t> cancelSecond;
     for (;;) {
         services_.queue.PumpMessage(ToNextSecond(clock));
         const std::int64_t now = clock.WallSeconds();
         // A wall clock set back would otherwise stretch the wait by the whole step.
         start = std::min(start, now);
         if (firstHoldOffSecond > now) firstHoldOffSecond = now;
+        if (cancelSecond && *cancelSecond > now) cancelSecond = now;
+        if (assembler_.ReplyReady() && TakeLateAnswer()) {
+            // The line is free again: an attempt that held back its frame sends it now.
+            sendWhenClear();
+            continue;
+        }
         if (assembler_.ReplyReady() && IsHoldOffReply()) {
             // The logger is busy: no time-out runs until its next frame.
             services_.log.Line("Its a holdoff response, recalculate the timeout");
@@ -56,11 +66,42 @@ CLinkEngine::WaitOutcome CLinkEngine::WaitForReply(std::int64_t& firstHoldOffSec
             services_.log.Line("No answer after the hold-off, giving up the wait");
             return {false, true};
         }
-        if (heldOff && cancel_) {
+        // A cancel bounds every wait by the time-out, counted from the cancel: the answer
+        // on its way is still taken (it would otherwise meet the next request), but a
+        // logger that holds off is not waited for any longer.
+        if (cancel_ && !cancelSecond) cancelSecond = now;
+        if (cancelSecond && now - *cancelSecond > kTimeOutSeconds) {
             services_.log.Line("Cancelled while the logger held off");
             return {false, true};
         }
     }
+}
+
+bool CLinkEngine::TakeLateAnswer() {
+    const std::string& reply = CurrentReply();
+    const auto late = std::find_if(abandonedIds_.begin(), abandonedIds_.end(), [&](auto id) {
+        return id != expectedId_ && AnswersId(reply, id);
+    });
+    if (late == abandonedIds_.end()) return false;
+    services_.log.Line("Late answer to a cancelled request, dropped: " + reply);
+    // A hold-off promises the answer still to come.
+    if (!IsHoldOff(reply, *late)) abandonedIds_.erase(late);
+    assembler_.ClearReplyReady();
+    return true;
+}
+
+bool CLinkEngine::EndCancelled(bool answered) {
+    if (!answered) {
+        // Its answer may still come: it is known for what it is when it does.
+        if (abandonedIds_.size() == kRememberedAbandoned)
+            abandonedIds_.erase(abandonedIds_.begin());
+        abandonedIds_.push_back(expectedId_);
+    }
+    services_.log.Line("Communications Closed");
+    PostStatus(0, std::string("Communications Closed"));
+    cancel_ = false;
+    ++cancelsHonoured_;
+    return false;
 }
 
 bool CLinkEngine::Transact(std::string_view body) {
@@ -74,36 +115,43 @@ bool CLinkEngine::Transact(std::string_view body) {
     const int attempts = singleAttempt_ ? 1 : kAttempts;
     int attemptsLeft = attempts;
     std::int64_t firstHoldOffSecond = -1;
+    bool sent = false;
+    // A reply frame half received is waited for instead of being cut off by a send.
+    const auto sendWhenClear = [&] {
+        if (sent || assembler_.FrameLength() != 0) return;
+        SendFrame(frame);
+        sent = true;
+        if (attemptsLeft == kAttempts) {
+            transferBytes_ += static_cast<std::uint32_t>(frame.size() + 1);
+        }
+    };
     for (;;) {
         assembler_.ClearReplyReady();
         lastReplyStatus_.reset();
-        // A reply frame half received is waited for instead of being cut off by a send.
-        if (assembler_.FrameLength() == 0) {
-            SendFrame(frame);
-            if (attemptsLeft == kAttempts) {
-                transferBytes_ += static_cast<std::uint32_t>(frame.size() + 1);
-            }
-        }
-        const WaitOutcome outcome = WaitForReply(firstHoldOffSecond);
+        sent = false;
+        sendWhenClear();
+        const WaitOutcome outcome = WaitForReply(firstHoldOffSecond, sendWhenClear);
+        bool accepted = false;
         if (outcome.replyReady) {
             ReplyStatus status = ReplyStatus::Malformed;
-            const bool accepted = ParseReply(attemptsLeft == 1, status);
+            // What comes after a cancel is never shown: the request ends as cancelled.
+            accepted = ParseReply(attemptsLeft == 1 && !cancel_, status);
             lastReplyStatus_ = status;
-            if (cancel_) {
-                if (connecting_ && accepted) return true;
-                services_.log.Line("Communications Closed");
-                PostStatus(0, std::string("Communications Closed"));
-                cancel_ = false;
-                return false;
-            }
+        }
+        // A cancel ends the request however its wait ended: no retry, no error counted.
+        if (cancel_) {
+            if (connecting_ && accepted) return true;
+            return EndCancelled(outcome.replyReady);
+        }
+        if (outcome.replyReady) {
             if (accepted) return true;
-            if (status == ReplyStatus::Malformed) {
+            if (lastReplyStatus_ == ReplyStatus::Malformed) {
                 ++transferErrors_;
                 services_.log.Line("Malformed Packets");
                 PostStatus(0, std::string("Malformed packets - Sync error"));
                 PostErrors();
             }
-            if (status == ReplyStatus::EndOfList) return false;
+            if (lastReplyStatus_ == ReplyStatus::EndOfList) return false;
         }
         ++transferErrors_;
         --attemptsLeft;
@@ -115,7 +163,7 @@ bool CLinkEngine::Transact(std::string_view body) {
         services_.log.Line(retryText);
         PostStatus(kKeepProgress, retryText);
         PostErrors();
-        if (attemptsLeft > 0 && !cancel_) continue;
+        if (attemptsLeft > 0) continue;
         if (refused) {
             const int code = static_cast<int>(ReplyHex(CurrentReply(), 8, 2));
             if (!firstRefusal_) firstRefusal_ = code;

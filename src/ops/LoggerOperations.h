@@ -77,8 +77,8 @@ public:
     // How far the last restore got (DescribeRestoreOutcome tells the user).
     const RestoreOutcome& LastRestoreOutcome() const { return restoreOutcome_; }
     // Called with the restore's outcome so far whenever it changes: when the erase begins,
-    // when the uploads begin, after each file written whole and when the restore has
-    // ended. A restore that never reached the logger does not call it.
+    // when the uploads begin, when each file begins and once it is written whole, and when
+    // the restore has ended. A restore that never reached the logger does not call it.
     void SetRestoreProgressSink(std::function<void(const RestoreOutcome&)> sink) {
         restoreProgress_ = std::move(sink);
     }
@@ -90,6 +90,9 @@ public:
     // never runs again. The queue's waits must no longer run the toolkit's own events.
     // Nothing to do when no restore is under way.
     void EndSuspendedRestore();
+    // The program is ending (a termination signal, the end of the session): a restore that
+    // the cancel it sends cuts off ended with the program, not by the user's cancel.
+    void NoteProgramEnding() { programEnding_ = true; }
 
     // Deletes every file of the logger except "QUILON.CFG00"; the link must be open.
     int EraseFileSystem();
@@ -133,6 +136,8 @@ private:
     // Records in the restore's outcome the logger's refusal that ended the erase or an
     // upload (`name`: the file it concerned, or empty), when a refusal ended it.
     void NoteRefusal(const std::string& name);
+    // How the restore that just failed ended: refused, cancelled or cut off by the line.
+    RestoreOutcome::Ending FailureEnding() const;
     void ReportRestoreProgress();
 
     CLinkEngine& engine_;
@@ -146,8 +151,9 @@ private:
     std::filesystem::path lastBackupPath_;
     RestoreOutcome restoreOutcome_;
     std::function<void(const RestoreOutcome&)> restoreProgress_;
-    std::string uploading_;  // the file being written to the logger, if any
+    std::uint32_t cancelsAtStart_ = 0;  // the engine's cancel count when the restore began
     bool restoreRunning_ = false;
+    bool programEnding_ = false;
     std::vector<LeftOutFile> leftOut_;
 };
 

@@ -58,25 +58,40 @@ void CLoggerOperations::NoteRefusal(const std::string& name) {
     }
 }
 
+RestoreOutcome::Ending CLoggerOperations::FailureEnding() const {
+    using Ending = RestoreOutcome::Ending;
+    if (!restoreOutcome_.refusal.empty()) return Ending::Refused;
+    if (engine_.CancelsHonoured() != cancelsAtStart_) {
+        return programEnding_ ? Ending::ProgramEnded : Ending::Cancelled;
+    }
+    return Ending::LineBroken;
+}
+
 bool CLoggerOperations::UploadArchive(const std::vector<RestoreFile>& plan) {
     for (const RestoreFile& file : plan) {
         engine_.ClearRefusal();
-        uploading_ = file.name;
-        const bool uploaded = engine_.UploadFile(file.name, file.content);
-        uploading_.clear();
-        if (uploaded) {
+        // Recorded before the first byte goes out: a program killed during the upload
+        // leaves the name of the file that may be cut off.
+        restoreOutcome_.uploading = file.name;
+        ReportRestoreProgress();
+        if (engine_.UploadFile(file.name, file.content)) {
+            restoreOutcome_.uploading.clear();
             ++restoreOutcome_.filesComplete;
             ReportRestoreProgress();
             continue;
         }
         NoteRefusal(file.name);
         // A name the logger does not take names no file on it: there is nothing to delete.
-        if (engine_.FirstRefusal() == kInvalidFilenameCode) return false;
+        if (engine_.FirstRefusal() == kInvalidFilenameCode) {
+            restoreOutcome_.uploading.clear();
+            return false;
+        }
         // The delete must not be taken for a cancel of its own: the cancel was honoured.
         engine_.SetCancel(false);
         const bool deleted = engine_.DeleteLoggerFile(file.name);
         // A refusal means the logger answers and holds no such file: nothing is cut off.
         if (!deleted && !engine_.LastReplyStatus()) restoreOutcome_.cutOff = file.name;
+        restoreOutcome_.uploading.clear();
         return false;
     }
     return true;
@@ -92,6 +107,7 @@ int CLoggerOperations::RestoreLogger(INotificationTarget* page, const CVantrelAr
         return 0;
     }
     restoreRunning_ = true;
+    cancelsAtStart_ = engine_.CancelsHonoured();
     struct Ended {
         bool& running;
         ~Ended() { running = false; }
@@ -107,10 +123,12 @@ void CLoggerOperations::EndSuspendedRestore() {
         return;
     }
     engine_.SetCancel(false);
-    if (const std::string cutOff = std::exchange(uploading_, {}); !cutOff.empty()) {
+    restoreOutcome_.ending = RestoreOutcome::Ending::ProgramEnded;
+    if (const std::string cutOff = restoreOutcome_.uploading; !cutOff.empty()) {
         engine_.CloseSuspendedUpload();  // an open file cannot be deleted
         const bool deleted = engine_.DeleteLoggerFile(cutOff);
         if (!deleted && !engine_.LastReplyStatus()) restoreOutcome_.cutOff = cutOff;
+        restoreOutcome_.uploading.clear();
     }
     engine_.CloseLink();
     ReportRestoreProgress();
@@ -125,6 +143,7 @@ int CLoggerOperations::RunRestore(INotificationTarget* page, const std::vector<R
     restoreOutcome_.stage = RestoreOutcome::Stage::Erasing;
     ReportRestoreProgress();
     if (!EraseFileSystem()) {
+        restoreOutcome_.ending = FailureEnding();
         engine_.PostStatus(0, std::string(texts::kEraseFailed));
         engine_.CloseLink();
         ReportRestoreProgress();
@@ -133,6 +152,7 @@ int CLoggerOperations::RunRestore(INotificationTarget* page, const std::vector<R
     restoreOutcome_.stage = RestoreOutcome::Stage::Uploading;
     ReportRestoreProgress();
     if (!UploadArchive(plan)) {
+        restoreOutcome_.ending = FailureEnding();
         engine_.CloseLink();      // UploadFile has already said what failed
         ReportRestoreProgress();  // with the file left cut off, if any
         return 0;

@@ -39,17 +39,24 @@ std::string RestoreQuestion(const CVantrelArchive& archive);
 // after the erase.
 std::string RestoreRefusal(const CVantrelArchive& archive);
 
-// How far a restore got.
+// How far a restore got, and how it ended.
 struct RestoreOutcome {
     enum class Stage { NotStarted, Erasing, Uploading, Done };
+    // How a restore that did not complete ended. Running while it runs: a record of the
+    // restore still saying so outlived a program that ended without a word (SIGKILL).
+    enum class Ending { Running, Refused, Cancelled, LineBroken, ProgramEnded };
     Stage stage = Stage::NotStarted;
+    Ending ending = Ending::Running;
     int filesTotal = 0;     // files of the backup
     int filesComplete = 0;  // written whole to the logger
-    std::string cutOff;     // a file left cut off on the logger, when it could not be deleted
+    // The file being written to the logger; empty between files and once a failed upload
+    // has been dealt with (deleted, or named in `cutOff`).
+    std::string uploading{};
+    std::string cutOff{};  // a file left cut off on the logger, when it could not be deleted
     // When the logger refused a request and so ended the restore: its answer ("Invalid
     // Filename") and the file the request named (empty for a listing).
-    std::string refusal;
-    std::string refusedName;
+    std::string refusal{};
+    std::string refusedName{};
 };
 
 // For a restore that ended early after it began to change the logger: what the logger

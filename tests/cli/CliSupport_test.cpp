@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pieces the logger commands share: the progress line and printer, the console
-// prompt, and the settings table with its checked writes.
+// prompt, the settings table with its checked writes, and the records of unfinished restores.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <sstream>
 
 #include "base/PathText.h"
@@ -187,42 +188,122 @@ TEST(SettingsTableTest, WritesOnlyCheckedValuesInTheirStoredForm) {
               std::string::npos);
 }
 
-TEST(RestoreRecordTest, ARestoreCutOffIsRecordedAsItGoesAndToldOnce) {
+TEST(RestoreRecordTest, TheNoticeSaysHowTheRestoreEndedAndAdvisesOnlyWhereRepeatingHelps) {
+    using Stage = RestoreOutcome::Stage;
+    using Ending = RestoreOutcome::Ending;
+    const std::string restore = "The restore of \"/b/Site.vbk\" to ttyUSB0 ";
+    const std::string advice = "\nRestoring the same backup again puts it right.";
+    const std::pair<RestoreOutcome, std::string> cases[] = {
+        {{.stage = Stage::Uploading,
+          .ending = Ending::Refused,
+          .filesTotal = 8,
+          .filesComplete = 7,
+          .refusal = "Invalid Filename",
+          .refusedName = "FIELD NOTES.TXT"},
+         restore + "was refused by the logger.\n"
+                   "The logger refused the file \"FIELD NOTES.TXT\": Invalid Filename.\n"
+                   "The logger holds 7 of the backup's 8 files."},
+        {{.stage = Stage::Erasing,
+          .ending = Ending::Refused,
+          .refusal = "File Locked",
+          .refusedName = "OLD.TXT"},
+         restore + "was refused by the logger.\n"
+                   "The logger refused to delete \"OLD.TXT\": File Locked.\n"
+                   "The logger was being erased: some of its files are gone."},
+        {{.stage = Stage::Uploading,
+          .ending = Ending::Cancelled,
+          .filesTotal = 8,
+          .filesComplete = 3},
+         restore + "was cancelled.\nThe logger holds 3 of the backup's 8 files." + advice},
+        {{.stage = Stage::Uploading,
+          .ending = Ending::LineBroken,
+          .filesTotal = 1,
+          .cutOff = "ORTVELSOIL.CFG01"},
+         restore +
+             "was cut off: the link to the logger failed.\n"
+             "The logger holds 0 of the backup's 1 file.\n"
+             "ORTVELSOIL.CFG01 is cut off on the logger: it could not be deleted." +
+             advice},
+        // SIGKILL, or a second signal: the record still says the restore runs.
+        {{.stage = Stage::Uploading,
+          .ending = Ending::Running,
+          .filesTotal = 8,
+          .filesComplete = 5,
+          .uploading = "PRO06.DAT00"},
+         restore +
+             "was cut off: the program ended during it.\n"
+             "The logger holds 5 of the backup's 8 files.\n"
+             "PRO06.DAT00 may be cut off on the logger." +
+             advice},
+        {{.stage = Stage::Erasing, .ending = Ending::ProgramEnded},
+         restore +
+             "was cut off: the program ended during it.\n"
+             "The logger was being erased: some of its files are gone." +
+             advice},
+    };
+    for (const auto& [outcome, says] : cases) {
+        EXPECT_EQ(DescribeRecordedRestore({"ttyUSB0", "/b/Site.vbk", outcome}), says);
+    }
+}
+
+TEST(RestoreRecordTest, EachRestoreKeepsItsOwnRecordAndOneStillRunningIsNeverTold) {
+    using Stage = RestoreOutcome::Stage;
+    const std::filesystem::path locks = PathFromUtf8(::testing::TempDir()) /
+                                        ("restore-locks-" + std::to_string(std::random_device()()));
+    std::filesystem::remove_all(locks);
     MemorySettings store;
-    RestoreOutcome outcome;
-    outcome.filesTotal = 9;
-    RecordRestoreProgress(store, outcome);  // never reached the logger
-    EXPECT_EQ(TakeCutOffRestoreNotice(store), "");
+    RestoreRecords records(store, locks);
+    RestoreRecords otherStart(store, locks);  // another program on the same settings
+    const RestoreOutcome erasing{.stage = Stage::Erasing, .filesTotal = 9};
+    const RestoreOutcome uploading{
+        .stage = Stage::Uploading, .filesTotal = 9, .filesComplete = 4, .uploading = "PRO03.DAT00"};
+    const RestoreOutcome done{.stage = Stage::Done, .filesTotal = 9, .filesComplete = 9};
 
-    outcome.stage = RestoreOutcome::Stage::Erasing;
-    RecordRestoreProgress(store, outcome);
-    outcome.stage = RestoreOutcome::Stage::Uploading;
-    outcome.filesComplete = 4;
-    RecordRestoreProgress(store, outcome);
-    // A later restore that never reached the logger leaves the record as it is.
-    RecordRestoreProgress(store, RestoreOutcome{});
-    EXPECT_EQ(TakeCutOffRestoreNotice(store),
-              "The last restore was cut off; the logger holds 4 of 9 files.\n"
+    RestoreRecording(records, "ttyUSB0", "/b/A.vbk").Update({.filesTotal = 9});  // not reached
+    auto a = std::make_unique<RestoreRecording>(records, "ttyUSB0", "/b/A.vbk");
+    auto b = std::make_unique<RestoreRecording>(records, "ttyUSB1", "/b/B.vbk");
+    a->Update(erasing);
+    b->Update(erasing);
+    b->Update(uploading);
+    ASSERT_TRUE(records.Read(1) && records.Read(2));
+    EXPECT_EQ(records.Read(1)->port, "ttyUSB0");
+    EXPECT_EQ(records.Read(2)->outcome.uploading, "PRO03.DAT00");
+    EXPECT_EQ(otherStart.TakeNotices(), "") << "both restores still run";
+
+    // B's program ends during the upload; A completes and removes its own record only.
+    b.reset();
+    a->Update(done);
+    a.reset();
+    EXPECT_FALSE(records.Read(1));
+    EXPECT_EQ(otherStart.TakeNotices(),
+              "The restore of \"/b/B.vbk\" to ttyUSB1 was cut off: the program ended during it.\n"
+              "The logger holds 4 of the backup's 9 files.\n"
+              "PRO03.DAT00 may be cut off on the logger.\n"
               "Restoring the same backup again puts it right.");
-    EXPECT_EQ(TakeCutOffRestoreNotice(store), "");
+    EXPECT_EQ(otherStart.TakeNotices(), "") << "told once";
 
-    // A completed restore removes the record.
-    RecordRestoreProgress(store, outcome);
-    outcome.stage = RestoreOutcome::Stage::Done;
-    outcome.filesComplete = 9;
-    RecordRestoreProgress(store, outcome);
-    EXPECT_EQ(TakeCutOffRestoreNotice(store), "");
+    // A restore that reaches a logger replaces what an earlier one left on its port.
+    RestoreRecording(records, "ttyUSB0", "/b/A.vbk").Update(erasing);
+    RestoreRecording(records, "ttyUSB1", "/b/B.vbk").Update(erasing);
+    RestoreRecording(records, "ttyUSB0", "/b/C.vbk").Update(uploading);
+    const std::string notices = records.TakeNotices();
+    EXPECT_EQ(notices.find("A.vbk"), std::string::npos) << notices;
+    EXPECT_NE(notices.find("\"/b/B.vbk\" to ttyUSB1"), std::string::npos) << notices;
+    EXPECT_NE(notices.find("\"/b/C.vbk\" to ttyUSB0"), std::string::npos) << notices;
+
+    // The single record of earlier versions is told once, without advice it cannot back.
+    store.WriteInt(settings::kLastRestore, settings::kFilesComplete, 7);
+    store.WriteInt(settings::kLastRestore, settings::kFilesTotal, 8);
+    EXPECT_EQ(records.TakeNotices(),
+              "A restore by an earlier version of this program was cut off; the logger holds 7 "
+              "of 8 files.\nUnless the logger refused that backup, restoring it again puts it "
+              "right.");
     EXPECT_FALSE(store.Contains(settings::kLastRestore, settings::kFilesTotal));
-
-    // A record spoilt by hand still tells that a restore was cut off, also one that counts
-    // every file as sent.
-    store.WriteString(settings::kLastRestore, settings::kFilesTotal, "3");
-    store.WriteString(settings::kLastRestore, settings::kFilesComplete, "3");
-    EXPECT_EQ(TakeCutOffRestoreNotice(store),
-              "The last restore was cut off; the logger may not hold all of its files.\n"
-              "Restoring the backup again puts it right.");
-    store.WriteString(settings::kLastRestore, settings::kFilesTotal, "lots");
-    EXPECT_TRUE(TakeCutOffRestoreNotice(store).starts_with("The last restore was cut off;"));
+    store.WriteString(settings::kLastRestore, settings::kFilesTotal, "lots");  // spoilt by hand
+    EXPECT_TRUE(records.TakeNotices().starts_with(
+        "A restore by an earlier version of this program was cut off; the logger may not hold "
+        "all of its files."));
+    std::filesystem::remove_all(locks);
 }
 
 TEST(InfoJsonTest, LoggerFileNamesAreEightBitTextsNeverMerged) {

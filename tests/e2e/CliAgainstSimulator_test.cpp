@@ -143,5 +143,31 @@ TEST_F(CliAgainstSimulatorTest, CtrlCDuringABackupExitsWith130AndLeavesNoFile) {
     EXPECT_EQ(ws().Vantrel({"logger", "ls"}, sim.linkPath()).exitCode, 0);
 }
 
+TEST_F(CliAgainstSimulatorTest, CtrlCWhileTheLoggerHoldsOffIsACancelAndNoBrokenLine) {
+    // Every answer comes 700 ms after a hold-off: the tool is waiting in one nearly always.
+    SimulatorProcess sim(
+        {"--image", ws().Image().string(), "--holdoff-every", "1", "--holdoff-ms", "700"});
+    // Cancelled while connecting, and while listing the files.
+    for (const char* awaited : {"Attempting to Connect", "Retrieving File Info"}) {
+        SCOPED_TRACE(awaited);
+        test::CliProcess backup(
+            VANTREL_CLI,
+            ws().WithLink({"backup", "Held off", "--folder", ws().Backups().string()},
+                          sim.linkPath()),
+            ws().ToolOptions());
+        ASSERT_TRUE(backup.WaitForOutput(awaited, std::chrono::seconds{30})) << backup.Err();
+        backup.Signal(SIGINT);
+        EXPECT_EQ(backup.Wait(std::chrono::seconds{15}), 130) << backup.Out() << backup.Err();
+        EXPECT_EQ(backup.Err(),
+                  "Cancelling (the link stops at the logger's next answer)...\nvantrel: "
+                  "cancelled\n");
+        EXPECT_TRUE(Contains(backup.Out(), "Communications Closed\n")) << backup.Out();
+        for (const char* broken : {"Timed out", "Fatal errors", "Malformed", "Failed to connect"}) {
+            EXPECT_FALSE(Contains(backup.Out(), broken)) << backup.Out();
+        }
+    }
+    EXPECT_EQ(ws().BackupFolderEntries(), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace vantrel::e2e

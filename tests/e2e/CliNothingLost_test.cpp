@@ -110,11 +110,48 @@ TEST_F(CliNothingLostTest, ACancelledRestoreLeavesNoCutOffFileAndSaysWhatTheLogg
 
     // The next command that talks to the logger tells it, once.
     SimulatorProcess next;
-    const std::string notice = "The last restore was cut off; the logger holds " +
-                               std::to_string(held.size()) + " of " +
-                               std::to_string(image.size() - 1) + " files.";
+    const std::string notice = "The restore of \"" + ws().PackedBackup().string() + "\" to " +
+                               sim.linkPath() + " was cancelled.\nThe logger holds " +
+                               std::to_string(held.size()) + " of the backup's " +
+                               std::to_string(image.size() - 1) +
+                               " files.\nRestoring the same backup again puts it right.\n";
     EXPECT_TRUE(Contains(ws().Vantrel({"logger", "ls"}, next.linkPath()).err, notice));
-    EXPECT_FALSE(Contains(ws().Vantrel({"logger", "ls"}, next.linkPath()).err, "cut off"));
+    EXPECT_FALSE(Contains(ws().Vantrel({"logger", "ls"}, next.linkPath()).err, "restore"));
+}
+
+TEST_F(CliNothingLostTest, ARestoreStillRunningIsNeverToldAndOneKilledIsToldWithItsFile) {
+    SimulatorProcess logger({"--baud", "38400"});
+    SimulatorProcess other({"--image", ws().Image().string()});
+    test::CliProcess restore(
+        VANTREL_CLI,
+        ws().WithLink({"restore", ws().PackedBackup().string(), "--yes"}, logger.linkPath()),
+        ws().ToolOptions());
+    ASSERT_TRUE(restore.WaitForOutput("Uploading PRO01.DAT00", std::chrono::seconds{60}))
+        << restore.Out() << restore.Err();
+    restore.Signal(SIGSTOP);  // held where it is: still running, with its record and its lock
+
+    // Another start, on another logger, while the restore runs: not a word of it.
+    const test::ProcessResult meanwhile = ws().Vantrel({"logger", "ls"}, other.linkPath());
+    EXPECT_EQ(meanwhile.exitCode, 0) << meanwhile.err;
+    EXPECT_FALSE(Contains(meanwhile.err, "restore")) << meanwhile.err;
+
+    restore.Signal(SIGKILL);
+    EXPECT_EQ(restore.Wait(std::chrono::seconds{10}), 128 + SIGKILL);
+    const FileMap image = testing::ReadFolder(ws().Image());
+    const FileMap held = logger.StopAndReadDump();
+    const std::string told = ws().Vantrel({"logger", "ls"}, other.linkPath()).err;
+    EXPECT_TRUE(Contains(told, "The restore of \"" + ws().PackedBackup().string() + "\" to " +
+                                   logger.linkPath() +
+                                   " was cut off: the program ended during it.\n"))
+        << told;
+    // The file it was writing is named; any file cut off on the logger is that one.
+    EXPECT_TRUE(Contains(told, " may be cut off on the logger.\n")) << told;
+    for (const auto& [name, bytes] : held) {
+        if (bytes != image.at(name)) {
+            EXPECT_TRUE(Contains(told, name + " may be cut off on the logger.")) << told;
+        }
+    }
+    EXPECT_FALSE(Contains(ws().Vantrel({"logger", "ls"}, other.linkPath()).err, "restore"));
 }
 
 TEST_F(CliNothingLostTest, ABackupNamesEveryFileItLeavesOut) {

@@ -129,13 +129,16 @@ protected:
         store.setValue("Settings/Default Path", QString::fromStdString(backups.string()));
         store.setValue("Settings/Export Path", QString::fromStdString(exports.string()));
     }
-    // The LastRestore record: (complete, total), or nothing.
+    // The record of the restore: (complete, total), or nothing.
     std::optional<std::pair<int, int>> Record() const {
         const QSettings store(QString::fromStdString(SettingsFile().string()),
                               QSettings::IniFormat);
-        if (!store.contains("LastRestore/Total")) return std::nullopt;
-        return std::pair{store.value("LastRestore/Complete").toInt(),
-                         store.value("LastRestore/Total").toInt()};
+        for (const QString& group : store.childGroups()) {
+            if (!group.startsWith("Restore ")) continue;
+            return std::pair{store.value(group + "/Complete").toInt(),
+                             store.value(group + "/Total").toInt()};
+        }
+        return std::nullopt;
     }
 
     std::unique_ptr<test::CliProcess> StartProgram(const XServer& x, const std::string& operation) {

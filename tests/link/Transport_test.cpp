@@ -133,16 +133,58 @@ TEST_F(Transport, EndlessHoldOffIsBoundedAndCountsAsTimeOut) {
     EXPECT_TRUE(Contains(f.target.StatusTexts(), kTimedOut + " 1"));
 }
 
-TEST_F(Transport, CancelIsHonouredWhileTheLoggerHoldsOff) {
-    f.responder = [this](FakePort& port, const std::string& frame) {
+// A logger that holds off every request and answers `answerAfter` later; the user cancels
+// 300 ms into the first hold-off.
+TEST_F(Transport, ACancelWhileTheLoggerHoldsOffIsACancelAndItsLateAnswerIsDropped) {
+    for (const std::chrono::milliseconds answerAfter : {700ms, 10000ms}) {
+        SCOPED_TRACE(answerAfter.count());
+        EngineFixture g;
+        g.OpenFakeLink();
+        g.responder = [&](FakePort& port, const std::string& frame) {
+            const auto id = ParseRequest(frame)->id;
+            port.Deliver(SlaveFrame(id, "!"));
+            port.DeliverLater(answerAfter, SlaveFrame(id, AckBody()));
+        };
+        g.clock.Schedule(300ms, [&] { g.port->PostCall([&] { g.engine.SetCancel(true); }); });
+        const std::int64_t start = g.clock.WallSeconds();
+        EXPECT_FALSE(g.engine.Transact("f05"));
+        // The answer on its way is taken; a longer hold-off is not waited for.
+        EXPECT_LE(g.clock.WallSeconds() - start, 1 + CLinkEngine::kTimeOutSeconds + 1);
+        EXPECT_FALSE(g.engine.IsCancelled());
+        // The closing request meets the late answer (10 s) and is not put out by it.
+        EXPECT_TRUE(g.engine.CloseLink());
+        g.Drain();
+        EXPECT_EQ(g.port->sent.size(), 2u);
+        EXPECT_EQ(g.engine.TransferErrorCount(), 0u);
+        EXPECT_EQ(g.target.StatusTexts(), std::vector<std::string>{"Communications Closed"});
+        EXPECT_TRUE(g.prompt.shown().empty());
+        EXPECT_EQ(Contains(g.log.Lines(), "Cancelled while the logger held off"),
+                  answerAfter == 10000ms);
+        EXPECT_EQ(g.engine.CancelsHonoured(), 1u);
+    }
+
+    // A cancel while the Connect is held off: no connection advice, no time-out.
+    f.responder = [](FakePort& port, const std::string& frame) {
         port.Deliver(SlaveFrame(ParseRequest(frame)->id, "!"));
-        f.clock.Schedule(3s, [this] { f.port->PostCall([this] { f.engine.SetCancel(true); }); });
     };
-    const std::int64_t start = f.clock.WallSeconds();
+    f.clock.Schedule(300ms, [this] { f.port->PostCall([this] { f.engine.SetCancel(true); }); });
+    std::vector<std::string> names;
+    std::vector<std::uint32_t> sizes;
+    EXPECT_FALSE(f.engine.ListFiles(&f.target, LinkSettings{"ttyFAKE1", 9600}, names, sizes));
+    f.Drain();
+    EXPECT_TRUE(f.prompt.shown().empty());
+    EXPECT_EQ(f.target.StatusTexts(),
+              (std::vector<std::string>{"Attempting to Connect", "Communications Closed"}));
+    EXPECT_EQ(f.engine.TransferErrorCount(), 0u);
+}
+
+TEST_F(Transport, ACancelDuringASilentWaitEndsAtTheTimeOutAsACancel) {
+    f.clock.Schedule(500ms, [this] { f.port->PostCall([this] { f.engine.SetCancel(true); }); });
     EXPECT_FALSE(f.engine.Transact("f05"));
-    EXPECT_LE(f.clock.WallSeconds() - start, 5);
-    EXPECT_EQ(f.port->sent.size(), 1u);   // no retry once cancelled
-    EXPECT_TRUE(f.engine.IsCancelled());  // as after a time-out: left for the caller
+    f.Drain();
+    EXPECT_EQ(f.port->sent.size(), 1u);
+    EXPECT_EQ(f.engine.TransferErrorCount(), 0u);
+    EXPECT_EQ(f.target.StatusTexts(), std::vector<std::string>{"Communications Closed"});
 }
 
 TEST_F(Transport, NakWithCodeNineFailsAtOnceAndSilently) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "link/Requests.h"
 #include "ops/LoggerFixture.h"
 #include "ops/TestArchives.h"
@@ -219,6 +221,8 @@ TEST(RestoreOperation, ACancelDuringAnUploadDeletesTheCutOffFileAndSaysWhatTheLo
     EXPECT_EQ(outcome.filesComplete, 3);
     EXPECT_EQ(outcome.filesTotal, 4);
     EXPECT_EQ(outcome.cutOff, "");
+    EXPECT_EQ(outcome.uploading, "");
+    EXPECT_EQ(outcome.ending, RestoreOutcome::Ending::Cancelled);
     EXPECT_EQ(DescribeRestoreOutcome(outcome),
               "The vantrel was erased and now holds 3 of this backup's 4 files complete.\n"
               "Restoring the same backup again puts it right.");
@@ -230,22 +234,27 @@ TEST(RestoreOperation, ProgressIsReportedAsItGoesAndARestoreSuspendedForGoodDele
     profiles[0].readings = HourlyReadings(0, 60);  // a data file of several blocks
     const CVantrelArchive archive = MakeArchive(profiles);
     using Stage = RestoreOutcome::Stage;
-    std::vector<std::pair<Stage, int>> reported;
+    using Report = std::tuple<Stage, int, std::string>;  // the files whole, the one under way
+    std::vector<Report> reported;
     const auto record = [&reported](const RestoreOutcome& outcome) {
-        reported.emplace_back(outcome.stage, outcome.filesComplete);
+        reported.emplace_back(outcome.stage, outcome.filesComplete, outcome.uploading);
     };
 
-    // A whole restore: erase, uploads one by one, done.
+    // A whole restore: erase, uploads one by one (each named before it starts), done.
     LoggerFixture whole(LoggerImage{{"QUILON.CFG00", "kept"}});
     whole.ops.SetRestoreProgressSink(record);
     ASSERT_EQ(whole.ops.RestoreLogger(&whole.page, archive), 1);
-    EXPECT_EQ(reported, (std::vector<std::pair<Stage, int>>{{Stage::Erasing, 0},
-                                                            {Stage::Uploading, 0},
-                                                            {Stage::Uploading, 1},
-                                                            {Stage::Uploading, 2},
-                                                            {Stage::Uploading, 3},
-                                                            {Stage::Uploading, 4},
-                                                            {Stage::Done, 4}}));
+    EXPECT_EQ(reported, (std::vector<Report>{{Stage::Erasing, 0, ""},
+                                             {Stage::Uploading, 0, ""},
+                                             {Stage::Uploading, 0, "ORTVELSOIL.CFG01"},
+                                             {Stage::Uploading, 1, ""},
+                                             {Stage::Uploading, 1, "USERSOIL.CFG01"},
+                                             {Stage::Uploading, 2, ""},
+                                             {Stage::Uploading, 2, "PRO03.CFG00"},
+                                             {Stage::Uploading, 3, ""},
+                                             {Stage::Uploading, 3, "PRO03.DAT00"},
+                                             {Stage::Uploading, 4, ""},
+                                             {Stage::Done, 4, ""}}));
 
     // The process ends from inside a wait of the data file's upload: the suspended restore
     // never runs again (the exception stands for that), yet its upload is closed and deleted.
@@ -264,10 +273,12 @@ TEST(RestoreOperation, ProgressIsReportedAsItGoesAndARestoreSuspendedForGoodDele
     EXPECT_EQ(f.Files().count("PRO03.DAT00"), 0u);
     EXPECT_EQ(f.Files().size(), 4u);
     EXPECT_EQ(f.ops.LastRestoreOutcome().cutOff, "");
-    EXPECT_EQ(reported.back(), std::pair(Stage::Uploading, 3));
+    EXPECT_EQ(f.ops.LastRestoreOutcome().ending, RestoreOutcome::Ending::ProgramEnded);
+    EXPECT_EQ(reported.back(), Report(Stage::Uploading, 3, ""));
     // Only once: a second end finds nothing to do.
+    const std::size_t reports = reported.size();
     f.ops.EndSuspendedRestore();
-    EXPECT_EQ(reported.back(), std::pair(Stage::Uploading, 3));
+    EXPECT_EQ(reported.size(), reports);
 }
 
 TEST(RestoreOperation, ACancelWhileAFileIsCreatedClosesAndDeletesIt) {
@@ -314,6 +325,7 @@ TEST(RestoreOperation, ARefusedNameIsReportedAsTheLoggersAnswerWithoutAdviceToRe
         f.page.SawStatus("Fatal errors, the vantrel refused the command: Invalid Filename"));
     // Shown once: a name the logger does not take is not deleted afterwards.
     EXPECT_EQ(f.prompt.Texts(), std::vector<std::string>{"Invalid Filename"});
+    EXPECT_EQ(f.ops.LastRestoreOutcome().ending, RestoreOutcome::Ending::Refused);
     EXPECT_EQ(DescribeRestoreOutcome(f.ops.LastRestoreOutcome()),
               "The vantrel refused the file \"BAD NAME\": Invalid Filename.\n"
               "The vantrel was erased and now holds 2 of this backup's 4 files complete.");
@@ -331,6 +343,7 @@ TEST(RestoreOperation, ALineThatGoesDeadDuringTheUploadsStillAdvisesToRestoreAga
     EXPECT_TRUE(f.page.SawStatus("Fatal errors, connection timed out"));
     const RestoreOutcome& outcome = f.ops.LastRestoreOutcome();
     EXPECT_EQ(outcome.refusal, "");
+    EXPECT_EQ(outcome.ending, RestoreOutcome::Ending::LineBroken);
     EXPECT_EQ(DescribeRestoreOutcome(outcome),
               "The vantrel was erased and now holds 0 of this backup's 7 files complete.\n"
               "ORTVELSOIL.CFG01 is cut off on the vantrel: it could not be deleted.\n"
@@ -371,7 +384,10 @@ TEST(RestoreOperation, OutcomeTextsNameTheStageAndACutOffFile) {
     outcome.stage = RestoreOutcome::Stage::Erasing;
     EXPECT_NE(DescribeRestoreOutcome(outcome).find("while the vantrel was being erased"),
               std::string::npos);
-    outcome = {RestoreOutcome::Stage::Uploading, 11, 1, "PRO01.DAT00", "", ""};
+    outcome = {.stage = RestoreOutcome::Stage::Uploading,
+               .filesTotal = 11,
+               .filesComplete = 1,
+               .cutOff = "PRO01.DAT00"};
     EXPECT_EQ(DescribeRestoreOutcome(outcome),
               "The vantrel was erased and now holds 1 of this backup's 11 files complete.\n"
               "PRO01.DAT00 is cut off on the vantrel: it could not be deleted.\n"

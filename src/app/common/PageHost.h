@@ -41,7 +41,9 @@ public:
     // --- operations (each refused, with 0 or false, while another runs) ------------------
     // `page` receives the operation's notifications.
     virtual int BackupLogger(INotificationTarget* page, const std::filesystem::path& path) = 0;
-    virtual int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive) = 0;
+    // `backup`: the file `archive` was loaded from, which the restore's record names.
+    virtual int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive,
+                              const std::filesystem::path& backup) = 0;
     virtual bool ListFiles(INotificationTarget* page, std::vector<std::string>& names,
                            std::vector<std::uint32_t>& sizes) = 0;
     virtual bool DeleteFiles(INotificationTarget* page, const std::vector<std::string>& names) = 0;

@@ -36,6 +36,8 @@
 #include "app/pages/FilePage.h"
 #include "app/pages/RestoreExportPage.h"
 #include "app/pages/SettingsPage.h"
+#include "base/PathText.h"
+#include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
 
@@ -80,7 +82,8 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
       prompt_(environment.prompt != nullptr ? *environment.prompt : messageBoxes_),
       session_(
           LinkServices{queue_, clock_, prompt_, log_},
-          [this] { return ReadLinkSettings(settings_); }, environment.portFactory) {
+          [this] { return ReadLinkSettings(settings_); }, environment.portFactory),
+      restoreRecords_(settings_) {
     EnsureResources();
     setObjectName("mainSheet");
     setWindowTitle(strings::kProgramTitle);  // also the window's accessible name
@@ -91,10 +94,6 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     (void)accessibleAsWindow;
     setWindowIcon(ProgramIcon());
     session_.operations().SetCompletionSignal([] { QApplication::beep(); });
-    // Kept on disk as the restore goes, so that the next start can tell a cut-off restore
-    // however this run ends.
-    session_.operations().SetRestoreProgressSink(
-        [this](const RestoreOutcome& outcome) { RecordRestoreProgress(settings_, outcome); });
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("pages");
@@ -348,6 +347,7 @@ void CMainSheet::EndOnRequest(int status) {
     messageBoxes_.SetUnattended(true);
     // The same request as the Cancel button's: the operation stops at the logger's next
     // answer and ends by its own path.
+    session_.operations().NoteProgramEnding();
     if (AnyPageBusy()) SetCancel(true);
     // Dialogs and boxes that are open return, so that the code that opened them ends too
     // (a box answered so gives the answer that changes nothing).
@@ -379,7 +379,7 @@ void CMainSheet::FinishEndingWhenIdle() {
 
 void CMainSheet::ShowCutOffRestoreNotice() {
     if (ending_) return;  // kept for a start that can show it
-    const std::string notice = TakeCutOffRestoreNotice(settings_);
+    const std::string notice = restoreRecords_.TakeNotices();
     if (notice.empty()) return;
     prompt_.Show(notice, texts::kRestoreIncompleteCaption, PromptButtons::OK,
                  PromptIcon::Exclamation);

@@ -20,6 +20,7 @@
 #include "app/seams/QtNotificationQueue.h"
 #include "app/seams/QtPrompt.h"
 #include "frontend/LoggerSession.h"
+#include "frontend/RestoreRecord.h"
 #include "ops/AppSettings.h"
 #include "platform/Clock.h"
 #include "platform/Settings.h"
@@ -92,7 +93,9 @@ public:
     // keeps the port that is open.
     bool OpenLink();
     int BackupLogger(INotificationTarget* page, const std::filesystem::path& path) override;
-    int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive) override;
+    // `backup`: the file `archive` was loaded from, which the restore's record names.
+    int RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive,
+                      const std::filesystem::path& backup) override;
     bool ListFiles(INotificationTarget* page, std::vector<std::string>& names,
                    std::vector<std::uint32_t>& sizes) override;
     bool DeleteFiles(INotificationTarget* page, const std::vector<std::string>& names) override;
@@ -134,7 +137,7 @@ public:
     // the queue detached from Qt, and the record of the restore is written out.
     void EndAtProcessExit();
 
-    // The notice of a restore that an earlier run left cut off, in a box, once (the
+    // The notices of the restores that earlier runs left unfinished, in a box, once (the
     // constructor has it shown as soon as the event loop runs).
     void ShowCutOffRestoreNotice();
 
@@ -177,6 +180,7 @@ private:
     IPrompt& prompt_;
     QtDiagnosticLog log_;
     LoggerSession session_;
+    RestoreRecords restoreRecords_;
 
     QTabWidget* tabs_ = nullptr;
     QPushButton* closeButton_ = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/PathText.h"
 #include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
 #include "ops/RestorePlan.h"
@@ -35,11 +36,16 @@ int CMainSheet::BackupLogger(INotificationTarget* page, const std::filesystem::p
     return RunExclusive([&] { return session_.operations().BackupLogger(page, path); }, 0);
 }
 
-int CMainSheet::RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive) {
+int CMainSheet::RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive,
+                              const std::filesystem::path& backup) {
     bool ran = false;
     const int result = RunExclusive(
         [&] {
             ran = true;
+            // Kept on disk as the restore goes, so that the next start can tell a restore
+            // cut off however this run ends.
+            const RestoreRecording recording(restoreRecords_, ReadLinkSettings(settings_).port,
+                                             Utf8FromPath(backup), &session_.operations());
             return session_.operations().RestoreLogger(page, archive);
         },
         0);

@@ -323,7 +323,7 @@ void CRestoreExportPage::OnRestore() {
     int result = 0;
     {
         const Idle idle{*this};
-        result = m_pSheet->RestoreLogger(this, *archive);
+        result = m_pSheet->RestoreLogger(this, *archive, RowFile(row));
     }
     // A port that could not be opened: why, and what to do about it.
     if (result != 1) ExplainPortFailureIfAny();

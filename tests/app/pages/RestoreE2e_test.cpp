@@ -283,17 +283,24 @@ TEST_F(RestoreE2eTest, SigtermCancelsARestoreWhichDeletesItsCutOffFileAndTheNext
         EXPECT_EQ(content, ImageAfterRestore().at(name)) << name;
     const int complete = static_cast<int>(after.size()) - 1;  // the logger's own configuration
     const int total = static_cast<int>(image.size()) - 1;
-    EXPECT_EQ(settings_.GetInt(settings::kLastRestore, settings::kFilesComplete, -1), complete);
-    EXPECT_EQ(settings_.GetInt(settings::kLastRestore, settings::kFilesTotal, -1), total);
+    // Recorded as ended with the program, not by the user's cancel.
+    const std::optional<RecordedRestore> record = RestoreRecords(settings_).Read(1);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->outcome.filesComplete, complete);
+    EXPECT_EQ(record->outcome.filesTotal, total);
+    EXPECT_EQ(record->outcome.ending, RestoreOutcome::Ending::ProgramEnded);
 
     // The next start tells it, once.
     const std::size_t boxes = prompt_.shown().size();
     MakeSheet();
     QTRY_COMPARE(prompt_.shown().size(), boxes + 1);
     EXPECT_EQ(prompt_.shown().back().caption, "Restore Incomplete");
-    EXPECT_TRUE(prompt_.shown().back().text.starts_with(
-        "The last restore was cut off; the logger holds " + std::to_string(complete) + " of " +
-        std::to_string(total) + " files."));
+    EXPECT_NE(prompt_.shown().back().text.find(
+                  "was cut off: the program ended during it.\nThe logger holds " +
+                  std::to_string(complete) + " of the backup's " + std::to_string(total) +
+                  " files.\nRestoring the same backup again puts it right."),
+              std::string::npos)
+        << prompt_.shown().back().text;
     MakeSheet();
     QTest::qWait(50);
     EXPECT_EQ(prompt_.shown().size(), boxes + 1);
