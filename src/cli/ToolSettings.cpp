@@ -6,17 +6,22 @@
 #include "cli/Command.h"
 #include "cli/Console.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "ops/AppSettings.h"
 
 namespace vantrel::cli {
 
-ToolSettings::ToolSettings() {
+ToolSettings::ToolSettings(std::ostream& err) {
     if (!store_.Usable()) {
         throw std::runtime_error("cannot use the settings file " + store_.Problem());
     }
     RecordStartUp(store_, ProgramFile());
-    if (!store_.Sync()) {
+    // Into a file left as it is the start-up values are not saved: said once, here.
+    if (!store_.Sync() && store_.LeftAsItIs().empty()) {
         throw std::runtime_error("could not write the settings file " + store_.Problem());
+    }
+    if (const std::string notice = store_.LeftAsItIsNotice(); !notice.empty()) {
+        err << kProgram << ": warning: " << PrintableText(notice) << "\n";
     }
 }
 
