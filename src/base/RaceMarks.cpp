@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "base/RaceMarks.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -36,11 +37,12 @@ const std::string& Token() {
 
 bool OthersMarked(std::string_view step) {
     const std::string prefix = std::string(step) + ".";
+    const std::string own = prefix + Token() + ".";
     std::error_code error;
     for (fs::directory_iterator it(Folder(), error), end; !error && it != end;
          it.increment(error)) {
         const std::string name = Utf8FromPath(it->path().filename());
-        if (name.starts_with(prefix) && name.substr(prefix.size()) != Token()) return true;
+        if (name.starts_with(prefix) && !name.starts_with(own)) return true;
     }
     return false;
 }
@@ -49,7 +51,9 @@ bool OthersMarked(std::string_view step) {
 
 void Mark(std::string_view step) {
     if (Folder().empty()) return;
-    std::ofstream(Folder() / PathFromUtf8(std::string(step) + "." + Token()));
+    static std::atomic<int> count{0};
+    std::ofstream(Folder() /
+                  PathFromUtf8(std::string(step) + "." + Token() + "." + std::to_string(++count)));
 }
 
 void MeetAt(std::string_view step, std::initializer_list<std::string_view> awaited) {

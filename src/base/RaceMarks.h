@@ -2,11 +2,12 @@
 #pragma once
 // A test hook for writers that race each other from separate processes (two backups taking
 // one name, two saves of one settings file). Where the environment variable
-// VANTREL_TEST_RACE_FOLDER names a folder, a writer leaves a mark there at each step that
-// races ("<step>.<token of this process>"), and at a meeting point it waits until another
-// process has left one of the marks it waits for. A test so meets its race every time
-// instead of by the luck of timing, and can read from the marks which steps were reached.
-// Without the variable (every real run) these do nothing. Any thread may call them.
+// VANTREL_TEST_RACE_FOLDER names a folder, a writer leaves a mark there each time it comes to
+// a step that races ("<step>.<token of this process>.<count>"), and at a meeting point it
+// waits until another process has left one of the marks it waits for. A test so meets its
+// race every time instead of by the luck of timing, and can count from the marks which
+// steps were reached how often. Without the variable (every real run) these do nothing.
+// Any thread may call them.
 
 #include <initializer_list>
 #include <string_view>
