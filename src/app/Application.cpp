@@ -93,11 +93,10 @@ bool CVantrelToolsApp::InitInstance(const std::filesystem::path& programFile,
     // cannot be written is said once, over the sheet. The program goes on with the values
     // it has: the defaults for a refused file. Quitting would keep the user from backing
     // up the logger for a reason that has nothing to do with it. A file left as it is is
-    // said in the command-line tool's words; the start-up values are not saved into it.
+    // said in the command-line tool's words; the start-up values wait for it to be mended.
     if (settingsNotice.empty()) {
         sheet_->SaveSettings();
     } else {
-        store_.Sync();
         std::string text = settingsNotice + ".";
         text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
         sheet_->Prompt().Show(text, {}, PromptButtons::OK, PromptIcon::Exclamation);

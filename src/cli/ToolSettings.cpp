@@ -15,13 +15,15 @@ ToolSettings::ToolSettings(std::ostream& err) {
     if (!store_.Usable()) {
         throw std::runtime_error("cannot use the settings file " + store_.Problem());
     }
-    RecordStartUp(store_, ProgramFile());
-    // Into a file left as it is the start-up values are not saved: said once, here.
-    if (!store_.Sync() && store_.LeftAsItIs().empty()) {
-        throw std::runtime_error("could not write the settings file " + store_.Problem());
-    }
+    // A file left as it is is said once, and gets no start-up values: they would wait for a
+    // save that cannot come, and make the save of a value a command stores fail.
     if (const std::string notice = store_.LeftAsItIsNotice(); !notice.empty()) {
         err << kProgram << ": warning: " << PrintableText(notice) << "\n";
+        return;
+    }
+    RecordStartUp(store_, ProgramFile());
+    if (!store_.Sync()) {
+        throw std::runtime_error("could not write the settings file " + store_.Problem());
     }
 }
 

@@ -200,9 +200,12 @@ TEST(QtSettings, AFileASaveWouldMakeLoseALineIsReadAndLeftAsItIs) {
         EXPECT_TRUE(Contains(store.Problem(), name + ": it is left as it is, because " + c.says))
             << store.Problem();
         EXPECT_EQ(store.GetInt("Settings", "Baud Rate", 0), 2) << "kept for this run";
-        EXPECT_TRUE(store.Sync()) << "said once";
+        EXPECT_FALSE(store.Sync()) << "refused until the file is mended";
         EXPECT_EQ(ReadBytes(file), c.text);
         EXPECT_EQ(InodeOf(file), inode);
+        WriteBytes(file, "[Settings]\nPort=ttyS0\n");
+        EXPECT_TRUE(store.Sync()) << store.Problem();
+        EXPECT_EQ(ReadBytes(file), "[Settings]\nBaud%20Rate=2\nPort=ttyS0\n");
     }
 }
 

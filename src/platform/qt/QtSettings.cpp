@@ -241,10 +241,7 @@ bool QtSettings::RemoveSection(std::string_view section) {
 
 bool QtSettings::Sync() {
     if (unsaved_.isEmpty()) return true;
-    if (!refused_.empty()) {
-        unsaved_.clear();  // said once; the values stay for this run
-        return false;
-    }
+    if (!refused_.empty()) return false;
     return registry_ ? SaveToRegistry() : SaveToFile();
 }
 
@@ -280,11 +277,10 @@ bool QtSettings::SaveToFile() {
             problem_.clear();
             return true;
         case SettingsFileSave::Outcome::LeftAsItIs:
-            // Trying again cannot help until the file is mended: said once.
+            // Tried again at the next save: the user may mend the file meanwhile.
             fileValues_ = save.values;
             leftAsItIs_ = "it is left as it is, because " + save.reason;
             problem_ = NameOf(file_) + ": " + leftAsItIs_;
-            unsaved_.clear();
             return false;
         case SettingsFileSave::Outcome::Failed:
             break;

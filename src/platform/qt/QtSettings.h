@@ -12,7 +12,7 @@
 // A file is read in full and put through QSettings on a private copy (SettingsText.h); a
 // file that a save would make lose a line (a line that is not a setting, a comment, a blank
 // line of the user's) is left as it is: its values are used, values written are kept for
-// this run, and saving them is refused, saying which line.
+// this run, and saving them is refused, saying which line, until the file is mended.
 //
 // A save writes only the values this store changed: under a lock file beside the file that
 // is written (the end of a chain of symbolic links; the links stay), it reads that file
@@ -51,10 +51,9 @@ public:
                      std::string_view value) override;
     bool RemoveSection(std::string_view section) override;
 
-    // Saves the values written since the last save. Where the file is refused or left as it
-    // is, false once for the values written since the last Sync() (they stay in effect for
-    // this run, and are not offered again); where a save failed otherwise, they are tried
-    // again at the next Sync().
+    // Saves the values written since the last save. When that fails (the file refused, left
+    // as it is, or not written), they stay in effect for this run and are tried again at the
+    // next Sync(); a file left as it is is read and checked again then.
     bool Sync() override;
     std::string Problem() const override;
 
