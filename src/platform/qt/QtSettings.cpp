@@ -169,7 +169,7 @@ bool QtSettings::Open(const QString& file, const QString& alsoRead) {
 }
 
 QVariant QtSettings::Value(const QString& key) const {
-    if (const auto written = written_.constFind(key); written != written_.cend()) {
+    if (const auto written = unsaved_.constFind(key); written != unsaved_.cend()) {
         return written.value();
     }
     if (registry_) return registry_->value(key);
@@ -211,7 +211,6 @@ bool QtSettings::Write(std::string_view section, std::string_view name, const QV
     // Setting a value to what it is would still mark the file for rewriting.
     const QString key = KeyOf(section, name);
     if (Holds(Value(key), value)) return true;
-    written_.insert(key, value);
     unsaved_.insert(key, value);
     return true;  // a failure shows at Sync()
 }
@@ -227,13 +226,12 @@ bool QtSettings::RemoveSection(std::string_view section) {
             }
         }
     };
-    collect(written_.keys());
+    collect(unsaved_.keys());
     if (refused_.empty()) collect(registry_ ? registry_->allKeys() : fileValues_.keys());
     // A removal waits among the values as an invalid one; nothing to remove leaves the file
     // alone.
     for (const QString& key : keys) {
         if (!Value(key).isValid()) continue;
-        written_.insert(key, QVariant());
         unsaved_.insert(key, QVariant());
     }
     return true;
@@ -260,7 +258,6 @@ bool QtSettings::SaveToRegistry() {
         problem_ = NameOf(registry_->fileName()) + ": it could not be saved";
         return false;
     }
-    for (const QString& key : unsaved_.keys()) written_.remove(key);
     unsaved_.clear();
     problem_.clear();
     return true;
@@ -271,7 +268,6 @@ bool QtSettings::SaveToFile() {
     switch (save.outcome) {
         case SettingsFileSave::Outcome::Saved:
             fileValues_ = save.values;
-            for (const QString& key : unsaved_.keys()) written_.remove(key);
             unsaved_.clear();
             leftAsItIs_.clear();
             problem_.clear();

@@ -85,9 +85,8 @@ private:
     std::vector<std::unique_ptr<QSettings>> fallbacks_;
     // What the file held when it was last read or saved.
     QVariantMap fileValues_;
-    // What this run wrote (an invalid value: removed), over what was read.
-    QVariantMap written_;
-    // What is waiting to be saved, of written_.
+    // What this run wrote and is not saved yet (an invalid value: removed), over what was
+    // read.
     QVariantMap unsaved_;
     std::string refused_;
     std::string leftAsItIs_;
