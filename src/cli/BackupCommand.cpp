@@ -37,7 +37,7 @@ void CheckFolder(const std::string& folder, const std::string& name) {
 }
 
 int RunBackup(const ParsedArgs& args, CommandIo& io) {
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     const std::string name =
         args.positionals.empty() ? DefaultBackupName(CurrentLocalTime()) : args.positionals[0];
     CheckBackupName(name);

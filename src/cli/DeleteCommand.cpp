@@ -18,7 +18,7 @@ namespace vantrel::cli {
 namespace {
 
 int RunDelete(const ParsedArgs& args, CommandIo& io) {
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     const std::string folder = settings.BackupFolder(args);
     const std::optional<std::string> title =
         RequireBackupTitle(folder, args.positionals[0], "delete", io.err);

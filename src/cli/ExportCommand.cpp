@@ -66,8 +66,8 @@ void PrintFiles(const ExportReport& report, std::ostream& out) {
 // The export is confirmed: keep its folder as "Export Path" before any file is written, as
 // an absolute path so that it still means the same folder from elsewhere. Throws when the
 // settings cannot be saved: nothing is exported then.
-void RememberExportFolder(const std::string& exportFile) {
-    ToolSettings settings;
+void RememberExportFolder(const std::string& exportFile, std::ostream& err) {
+    ToolSettings settings(err);
     WriteExportFolder(
         settings.store(),
         ExportFolderOf(Utf8FromPath(std::filesystem::absolute(PathFromUtf8(exportFile)))));
@@ -93,7 +93,7 @@ int RunExport(const ParsedArgs& args, CommandIo& io) {
     const std::optional<CVantrelArchive> archive = LoadBackupArgument(args.positionals[0], io);
     if (!archive) return kExitUsage;
     const std::vector<int> indexes = SelectProfiles(*archive, args.Value("--profiles"));
-    RememberExportFolder(*exportFile);
+    RememberExportFolder(*exportFile, io.err);
 
     const ExportReport report = ExportProfiles(*archive, indexes, format, *exportFile);
     if (!report.fatalError.empty()) {

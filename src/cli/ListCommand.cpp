@@ -28,7 +28,7 @@ void CheckFolder(const std::string& folder) {
 }
 
 int RunList(const ParsedArgs& args, CommandIo& io) {
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     const std::string folder = settings.BackupFolder(args);
     CheckFolder(folder);
     const bool verbose = args.Has(options::kVerbose.name);

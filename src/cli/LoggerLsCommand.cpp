@@ -33,7 +33,7 @@ void PrintListing(const std::vector<std::string>& names, const std::vector<std::
 }
 
 int RunLoggerLs(const ParsedArgs& args, CommandIo& io) {
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     CommandSession session(args, io, settings);
     std::vector<std::string> names;
     std::vector<std::uint32_t> sizes;

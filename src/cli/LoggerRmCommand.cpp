@@ -23,7 +23,7 @@ int RunLoggerRm(const ParsedArgs& args, CommandIo& io) {
         // The request quotes the name: a quote or a control character would break the frame.
         if (!CanCarryFileName(name)) throw UsageError("not a logger file name: '" + name + "'");
     }
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     CommandSession session(args, io, settings);
     std::size_t deleted = 0;
     bool connected = false;

@@ -40,7 +40,7 @@ bool OfferToStore(const LinkSettings& found, CommandSession& session, ToolSettin
 }
 
 int RunProbe(const ParsedArgs& args, CommandIo& io) {
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     CommandSession session(args, io, settings);
     std::vector<SerialPortListing> ports;
     if (const std::optional<std::string> port = args.Value(options::kPort.name)) {

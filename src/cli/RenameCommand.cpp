@@ -17,7 +17,7 @@ namespace vantrel::cli {
 namespace {
 
 int RunRename(const ParsedArgs& args, CommandIo& io) {
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     const std::string folder = settings.BackupFolder(args);
     const std::optional<std::string> oldTitle =
         RequireBackupTitle(folder, args.positionals[0], "rename", io.err);

@@ -16,7 +16,7 @@ namespace vantrel::cli {
 namespace {
 
 int RunRestore(const ParsedArgs& args, CommandIo& io) {
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     const std::filesystem::path file =
         ChooseBackupFile(PathFromUtf8(settings.BackupFolder(args)), args.positionals[0]);
     // Loaded before asking: a backup that cannot be restored is not worth the question.

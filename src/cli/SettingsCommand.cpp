@@ -11,7 +11,7 @@ namespace {
 
 int RunSettings(const ParsedArgs& args, CommandIo& io) {
     if (args.positionals.size() == 1) throw UsageError("give a KEY and a VALUE, or neither");
-    ToolSettings settings;
+    ToolSettings settings(io.err);
     if (args.positionals.empty()) {
         io.out << FormatSettingsTable(ReadSettingsTable(settings.store(), settings.folders()));
         return kExitOk;

@@ -6,13 +6,20 @@
 #include "cli/Command.h"
 #include "cli/Console.h"
 #include "cli/SharedOptions.h"
+#include "cli/TerminalText.h"
 #include "ops/AppSettings.h"
 
 namespace vantrel::cli {
 
-ToolSettings::ToolSettings() {
+ToolSettings::ToolSettings(std::ostream& err) {
     if (!store_.Usable()) {
         throw std::runtime_error("cannot use the settings file " + store_.Problem());
+    }
+    // A file left as it is is said once, and gets no start-up values: they would wait for a
+    // save that cannot come, and make the save of a value a command stores fail.
+    if (const std::string notice = store_.LeftAsItIsNotice(); !notice.empty()) {
+        err << kProgram << ": warning: " << PrintableText(notice) << "\n";
+        return;
     }
     RecordStartUp(store_, ProgramFile());
     if (!store_.Sync()) {

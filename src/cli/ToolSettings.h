@@ -3,6 +3,7 @@
 // The user's settings store as the tool uses it: QSettings("Ortvel", "VantrelUtilities"),
 // the start-up writes, and the one-run overrides given on the command line.
 
+#include <ostream>
 #include <string>
 
 #include "cli/ArgParser.h"
@@ -17,8 +18,9 @@ public:
     // Opens the store and does the start-up writes ("Home Directory", "CommsTimeOut",
     // "CommsAttempts"), saved at once. Throws std::runtime_error naming the file and the
     // reason when the settings file is refused (a named pipe, a device, a folder, or a link
-    // to one; unreadable) or the start-up writes could not be saved.
-    ToolSettings();
+    // to one; unreadable) or the start-up writes could not be saved. A file left as it is
+    // (a line a save would lose) is said on `err`, and the command goes on with its values.
+    explicit ToolSettings(std::ostream& err);
 
     ISettings& store() { return store_; }
     const ISettings& store() const { return store_; }

@@ -107,9 +107,10 @@ void RemoveStaleTempFiles(const fs::path& folder) {
 UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes)
     : UnpublishedFile(folder, bytes, NewFileMode()) {}
 
-void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
+void WriteFileAtomically(const fs::path& name, std::string_view bytes, ReplacedOwner owner) {
     const fs::path path = WriteTarget(name);
     UnpublishedFile file(path.parent_path(), bytes, ModeFor(path));
+    file.replacedOwner_ = owner;
     file.Replace(path);
 }
 

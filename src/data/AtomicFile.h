@@ -27,12 +27,23 @@
 
 namespace vantrel {
 
+// Who owns a file that WriteFileAtomically puts in place of another (POSIX; on Windows the
+// new file takes the folder's access rules, as any new file).
+enum class ReplacedOwner {
+    Writer,  // the writer, as any file it creates
+    // The owner and group of the file replaced, so that a writer running as root (sudo
+    // with the user's home) leaves the user's file the user's; where they cannot be given
+    // (EPERM), the file is left as it was and std::system_error is thrown.
+    Kept,
+};
+
 // Writes `bytes` and puts them in place of `path`, replacing what is there. On any failure
 // `path` is left as it was, nothing is left behind, and std::system_error is thrown. A
 // symbolic link is written through (the link stays); a file replaced keeps its permission
 // bits, and one that could not be opened for writing is refused (EACCES) rather than
 // replaced.
-void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         ReplacedOwner owner = ReplacedOwner::Writer);
 
 // The file a write to `path` lands in: the target of a symbolic link (resolved in full), so
 // that the link stays a link and the file it names gets the bytes; `path` itself otherwise,
@@ -63,7 +74,7 @@ public:
     bool Unnamed() const { return tempName_.empty(); }
 
 private:
-    friend void WriteFileAtomically(const std::filesystem::path&, std::string_view);
+    friend void WriteFileAtomically(const std::filesystem::path&, std::string_view, ReplacedOwner);
     // Puts the file in place of `path`, replacing what is there. Throws std::system_error.
     void Replace(const std::filesystem::path& path);
     // POSIX: links the unnamed file at `path` (never replacing): 0, or the errno of linkat().
@@ -81,6 +92,7 @@ private:
     void* handle_ = nullptr;          // Windows: the file, open until it has its final name
     std::filesystem::path tempName_;  // where unnamed files cannot be used (always on Windows)
     bool published_ = false;
+    ReplacedOwner replacedOwner_ = ReplacedOwner::Writer;  // for Replace()
 };
 
 // Renames `from` to `to` when nothing exists at `to`; fails with EEXIST otherwise (on a

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "base/PathText.h"
+#include "base/RaceMarks.h"
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "data/DateTime.h"
@@ -157,6 +158,8 @@ bool CLoggerOperations::SaveBackup(const CVantrelArchive& archive,
             const std::string candidate = UniqueBackupPath(
                 Utf8FromPath(path),
                 [&](const std::string& name) { return listed(name) || refused.contains(name); });
+            // Tests hold racing backups here until both have chosen a name.
+            race_marks::MeetAt("backup-named", {"backup-named"});
             if (file.PublishNew(PathFromUtf8(candidate))) {
                 lastBackupPath_ = PathFromUtf8(candidate);
                 return true;

@@ -11,8 +11,10 @@
 #include <QJsonObject>
 #include <QStringList>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "support/ChildProcess.h"
 
@@ -67,12 +69,16 @@ protected:
         std::ofstream(Backups() / fileName, std::ios::binary) << std::string("\x01\x80\x02", 3);
     }
 
-    static ProcessResult Vantrel(const std::vector<std::string>& args) {
+    // The tool's environment, with its settings under `config`.
+    static ProcessOptions Options(const fs::path& config = Config()) {
         ProcessOptions options;
-        options.env = {"XDG_CONFIG_HOME=" + Config().string(), "HOME=" + (root_ / "home").string(),
+        options.env = {"XDG_CONFIG_HOME=" + config.string(), "HOME=" + (root_ / "home").string(),
                        "LANG=C", "LC_ALL=C"};
         options.cwd = root_.string();
-        return RunProcess(VANTREL_CLI, args, options);
+        return options;
+    }
+    static ProcessResult Vantrel(const std::vector<std::string>& args) {
+        return RunProcess(VANTREL_CLI, args, Options());
     }
     static ProcessResult InFolder(std::vector<std::string> args) {
         args.push_back("--folder");
@@ -342,6 +348,44 @@ TEST_F(CliCommandsTest, TheSettingsFileIsWrittenOnlyForChangesAndThroughALinkToA
     EXPECT_TRUE(fs::is_symlink(SettingsFile()));
     EXPECT_TRUE(Contains(Slurp(kept), "Port=ttyS2")) << Slurp(kept);
     fs::remove(kept);
+}
+
+TEST_F(CliCommandsTest, WritersThroughTwoLinksToOneSettingsFileTakeTurnsAndKeepBothValues) {
+    ASSERT_EQ(Vantrel({"settings"}).exitCode, 0);  // the start-up values: nothing more to save
+    const fs::path kept = root_ / "home" / "vantrel.conf";
+    fs::rename(SettingsFile(), kept);
+    fs::create_symlink(kept, SettingsFile());
+    const fs::path otherConfig = root_ / "config-2";
+    fs::create_directories(otherConfig / "Ortvel");
+    fs::create_symlink(SettingsFile(), otherConfig / "Ortvel" / "VantrelUtilities.conf");
+
+    // The first writer that has read the file waits until the other is held off by the lock
+    // (or, were the lock not shared, has read the same file too).
+    const fs::path marks = root_ / "marks";
+    fs::create_directories(marks);
+    ProcessOptions one = Options();
+    ProcessOptions two = Options(otherConfig);
+    for (ProcessOptions* options : {&one, &two}) {
+        options->env.push_back("VANTREL_TEST_RACE_FOLDER=" + marks.string());
+    }
+    test::CliProcess port(VANTREL_CLI, {"settings", "Port", "ttyS7"}, one);
+    test::CliProcess baud(VANTREL_CLI, {"settings", "Baud Rate", "2"}, two);
+    EXPECT_EQ(port.Wait(std::chrono::seconds{60}), 0) << port.Err();
+    EXPECT_EQ(baud.Wait(std::chrono::seconds{60}), 0) << baud.Err();
+
+    EXPECT_TRUE(fs::is_symlink(SettingsFile()));
+    EXPECT_TRUE(Contains(Slurp(kept), "Port=ttyS7")) << Slurp(kept);
+    EXPECT_TRUE(Contains(Slurp(kept), "Baud%20Rate=2")) << Slurp(kept);
+    std::multiset<std::string> steps;
+    for (const auto& mark : fs::directory_iterator(marks)) {
+        const std::string name = mark.path().filename().string();
+        steps.insert(name.substr(0, name.find('.')));
+    }
+    EXPECT_EQ(steps,
+              (std::multiset<std::string>{"settings-read", "settings-read", "settings-waiting"}));
+    fs::remove(kept);
+    fs::remove_all(otherConfig);
+    fs::remove_all(marks);
 }
 
 TEST_F(CliCommandsTest, SettingsThatCannotBeSavedEndWithTheFileAndTheReason) {

@@ -76,6 +76,8 @@ std::optional<WineTool> Wine() {
 const std::vector<std::pair<std::string, std::string>> kNotOnWindows = {
     {"settings", "the default folders are the Documents and Desktop folders of the wine user"},
     {"settings-file-unusable", "the settings live in the registry: there is no file to spoil"},
+    {"settings-file-left-as-it-is", "the settings live in the registry: no file to edit by hand"},
+    {"list-settings-left-as-it-is", "the settings live in the registry: no file to edit by hand"},
     {"settings-port-not-there", "a missing device path is spelled and checked differently"},
     {"backup-no-such-port", "a Windows port is a COM name, never a path in a folder"},
     {"ports-probe-no-such-port", "a Windows port is a COM name, never a path in a folder"},

@@ -41,10 +41,21 @@ TEST_F(CliNothingLostTest, TwoBackupsRacingForOneNameKeepBothAndSayWhereEachWent
     SimulatorProcess first({"--image", ws().Image().string(), "--baud", "38400"});
     SimulatorProcess second({"--image", ws().Image().string(), "--baud", "38400"});
     const std::vector<std::string> args = {"backup", "Same", "--folder", ws().Backups().string()};
-    test::CliProcess one(VANTREL_CLI, ws().WithLink(args, first.linkPath()), ws().ToolOptions());
-    test::CliProcess two(VANTREL_CLI, ws().WithLink(args, second.linkPath()), ws().ToolOptions());
+    // The first to have chosen a name waits until the other has chosen one too.
+    const fs::path marks = ws().root() / "marks";
+    fs::create_directories(marks);
+    test::ProcessOptions options = ws().ToolOptions();
+    options.env.push_back("VANTREL_TEST_RACE_FOLDER=" + marks.string());
+    test::CliProcess one(VANTREL_CLI, ws().WithLink(args, first.linkPath()), options);
+    test::CliProcess two(VANTREL_CLI, ws().WithLink(args, second.linkPath()), options);
     ASSERT_EQ(one.Wait(std::chrono::seconds{120}), 0) << one.Err();
     ASSERT_EQ(two.Wait(std::chrono::seconds{120}), 0) << two.Err();
+    // Both chose "Same.vbk" before either took it; the one refused chose again.
+    std::size_t named = 0;
+    for (const auto& mark : fs::directory_iterator(marks)) {
+        named += mark.path().filename().string().starts_with("backup-named.") ? 1 : 0;
+    }
+    EXPECT_EQ(named, 3u);
 
     const std::string pathOne = WrittenPath(one.Out());
     const std::string pathTwo = WrittenPath(two.Out());

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QSettings>
 #include <cstdlib>
@@ -126,20 +127,115 @@ TEST(QtSettings, FilesThatAreNoRegularFilesAreNeverOpenedAndStayAsTheyWere) {
     EXPECT_TRUE(fs::is_symlink(folder.path() / "device.conf"));
 }
 
-TEST(QtSettings, ALinkToARegularFileIsFollowedAndStaysALink) {
+TEST(QtSettings, StoresThroughTwoLinksToOneFileEachSaveOnlyTheirOwnChanges) {
     TempFolder folder;
-    WriteBytes(folder.path() / "kept.conf", "[Settings]\nPort=ttyS0\n");
+    WriteBytes(folder.path() / "kept.conf", "[Settings]\nPort=ttyS0\nBaud%20Rate=0\n");
     const fs::path link = folder.path() / "VantrelUtilities.conf";
     fs::create_symlink("kept.conf", link);
-    {
-        QtSettings store(QString::fromStdString(link.string()));
-        ASSERT_TRUE(store.Usable()) << store.Problem();
-        EXPECT_EQ(store.GetString("Settings", "Port", ""), "ttyS0");
-        store.WriteString("Settings", "Port", "ttyUSB1");
-        EXPECT_TRUE(store.Sync());
-    }
+    fs::create_directory(folder.path() / "other");
+    fs::create_symlink(link, folder.path() / "other" / "VantrelUtilities.conf");
+    QtSettings one(QString::fromStdString(link.string()));
+    QtSettings two(QString::fromStdString(folder / "other/VantrelUtilities.conf"));
+    ASSERT_TRUE(one.Usable()) << one.Problem();
+    EXPECT_EQ(one.GetString("Settings", "Port", ""), "ttyS0");
+
+    // Both read the file before either saves; the second save keeps the first one's value.
+    one.WriteString("Settings", "Port", "ttyUSB1");
+    two.WriteInt("Settings", "Baud Rate", 2);
+    EXPECT_TRUE(one.Sync()) << one.Problem();
+    EXPECT_TRUE(two.Sync()) << two.Problem();
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_TRUE(Contains(ReadBytes(folder.path() / "kept.conf"), "Port=ttyUSB1"));
+    EXPECT_EQ(ReadBytes(folder.path() / "kept.conf"), "[Settings]\nBaud%20Rate=2\nPort=ttyUSB1\n");
+    EXPECT_EQ(two.GetString("Settings", "Port", ""), "ttyUSB1") << "read again at the save";
+}
+
+TEST(QtSettings, AFileASaveWouldMakeLoseALineIsReadAndLeftAsItIs) {
+    const struct {
+        const char* text;
+        const char* says;  // empty: the file is saved
+    } cases[] = {
+        {"hello world\n[Settings]\nPort=ttyS0\n", "line 1 (\"hello world\") is not a setting"},
+        {"[Settings]\nPort=ttyS0\n{\"port\": 1}\n", "line 3 (\"{\"port\": 1}\") is not a setting"},
+        {"[Settings\nPort=ttyS0\n", "line 1 (\"[Settings\") is not a setting"},
+        {"; laptop\n[Settings]\nPort=ttyS0\n", "line 1 (\"; laptop\") is a comment, which"},
+        {"[Settings]\n# Port=ttyS1\nPort=ttyS0\n", "line 2 (\"# Port=ttyS1\") is a comment"},
+        {"[Settings]\nPort=ttyS0 ; laptop\n", "line 2 (\"Port=ttyS0 ; laptop\") ends in a comment"},
+        {"[Settings]\n\nPort=ttyS0\n", "line 2 is blank, and a save would drop it"},
+        {"[Settings]\nPort=ttyS0\n\n\n", "line 3 is blank"},
+        {"[Settings]\nPort=ttyS1\nPort=ttyS0\n", "line 2 (\"Port=ttyS1\") is set again on line 3"},
+        {"[Settings]\nPort=ttyS0\n[StartUp]\nA=1\n[Settings]\nB=2\n",
+         "line 5 (\"[Settings]\") names a section again"},
+        {"[Settings]\nNote=\"two\nlines\"\n", "a save would not keep line 2"},
+        // What QSettings writes back as it was, or spells anew without losing anything.
+        {"[Settings]\r\nPort=ttyS0\r\n\r\n[StartUp]\r\nA=1\r\n", ""},
+        {"Top=1\n[Settings]\nPort=ttyS0\n[StartUp]\nA=1\n", ""},
+        {"[Settings]\nPort = ttyS0\nDefault Path=\"/a;b\"\n", ""},
+        {"\n", ""},
+    };
+    TempFolder folder;
+    const fs::path file = folder.path() / "v.conf";
+    const std::string name = file.string();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteBytes(file, c.text);
+        const ino_t inode = InodeOf(file);
+        QtSettings store(QString::fromStdString(name));
+        ASSERT_TRUE(store.Usable()) << store.Problem();
+        // What could be read is used.
+        if (Contains(c.text, "ttyS0\n") || Contains(c.text, "ttyS0\r")) {
+            EXPECT_EQ(store.GetString("Settings", "Port", ""), "ttyS0");
+        }
+        store.WriteString("Settings", "Baud Rate", "2");
+        if (*c.says == '\0') {
+            EXPECT_EQ(store.LeftAsItIs(), "");
+            EXPECT_TRUE(store.Sync()) << store.Problem();
+            EXPECT_EQ(QtSettings(QString::fromStdString(name)).GetInt("Settings", "Baud Rate", 0),
+                      2);
+            continue;
+        }
+        EXPECT_TRUE(Contains(store.LeftAsItIsNotice(),
+                             "the settings file " + name + " is left as it is, because " + c.says))
+            << store.LeftAsItIsNotice();
+        EXPECT_FALSE(store.Sync());
+        EXPECT_TRUE(Contains(store.Problem(), name + ": it is left as it is, because " + c.says))
+            << store.Problem();
+        EXPECT_EQ(store.GetInt("Settings", "Baud Rate", 0), 2) << "kept for this run";
+        EXPECT_FALSE(store.Sync()) << "refused until the file is mended";
+        EXPECT_EQ(ReadBytes(file), c.text);
+        EXPECT_EQ(InodeOf(file), inode);
+        WriteBytes(file, "[Settings]\nPort=ttyS0\n");
+        EXPECT_TRUE(store.Sync()) << store.Problem();
+        EXPECT_EQ(ReadBytes(file), "[Settings]\nBaud%20Rate=2\nPort=ttyS0\n");
+    }
+}
+
+TEST(QtSettings, ASaveKeepsTheFilesOwnerGroupAndModeAndWritesNoReadOnlyFile) {
+    TempFolder folder;
+    const fs::path file = folder.path() / "v.conf";
+    WriteBytes(file, "[Settings]\nPort=ttyS0\n");
+    const bool root = ::geteuid() == 0;
+    // As root (sudo with the user's home), the file of the user stays the user's.
+    if (root) {
+        ASSERT_EQ(::chown(file.c_str(), 1234, 1234), 0);
+    }
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    QtSettings store(QString::fromStdString(file.string()));
+    store.WriteString("Settings", "Port", "ttyS1");
+    EXPECT_TRUE(store.Sync()) << store.Problem();
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 1234u);
+        EXPECT_EQ(info.st_gid, 1234u);
+    }
+
+    // A file its owner may not write is not written, by root neither.
+    ASSERT_EQ(::chmod(file.c_str(), 0440), 0);
+    store.WriteString("Settings", "Port", "ttyS2");
+    EXPECT_FALSE(store.Sync());
+    EXPECT_EQ(store.Problem(), file.string() + ": it is read-only");
+    EXPECT_EQ(ReadBytes(file), "[Settings]\nPort=ttyS1\n");
 }
 
 TEST(QtSettings, ASaveThatFailsNamesTheFileAndTheReasonAndCanBeTriedAgain) {

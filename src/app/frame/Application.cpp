@@ -9,6 +9,7 @@
 #include <QSessionManager>
 #include <QSettings>
 #include <QTimer>
+#include <cctype>
 #include <cstdio>
 
 #include "app/common/ListCtrlEx.h"
@@ -78,7 +79,7 @@ bool CVantrelToolsApp::CompanionInstalled() {
 }
 
 bool CVantrelToolsApp::InitInstance(const std::filesystem::path& programFile,
-                                    bool companionInstalled) {
+                                    bool companionInstalled, const std::string& settingsNotice) {
     const CommsValues comms = RecordStartUp(store_, programFile);
     sheet_ =
         std::make_unique<CMainSheet>(CMainSheet::Environment{store_, folders_, companionInstalled});
@@ -91,8 +92,15 @@ bool CVantrelToolsApp::InitInstance(const std::filesystem::path& programFile,
     // A settings file that was refused (a named pipe, a device, a folder, or unreadable) or
     // cannot be written is said once, over the sheet. The program goes on with the values
     // it has: the defaults for a refused file. Quitting would keep the user from backing
-    // up the logger for a reason that has nothing to do with it.
-    sheet_->SaveSettings();
+    // up the logger for a reason that has nothing to do with it. A file left as it is is
+    // said in the command-line tool's words; the start-up values wait for it to be mended.
+    if (settingsNotice.empty()) {
+        sheet_->SaveSettings();
+    } else {
+        std::string text = settingsNotice + ".";
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        sheet_->Prompt().Show(text, {}, PromptButtons::OK, PromptIcon::Exclamation);
+    }
     return true;
 }
 
@@ -127,7 +135,7 @@ int RunDesktopProgram(int argc, char** argv) {
     // Qt gives the path with '/'; the settings keep it as the platform writes it.
     const QString programFile = QDir::toNativeSeparators(QApplication::applicationFilePath());
     if (!program.InitInstance(PathFromUtf8(programFile.toStdString()),
-                              CVantrelToolsApp::CompanionInstalled())) {
+                              CVantrelToolsApp::CompanionInstalled(), store.LeftAsItIsNotice())) {
         return 1;
     }
     CMainSheet* sheet = program.MainSheet();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "platform/Settings.h"
 #include "platform/SpecialFolders.h"
@@ -22,8 +23,10 @@ public:
     CVantrelToolsApp(ISettings& store, const ISpecialFolders& folders);
     ~CVantrelToolsApp();
 
-    // Start-up; true when the program is to run its event loop.
-    bool InitInstance(const std::filesystem::path& programFile, bool companionInstalled);
+    // Start-up; true when the program is to run its event loop. `settingsNotice`: what to
+    // say once about a settings file left as it is (QtSettings::LeftAsItIsNotice()).
+    bool InitInstance(const std::filesystem::path& programFile, bool companionInstalled,
+                      const std::string& settingsNotice = {});
     CMainSheet* MainSheet() const { return sheet_.get(); }
 
     // True when the companion program's settings ("Ortvel", "Rhizomap") hold any value.

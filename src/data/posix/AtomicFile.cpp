@@ -177,6 +177,21 @@ int CopyContents(int from, int to) {
     }
 }
 
+// Gives the file open at `fd` the owner and group of the file at `path` when they differ,
+// and its permission bits `mode` again (a change of owner may clear set-id bits).
+void KeepOwner(int fd, const fs::path& path, unsigned mode) {
+    struct stat replaced {};
+    struct stat written {};
+    if (::stat(path.c_str(), &replaced) != 0 || ::fstat(fd, &written) != 0) return;
+    if (replaced.st_uid == written.st_uid && replaced.st_gid == written.st_gid) return;
+    if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+        ThrowErrno(errno, "cannot give the new " + path.string() + " the owner of the old one");
+    }
+    if (::fchmod(fd, static_cast<mode_t>(mode)) != 0 && !NoPermissionBits(errno)) {
+        ThrowErrno(errno, "cannot write " + path.string());
+    }
+}
+
 }  // namespace
 
 std::error_code RenameNoReplace(const fs::path& from, const fs::path& to) {
@@ -296,6 +311,7 @@ bool UnpublishedFile::PublishNew(const fs::path& path) {
 
 void UnpublishedFile::Replace(const fs::path& path) {
     if (published_) ThrowErrno(EALREADY, "the file was named already: " + path.string());
+    if (replacedOwner_ == ReplacedOwner::Kept) KeepOwner(fd_, path, mode_);
     // A replacing rename needs a name: the unnamed file gets a hidden one for the instant
     // between the link and the rename (no folder sync in between).
     std::random_device random;

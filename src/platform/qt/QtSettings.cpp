@@ -5,9 +5,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/qt/SettingsFileSave.h"
+#include "platform/qt/SettingsText.h"
 
 namespace vantrel {
 
@@ -61,42 +63,9 @@ std::string KindOf(fs::file_type type) {
     }
 }
 
-// The file a save replaces: `file`, or the end of its chain of symbolic links.
-QFileInfo SavedFile(const QString& file) {
-    QFileInfo info(file);
-    for (int depth = 0; depth < 40 && info.isSymLink(); ++depth) info.setFile(info.symLinkTarget());
-    return info;
-}
-
-// Why reading `file` failed, for a store whose QSettings reported an error.
-// Files are named as the platform writes paths (QSettings gives them with '/').
-std::string ReadProblem(const QString& file) {
-    QFile probe(file);
-    const std::string name = QDir::toNativeSeparators(file).toStdString();
-    if (!probe.open(QIODevice::ReadOnly)) {
-        return name + ": it could not be read (" + probe.errorString().toStdString() + ")";
-    }
-    return name + ": it is not a settings file that can be read";
-}
-
-// Why saving `file` failed. QSettings tells only that it failed, so the steps of a save
-// are repeated to find the one that fails: the folder is created, then a file of the
-// settings file's size is written beside it, flushed and removed again.
-std::string WriteProblem(const QString& file) {
-    const QFileInfo saved = SavedFile(file);
-    const QString folder = saved.absolutePath();
-    const std::string name = QDir::toNativeSeparators(file).toStdString();
-    std::error_code error;
-    fs::create_directories(PathOf(folder), error);
-    if (error) return name + ": " + error.message();
-    if (saved.isDir()) return name + ": it is a folder";
-    QTemporaryFile probe(folder + QStringLiteral("/.VantrelUtilities-XXXXXX"));
-    if (!probe.open()) return name + ": " + probe.errorString().toStdString();
-    const QByteArray bytes(saved.size() + 4096, '\n');
-    if (probe.write(bytes) != bytes.size() || !probe.flush()) {
-        return name + ": " + probe.errorString().toStdString();
-    }
-    return name + ": it could not be saved";
+// The file named as the platform writes paths (QSettings gives them with '/').
+std::string NameOf(const QString& file) {
+    return QDir::toNativeSeparators(file).toStdString();
 }
 
 }  // namespace
@@ -142,41 +111,80 @@ std::string SettingsFileRefusal(const QString& file) {
 
 QtSettings::QtSettings() {
     const QString file = UserSettingsFile(kOrganisation, kApplication);
+    if (file.isEmpty()) {
+        make_ = [] { return std::make_unique<QSettings>(kOrganisation, kApplication); };
+        registry_ = make_();
+        return;
+    }
     // QSettings also reads the organisation's own file beside it.
-    const QString organisationFile =
-        file.isEmpty() ? QString() : QFileInfo(file).path() + QStringLiteral(".conf");
-    Open(file, organisationFile,
-         [] { return std::make_unique<QSettings>(kOrganisation, kApplication); });
+    if (!Open(file, QFileInfo(file).path() + QStringLiteral(".conf"))) return;
+    // The files QSettings falls back on for values the user's file lacks: the
+    // organisation's, then the system's for the program and for the organisation.
+    const auto fallback = [](QSettings::Scope scope, const QString& application) {
+        auto store =
+            std::make_unique<QSettings>(QSettings::NativeFormat, scope, kOrganisation, application);
+        store->setFallbacksEnabled(false);
+        return store;
+    };
+    fallbacks_.push_back(fallback(QSettings::UserScope, {}));
+    fallbacks_.push_back(fallback(QSettings::SystemScope, kApplication));
+    fallbacks_.push_back(fallback(QSettings::SystemScope, {}));
 }
 
 QtSettings::QtSettings(const QString& iniFile) {
-    Open(iniFile, {},
-         [iniFile] { return std::make_unique<QSettings>(iniFile, QSettings::IniFormat); });
+    Open(iniFile, {});
 }
 
 QtSettings::~QtSettings() = default;
 
-void QtSettings::Open(const QString& file, const QString& alsoRead,
-                      std::function<std::unique_ptr<QSettings>()> make) {
+bool QtSettings::Open(const QString& file, const QString& alsoRead) {
     file_ = file;
-    make_ = std::move(make);
     for (const QString& checked : {file, alsoRead}) {
         if (checked.isEmpty()) continue;
-        problem_ = SettingsFileRefusal(checked);
-        if (!problem_.empty()) return;
+        refused_ = SettingsFileRefusal(checked);
+        if (!refused_.empty()) {
+            problem_ = refused_;
+            return false;
+        }
     }
-    std::unique_ptr<QSettings> store = make_();
-    if (store->status() != QSettings::NoError) {
-        // Saving would replace a file whose values were never read.
-        problem_ = ReadProblem(store->fileName());
-        return;
+    QFile input(file_);
+    QByteArray text;
+    if (input.exists()) {
+        if (!input.open(QIODevice::ReadOnly)) {
+            // Saving would replace a file whose values were never read.
+            refused_ = problem_ = NameOf(file_) + ": it could not be read (" +
+                                  input.errorString().toStdString() + ")";
+            return false;
+        }
+        text = input.readAll();
     }
-    store_ = std::move(store);
+    SettingsRewrite read = RewriteSettingsText(text, {});
+    if (!read.error.empty()) {
+        refused_ = problem_ = NameOf(file_) + ": " + read.error;
+        return false;
+    }
+    fileValues_ = std::move(read.values);
+    if (!read.lost.empty()) leftAsItIs_ = "it is left as it is, because " + read.lost;
+    return true;
+}
+
+QVariant QtSettings::Value(const QString& key) const {
+    if (const auto written = unsaved_.constFind(key); written != unsaved_.cend()) {
+        return written.value();
+    }
+    if (registry_) return registry_->value(key);
+    if (!refused_.empty()) return {};
+    if (const auto held = fileValues_.constFind(key); held != fileValues_.cend()) {
+        return held.value();
+    }
+    for (const auto& fallback : fallbacks_) {
+        if (QVariant value = fallback->value(key); value.isValid()) return value;
+    }
+    return {};
 }
 
 int QtSettings::GetInt(std::string_view section, std::string_view name, int fallback) const {
-    if (!store_) return unsaved_.GetInt(section, name, fallback);
-    const QVariant value = store_->value(KeyOf(section, name));
+    const QVariant value = Value(KeyOf(section, name));
     if (!value.isValid()) return fallback;
     bool ok = false;
     const int number = value.toInt(&ok);
@@ -189,8 +197,7 @@ bool QtSettings::WriteInt(std::string_view section, std::string_view name, int v
 
 std::string QtSettings::GetString(std::string_view section, std::string_view name,
                                   std::string_view fallback) const {
-    if (!store_) return unsaved_.GetString(section, name, fallback);
-    const QVariant value = store_->value(KeyOf(section, name));
+    const QVariant value = Value(KeyOf(section, name));
     if (!value.isValid()) return std::string(fallback);
     return value.toString().toStdString();
 }
@@ -201,64 +208,92 @@ bool QtSettings::WriteString(std::string_view section, std::string_view name,
 }
 
 bool QtSettings::Write(std::string_view section, std::string_view name, const QVariant& value) {
-    if (!store_) {
-        // No stored text starts with this control character: it marks a missing value.
-        const std::string text = value.toString().toStdString();
-        if (unsaved_.GetString(section, name, "\x01") == text) return true;
-        changedUnsaved_ = true;
-        return unsaved_.WriteString(section, name, text);
-    }
     // Setting a value to what it is would still mark the file for rewriting.
     const QString key = KeyOf(section, name);
-    if (Holds(store_->value(key), value)) return true;
-    store_->setValue(key, value);
-    pending_.insert(key, value);
-    // QSettings writes lazily; a failure shows only in its status.
-    return store_->status() == QSettings::NoError;
+    if (Holds(Value(key), value)) return true;
+    unsaved_.insert(key, value);
+    return true;  // a failure shows at Sync()
 }
 
 bool QtSettings::RemoveSection(std::string_view section) {
-    if (!store_) {
-        changedUnsaved_ = true;
-        return unsaved_.RemoveSection(section);
+    const QString prefix = Text(section) + '/';
+    QStringList keys;
+    const auto collect = [&](const QStringList& all) {
+        for (const QString& key : all) {
+            if (key.startsWith(prefix) && key.indexOf('/', prefix.size()) < 0 &&
+                !keys.contains(key)) {
+                keys.append(key);
+            }
+        }
+    };
+    collect(unsaved_.keys());
+    if (refused_.empty()) collect(registry_ ? registry_->allKeys() : fileValues_.keys());
+    // A removal waits among the values as an invalid one; nothing to remove leaves the file
+    // alone.
+    for (const QString& key : keys) {
+        if (!Value(key).isValid()) continue;
+        unsaved_.insert(key, QVariant());
     }
-    const QString group = Text(section);
-    store_->beginGroup(group);
-    const QStringList keys = store_->childKeys();
-    store_->endGroup();
-    if (keys.isEmpty()) return true;  // nothing to remove: the file is left alone
-    // A removal waits among the pending values as an invalid one, to be done again on retry.
-    for (const QString& key : keys) pending_.insert(group + '/' + key, QVariant());
-    store_->remove(group);
-    return store_->status() == QSettings::NoError;
+    return true;
 }
 
 bool QtSettings::Sync() {
-    if (!store_) return !changedUnsaved_;
-    if (store_->status() != QSettings::NoError) {
-        // A save failed before: a new QSettings reads the file again and tries anew.
-        store_.reset();
-        store_ = make_();
-        for (auto value = pending_.cbegin(); value != pending_.cend(); ++value) {
-            if (value.value().isValid()) {
-                store_->setValue(value.key(), value.value());
-            } else {
-                store_->remove(value.key());
-            }
+    if (unsaved_.isEmpty()) return true;
+    if (!refused_.empty()) return false;
+    return registry_ ? SaveToRegistry() : SaveToFile();
+}
+
+bool QtSettings::SaveToRegistry() {
+    for (auto value = unsaved_.cbegin(); value != unsaved_.cend(); ++value) {
+        if (value.value().isValid()) {
+            registry_->setValue(value.key(), value.value());
+        } else {
+            registry_->remove(value.key());
         }
     }
-    store_->sync();
-    if (store_->status() == QSettings::NoError) {
-        pending_.clear();
-        problem_.clear();
-        return true;
+    registry_->sync();
+    if (registry_->status() != QSettings::NoError) {
+        // A QSettings that met an error keeps reporting it: a new one tries anew next time.
+        registry_ = make_();
+        problem_ = NameOf(registry_->fileName()) + ": it could not be saved";
+        return false;
     }
-    problem_ = WriteProblem(store_->fileName());
+    unsaved_.clear();
+    problem_.clear();
+    return true;
+}
+
+bool QtSettings::SaveToFile() {
+    const SettingsFileSave save = SaveSettingsFile(file_, unsaved_);
+    switch (save.outcome) {
+        case SettingsFileSave::Outcome::Saved:
+            fileValues_ = save.values;
+            unsaved_.clear();
+            leftAsItIs_.clear();
+            problem_.clear();
+            return true;
+        case SettingsFileSave::Outcome::LeftAsItIs:
+            // Tried again at the next save: the user may mend the file meanwhile.
+            fileValues_ = save.values;
+            leftAsItIs_ = "it is left as it is, because " + save.reason;
+            problem_ = NameOf(file_) + ": " + leftAsItIs_;
+            return false;
+        case SettingsFileSave::Outcome::Failed:
+            break;
+    }
+    problem_ = NameOf(file_) + ": " + save.reason;
     return false;
 }
 
 std::string QtSettings::Problem() const {
     return problem_;
+}
+
+std::string QtSettings::LeftAsItIsNotice() const {
+    if (leftAsItIs_.empty()) return {};
+    return "the settings file " + NameOf(file_) + " is " +
+           leftAsItIs_.substr(std::string_view("it is ").size()) +
+           "; the settings it holds are used, and changes are not saved";
 }
 
 }  // namespace vantrel
