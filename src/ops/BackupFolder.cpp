@@ -13,6 +13,7 @@
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "ops/BackupLoading.h"
+#include "ops/FileNameRules.h"
 #include "platform/Prompt.h"
 
 namespace vantrel {
@@ -135,8 +136,17 @@ FileExistsPredicate TakenNamesIn(const fs::path& folder) {
     };
 }
 
+std::string BackupTitleProblem(std::string_view title) {
+    // The extension's letter case changes nothing that the rules look at.
+    return FileNameProblem(std::string(title) + std::string(kExtension));
+}
+
 bool RenameBackup(const fs::path& folder, std::string_view oldTitle, std::string_view newTitle,
                   IPrompt& prompt) {
+    if (const std::string problem = BackupTitleProblem(newTitle); !problem.empty()) {
+        prompt.Show(problem);
+        return false;
+    }
     const auto refuse = [&prompt] {
         prompt.Show(kCouldNotRenameText);
         return false;
