@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Settings page's port list: a combo box that lets its page fill the list afresh just
-// before the list opens, so that an adapter plugged in a moment ago is there to choose.
+// before the list opens, so that an adapter plugged in a moment ago is there to choose. Its
+// open list shows each port with what its device is called ("COM5 — USB Serial Port"),
+// the description an item holds as its data; the edit field, and the setting, keep the
+// plain name.
 
 #include <QComboBox>
+#include <QStyledItemDelegate>
 #include <functional>
 #include <utility>
 
@@ -11,11 +15,18 @@ namespace vantrel::app {
 
 class PortComboBox : public QComboBox {
 public:
-    using QComboBox::QComboBox;
+    explicit PortComboBox(QWidget* parent = nullptr) : QComboBox(parent) {
+        setItemDelegate(new DescribedPortDelegate(this));
+    }
 
     // Called before every opening of the list (mouse, F4, Alt+Down, accessibility).
     void SetBeforePopup(std::function<void()> beforePopup) {
         beforePopup_ = std::move(beforePopup);
+    }
+
+    // A port and its description as the open list shows and reads them out.
+    static QString Label(const QString& name, const QString& description) {
+        return description.isEmpty() ? name : name + QStringLiteral(" \u2014 ") + description;
     }
 
     void showPopup() override {
@@ -24,6 +35,18 @@ public:
     }
 
 private:
+    class DescribedPortDelegate : public QStyledItemDelegate {
+    public:
+        using QStyledItemDelegate::QStyledItemDelegate;
+
+    protected:
+        void initStyleOption(QStyleOptionViewItem* option,
+                             const QModelIndex& index) const override {
+            QStyledItemDelegate::initStyleOption(option, index);
+            option->text = Label(option->text, index.data(Qt::UserRole).toString());
+        }
+    };
+
     std::function<void()> beforePopup_;
 };
 

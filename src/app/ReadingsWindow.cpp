@@ -24,6 +24,7 @@
 #include "app/MainSheet.h"
 #include "app/ReadingsChart.h"
 #include "app/WindowFit.h"
+#include "base/PathText.h"
 #include "data/AtomicFile.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupSummary.h"
@@ -454,7 +455,7 @@ bool CReadingsWindow::SaveImage(const QString& path) {
     // A PNG has the pixels of the screen (twice as many at scale 2); an SVG the chart's size.
     const QByteArray bytes = chart_->RenderImage(*kind, chartView_->devicePixelRatioF());
     try {
-        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+        WriteFileAtomically(PathFromUtf8(path.toStdString()),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     } catch (const std::system_error& error) {
         sheet_.Prompt().Show(QStringLiteral("Could not save the image %1: %2")

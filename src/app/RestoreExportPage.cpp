@@ -27,6 +27,7 @@
 #include "app/Mnemonic.h"
 #include "app/ReadingsWindow.h"
 #include "app/Strings.h"
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "data/AtomicFile.h"
 #include "frontend/BackupChoice.h"
@@ -101,8 +102,7 @@ QAction* MakeCommand(const QString& text, const char* name, const QList<QKeySequ
 // the shared rename and delete operations, which take a title, act on exactly that file.
 bool TitleReachesFile(const fs::path& folder, const std::string& title, const fs::path& file) {
     const std::optional<fs::path> found = BackupFileOf(folder, title);
-    std::error_code error;
-    return found && fs::equivalent(*found, file, error);
+    return found && SameFile(*found, file);
 }
 
 }  // namespace
@@ -318,7 +318,7 @@ std::optional<CVantrelArchive> CRestoreExportPage::LoadBackup(int row) {
     if (!loaded.archive) {
         m_pSheet->Prompt().Show(loaded.error);
         std::error_code error;
-        if (!fs::exists(file, error)) RefreshList();  // gone since the list was read
+        if (KindOfFile(file, error) == FileKind::None) RefreshList();  // gone since listed
     }
     return std::move(loaded.archive);
 }
@@ -419,7 +419,7 @@ void CRestoreExportPage::OnEndLabelEdit(const fs::path& file, const QString& typ
     std::error_code error;
     if (!RenameRowFile(file, title, newTitle)) {
         // The list keeps the old title; a file that has gone disappears from it.
-        if (!fs::exists(file, error)) RefreshList();
+        if (KindOfFile(file, error) == FileKind::None) RefreshList();
         return;
     }
     RefreshList();
@@ -436,6 +436,10 @@ bool CRestoreExportPage::RenameRowFile(const fs::path& file, const std::string& 
     // gone): the title would lead the shared operation to the other file, so this one is
     // renamed by its path, under the same rules.
     if (newTitle == oldTitle) return true;
+    if (const std::string problem = BackupTitleProblem(newTitle); !problem.empty()) {
+        prompt.Show(problem);
+        return false;
+    }
     const fs::path target = folder / PathFromUtf8(newTitle + Utf8FromPath(file.extension()));
     const bool usable = !newTitle.empty() && newTitle != "." && newTitle != ".." &&
                         LastPathSeparator(newTitle) == std::string::npos &&
@@ -457,7 +461,7 @@ bool CRestoreExportPage::DeleteRowFile(const fs::path& file, const std::string& 
         return false;
     }
     std::error_code ignored;  // the list is read again and shows what is left
-    fs::remove(file, ignored);
+    RemoveFile(file, ignored);
     return true;
 }
 
@@ -474,8 +478,7 @@ void CRestoreExportPage::OnDeleteBackup() {
 
 void CRestoreExportPage::SelectFileRow(const fs::path& file) {
     for (int row = 0; row < m_listBackups->RowCount(); ++row) {
-        std::error_code error;
-        if (fs::equivalent(RowFile(row), file, error)) {
+        if (SameFile(RowFile(row), file)) {
             m_listBackups->setCurrentItem(m_listBackups->topLevelItem(row));
             return;
         }
