@@ -6,7 +6,9 @@
 // the description an item holds as its data; the edit field, and the setting, keep the
 // plain name.
 
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <functional>
 #include <utility>
@@ -31,6 +33,9 @@ public:
 
     void showPopup() override {
         if (beforePopup_) beforePopup_();
+        // As wide as the longest description, which the box's own width would cut short.
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth() +
+                                view()->verticalScrollBar()->sizeHint().width());
         QComboBox::showPopup();
     }
 
