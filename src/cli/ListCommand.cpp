@@ -9,7 +9,6 @@
 #include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
 
-
 namespace vantrel::cli {
 namespace {
 
