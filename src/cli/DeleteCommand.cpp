@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
@@ -38,7 +39,7 @@ int RunDelete(const ParsedArgs& args, CommandIo& io) {
     }
     // The deletion's own outcome is not reported by it: look whether the file is gone.
     std::error_code error;
-    if (std::filesystem::exists(std::filesystem::symlink_status(file, error))) {
+    if (KindOfFile(file, error) != FileKind::None) {
         io.err << kProgram << " delete: could not delete " << PrintableText(Utf8FromPath(file))
                << "\n";
         return kExitFailed;

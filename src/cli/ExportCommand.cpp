@@ -85,7 +85,11 @@ int RunExport(const ParsedArgs& args, CommandIo& io) {
         io.err << kProgram << " export: " << kEnterExportFilenameText << "\n";
         return kExitUsage;
     }
-    // Checked before anything is exported, so no export stops half-way for want of a folder.
+    // Checked before anything is exported, so no export stops half-way for want of a name
+    // or a folder.
+    if (const std::string problem = ExportNameProblem(*exportFile); !problem.empty()) {
+        throw UsageError(PrintableText(problem));
+    }
     const std::string folder = ExportFolderOf(*exportFile);
     if (const std::string problem = FolderWriteProblem(folder, "export folder"); !problem.empty()) {
         throw UsageError(PrintableText(problem));

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel list [--json]: the backups of the backup folder.
 
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "cli/BackupListText.h"
 #include "cli/Command.h"
 #include "cli/SharedOptions.h"
 #include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
-
-#include <filesystem>
 
 namespace vantrel::cli {
 namespace {
@@ -17,12 +16,11 @@ namespace {
 void CheckFolder(const std::string& folder) {
     if (folder.empty()) return;  // the current directory
     std::error_code error;
-    const std::filesystem::file_status status =
-        std::filesystem::status(PathFromUtf8(folder), error);
-    if (!std::filesystem::exists(status)) {
+    const FileKind kind = KindOfFile(PathFromUtf8(folder), error);
+    if (kind == FileKind::None) {
         throw UsageError("the backup folder does not exist: " + PrintableText(folder));
     }
-    if (!std::filesystem::is_directory(status)) {
+    if (kind != FileKind::Folder) {
         throw UsageError("the backup folder is not a folder: " + PrintableText(folder));
     }
 }

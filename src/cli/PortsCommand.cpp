@@ -76,9 +76,14 @@ int RunPorts(const ParsedArgs& args, CommandIo& io) {
          {options::kPort, options::kYes, options::kVerbose, options::kTrace}) {
         if (args.Has(option.name)) throw UsageError(option.name + " goes with --probe");
     }
-    const std::vector<std::string> ports = AvailablePortNames();
+    const std::vector<SerialPortListing> ports = AvailablePorts();
     if (ports.empty()) io.err << "No serial ports were found on this computer.\n";
-    for (const std::string& port : ports) io.out << port << "\n";
+    // The name first and alone on its line's start, so that `cut -d' ' -f1` gives names.
+    for (const SerialPortListing& port : ports) {
+        io.out << PrintableText(port.name);
+        if (!port.description.empty()) io.out << "  " << PrintableText(port.description);
+        io.out << "\n";
+    }
     return kExitOk;
 }
 
@@ -99,7 +104,9 @@ const CommandRegistration kPorts{Command{
                 options::kTrace,
             },
         .details =
-            "Names only, sorted; use one with --port NAME or: vantrel settings Port NAME\n"
+            "One port a line, sorted by name, then two spaces and what its device says of\n"
+            "itself, where it does: a USB adapter's maker and product (on Windows the name\n"
+            "Device Manager shows). Use a name with --port NAME or: vantrel settings Port NAME\n"
             "--probe sends nothing but the Connect request (once, half a second's wait) and,\n"
             "when the logger answers, Close Link. A port that cannot be opened is listed with\n"
             "the reason. Ctrl-C stops the search. Exit status: 0 listed or found, 1 no logger\n"

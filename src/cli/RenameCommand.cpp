@@ -17,12 +17,15 @@ namespace vantrel::cli {
 namespace {
 
 int RunRename(const ParsedArgs& args, CommandIo& io) {
+    const std::string newTitle = TitleFromTyped(args.positionals[1]);
+    if (const std::string problem = BackupTitleProblem(newTitle); !problem.empty()) {
+        throw UsageError(PrintableText(problem));
+    }
     ToolSettings settings(io.err);
     const std::string folder = settings.BackupFolder(args);
     const std::optional<std::string> oldTitle =
         RequireBackupTitle(folder, args.positionals[0], "rename", io.err);
     if (!oldTitle) return kExitUsage;
-    const std::string newTitle = TitleFromTyped(args.positionals[1]);
     ConsolePrompt prompt(std::cin, io.out, io.err, {});
     if (!RenameBackup(PathFromUtf8(folder), *oldTitle, newTitle, prompt)) return kExitFailed;
     io.out << "Renamed " << PrintableText(*oldTitle) << " to " << PrintableText(newTitle) << "\n";

@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "data/AtomicFileParts.h"
 
@@ -89,18 +90,14 @@ bool IsAtomicTempName(std::string_view fileName) {
 void RemoveStaleTempFiles(const fs::path& folder) {
     std::error_code error;
     const auto now = fs::file_time_type::clock::now();
-    for (fs::directory_iterator it(FolderOrCurrent(folder), error), end; !error && it != end;
-         it.increment(error)) {
-        const std::string name = Utf8FromPath(it->path().filename());
-        if (!IsAtomicTempName(name)) continue;
-        std::error_code statError;
-        if (!it->is_regular_file(statError) || statError) continue;
-        if (RemoveUnlessHeld(it->path()) != TempFileState::CannotTell) continue;
+    for (const FolderEntry& entry : ReadFolder(folder, error)) {
+        if (!IsAtomicTempName(entry.name) || entry.kind != FileKind::Regular) continue;
+        const fs::path file = FolderOrCurrent(folder) / PathFromUtf8(entry.name);
+        if (RemoveUnlessHeld(file) != TempFileState::CannotTell) continue;
         // Where a live writer cannot be told by what it holds: an hour old, and its
         // process gone.
-        const auto modified = it->last_write_time(statError);
-        if (statError || now - modified < kStaleAfter) continue;
-        if (ProcessGone(WriterOf(name))) fs::remove(it->path(), statError);
+        if (now - entry.modified < kStaleAfter) continue;
+        if (ProcessGone(WriterOf(entry.name))) RemoveFile(file, error);
     }
 }
 
@@ -125,7 +122,7 @@ std::error_code ProbeFolderWrite(const fs::path& folder) {
             const fs::path hidden = PathFromUtf8(RandomTempName(folder, "probe", random));
             if (probe.PublishNew(hidden)) {
                 std::error_code ignored;
-                fs::remove(hidden, ignored);
+                RemoveFile(hidden, ignored);
                 return {};
             }
         }

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "base/AsciiText.h"
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "frontend/InputError.h"
 #include "frontend/SerialPorts.h"
@@ -107,7 +108,7 @@ void CheckStorable(std::string_view name, const std::string& value) {
 std::string CheckedFolder(std::string_view name, const std::string& value) {
     CheckStorable(name, value);
     std::error_code error;
-    if (value.empty() || !fs::is_directory(PathFromUtf8(value), error)) {
+    if (value.empty() || KindOfFile(PathFromUtf8(value), error) != FileKind::Folder) {
         throw InputError("\"" + std::string(name) + "\" must be an existing folder, not '" + value +
                          "'");
     }

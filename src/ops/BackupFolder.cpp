@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "base/AsciiText.h"
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "base/StringPrintf.h"
 #include "data/AtomicFile.h"
 #include "ops/BackupLoading.h"
+#include "ops/FileNameRules.h"
 #include "platform/Prompt.h"
 
 namespace vantrel {
@@ -30,12 +32,10 @@ fs::path SearchFolder(const fs::path& folder) {
 std::vector<fs::path> BackupFilesIn(const fs::path& folder) {
     std::vector<fs::path> files;
     std::error_code error;
-    fs::directory_iterator it(SearchFolder(folder), error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError)) continue;
-        const fs::path& file = it->path();
-        if (IsBackupFileName(Utf8FromPath(file.filename()))) files.push_back(file);
+    for (const FolderEntry& entry : ReadFolder(folder, error)) {
+        if (entry.kind == FileKind::Regular && IsBackupFileName(entry.name)) {
+            files.push_back(SearchFolder(folder) / PathFromUtf8(entry.name));
+        }
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -107,7 +107,7 @@ std::optional<fs::path> BackupFileOf(const fs::path& folder, std::string_view ti
 bool BackupPathTaken(const std::string& path) {
     std::error_code error;
     const fs::path file = PathFromUtf8(path);
-    if (fs::exists(file, error)) return true;
+    if (KindOfFile(file, error) != FileKind::None) return true;
     const std::string name = Utf8FromPath(file.filename());
     if (!IsBackupFileName(name)) return false;
     return BackupFileOf(file.parent_path(), BackupTitleOf(name)).has_value();
@@ -118,14 +118,11 @@ FileExistsPredicate TakenNamesIn(const fs::path& folder) {
     auto names = std::make_shared<std::vector<std::string>>();
     auto titles = std::make_shared<std::vector<std::string>>();
     std::error_code error;
-    fs::directory_iterator it(SearchFolder(folder), error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        const std::string name = Utf8FromPath(it->path().filename());
-        names->push_back(name);
-        std::error_code typeError;
-        if (IsBackupFileName(name) && it->is_regular_file(typeError)) {
-            titles->push_back(BackupTitleOf(name));
+    for (FolderEntry& entry : ReadFolder(folder, error)) {
+        if (IsBackupFileName(entry.name) && entry.kind == FileKind::Regular) {
+            titles->push_back(BackupTitleOf(entry.name));
         }
+        names->push_back(std::move(entry.name));
     }
     return [names, titles](const std::string& path) {
         const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
@@ -139,8 +136,17 @@ FileExistsPredicate TakenNamesIn(const fs::path& folder) {
     };
 }
 
+std::string BackupTitleProblem(std::string_view title) {
+    // The extension's letter case changes nothing that the rules look at.
+    return FileNameProblem(std::string(title) + std::string(kExtension));
+}
+
 bool RenameBackup(const fs::path& folder, std::string_view oldTitle, std::string_view newTitle,
                   IPrompt& prompt) {
+    if (const std::string problem = BackupTitleProblem(newTitle); !problem.empty()) {
+        prompt.Show(problem);
+        return false;
+    }
     const auto refuse = [&prompt] {
         prompt.Show(kCouldNotRenameText);
         return false;
@@ -164,7 +170,7 @@ bool DeleteBackup(const fs::path& folder, std::string_view title, IPrompt& promp
     }
     if (const auto file = BackupFileOf(folder, title)) {
         std::error_code ignored;  // the list is read again and shows what is left
-        fs::remove(*file, ignored);
+        RemoveFile(*file, ignored);
     }
     return true;
 }

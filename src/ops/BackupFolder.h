@@ -76,9 +76,14 @@ bool BackupPathTaken(const std::string& path);
 // numbered backups then costs one read of the folder, not one per candidate.
 FileExistsPredicate TakenNamesIn(const std::filesystem::path& folder);
 
+// Why a backup cannot be titled `title` on this platform (its file name is reserved, see
+// FileNameProblem), or empty when it can.
+std::string BackupTitleProblem(std::string_view title);
+
 // Renames the backup `oldTitle` to `newTitle`, keeping its extension. Never replaces an
 // existing backup; a title that is empty, holds a path separator or names an existing
-// backup is refused. On failure shows "Could not rename file" and returns false.
+// backup is refused. On failure shows "Could not rename file" (or, for a title the platform
+// reserves, BackupTitleProblem) and returns false.
 bool RenameBackup(const std::filesystem::path& folder, std::string_view oldTitle,
                   std::string_view newTitle, IPrompt& prompt);
 

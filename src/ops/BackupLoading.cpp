@@ -3,13 +3,15 @@
 
 #include <system_error>
 
+#include "base/FileSystem.h"
+
 namespace vantrel {
 
 LoadedBackup LoadBackup(const std::filesystem::path& path) {
     LoadedBackup result;
     try {
         std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) {
+        if (KindOfFile(path, ec) == FileKind::Folder) {
             result.error = kCouldNotOpenBackupText;
             return result;
         }

@@ -3,6 +3,7 @@
 
 #include "base/AsciiText.h"
 #include "base/PathText.h"
+#include "ops/FileNameRules.h"
 #include "ops/FolderCheck.h"
 
 #include <algorithm>
@@ -106,7 +107,7 @@ std::string BackupNameProblem(std::string_view typedName) {
     if (title.find_first_not_of(". \t") == std::string_view::npos) {
         return "A backup name needs more than dots and blanks: '" + std::string(typedName) + "'";
     }
-    return {};
+    return FileNameProblem(FileNamePart(name));
 }
 
 std::string BackupFolderProblem(const std::string& folder, std::string_view fileName) {

@@ -39,8 +39,9 @@ struct BackupTarget {
 };
 
 // Why `typedName` cannot name a new backup, or empty when it can: a name of nothing but
-// blanks, or one whose title is nothing but dots and blanks ("..vbk" would make a backup
-// titled "." that no command could name again).
+// blanks, one whose title is nothing but dots and blanks ("..vbk" would make a backup
+// titled "." that no command could name again), or a file name the platform reserves
+// (FileNameProblem: "NUL .vbk" on Windows). Any folder part is the caller's to refuse.
 std::string BackupNameProblem(std::string_view typedName);
 
 // Why a backup named `fileName` cannot be written into `folder` (empty: the current

@@ -3,6 +3,7 @@
 
 #include "base/PathText.h"
 #include "base/StringPrintf.h"
+#include "ops/FileNameRules.h"
 #include "ops/TextLines.h"
 
 namespace vantrel {
@@ -28,6 +29,15 @@ std::string ProfileFileName(std::string_view exportFile, int profileNo) {
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view{} : exportFile.substr(dot);
     return std::string(base) + StringPrintf(" (Pro%02d)", profileNo) + std::string(extension);
+}
+
+std::string ExportNameProblem(std::string_view exportFile) {
+    // Every profile number gives the same verdict: the number sits inside the name.
+    const std::string profileFile = ProfileFileName(exportFile, 1);
+    const size_t slash = LastPathSeparator(profileFile);
+    return FileNameProblem(slash == std::string::npos
+                               ? std::string_view(profileFile)
+                               : std::string_view(profileFile).substr(slash + 1));
 }
 
 std::string ExportFolderOf(std::string_view exportFile) {

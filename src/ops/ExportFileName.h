@@ -20,6 +20,11 @@ std::optional<std::string> CheckExportFileName(std::string_view typed);
 // the folder of F.
 std::string ProfileFileName(std::string_view exportFile, int profileNo);
 
+// Why the profile files of F cannot be named on this platform (FileNameProblem of the
+// name "F (ProNN).ext" gets: "CON.a.csv" gives "CON.a (Pro01).csv", a device on Windows,
+// and "North." gives "North (Pro01)." which loses its dot there), or empty.
+std::string ExportNameProblem(std::string_view exportFile);
+
 // The folder of F, kept as the "Export Path" setting: the text before the last "/", or
 // empty when F has none.
 std::string ExportFolderOf(std::string_view exportFile);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "base/AsciiText.h"
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "base/StringPrintf.h"
 #include "data/AppendableFile.h"
@@ -85,7 +86,7 @@ void MergeIntoFile(const fs::path& path, const ExportBlocks& blocks, ExportForma
                    const ExportObserver& observer, ProfileExport& result) {
     std::error_code error;
     AppendableFile file;
-    if (!fs::is_regular_file(path, error)) {
+    if (KindOfFile(path, error) != FileKind::Regular) {
         result.outcome = ProfileOutcome::ReadFailed;
         return;
     }
@@ -142,7 +143,7 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
     const FolderLock lock(written);
 
     std::error_code ec;
-    if (!fs::exists(path, ec)) {
+    if (KindOfFile(path, ec) == FileKind::None) {
         result.outcome = WriteExportFile(path, blocks.Whole(), result)
                              ? ProfileOutcome::Created
                              : ProfileOutcome::WriteFailed;

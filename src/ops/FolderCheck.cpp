@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "data/AtomicFile.h"
 
@@ -13,9 +14,9 @@ std::string FolderWriteProblem(const std::string& folder, std::string_view what)
     const std::string shown = folder.empty() ? "the current directory" : folder;
     const std::filesystem::path where = PathFromUtf8(folder.empty() ? "." : folder);
     std::error_code statError;
-    const std::filesystem::file_status status = std::filesystem::status(where, statError);
-    if (!std::filesystem::exists(status)) return subject + "does not exist: " + shown;
-    if (!std::filesystem::is_directory(status)) return subject + "is not a folder: " + shown;
+    const FileKind kind = KindOfFile(where, statError);
+    if (kind == FileKind::None) return subject + "does not exist: " + shown;
+    if (kind != FileKind::Folder) return subject + "is not a folder: " + shown;
     // The way the result will be written, so that a folder refused here could not have
     // taken it, and one accepted here can (USB sticks and network folders included).
     if (const std::error_code error = ProbeFolderWrite(PathFromUtf8(folder)); error) {

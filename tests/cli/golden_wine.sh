@@ -53,4 +53,62 @@ touch "$folder/Feldarbeit.vbk"
 check "a backup folder outside the ANSI code page" "Backup folder: Z:${folder//\//\\}" \
   "$("$wine" "$exe" list 2>/dev/null | head -1)"
 "$wine" reg delete 'HKCU\Software\Ortvel' /f >/dev/null 2>&1 || true
+
+# A backup folder whose path is longer than Windows' 260 characters, as the settings name
+# it: every command on its backups, against the Linux simulator on the COM port.
+bin=$(dirname "$golden")
+"$bin/vantrel-make-sample-image" "$work/image" --profiles 2 --readings 4 --sensors 2 --seed 5 >/dev/null
+rm -f "$work/line"  # the last case's link
+"$bin/vantrel-logger-sim" --link "$work/line" --image "$work/image" >/dev/null &
+sim=$!
+trap 'kill $sim 2>/dev/null || true; cleanup' EXIT
+for _ in $(seq 100); do [ -e "$work/line" ] && break; sleep 0.1; done
+long=$work/long
+while [ ${#long} -le 300 ]; do long=$long/$(printf 'd%.0s' {1..60}); done
+mkdir -p "$long"
+winlong="Z:${long//\//\\}"
+run() {  # run ARGS...: vantrel.exe's output (both streams) and its exit status as the last line
+  local code=0 out
+  out=$("$wine" "$exe" "$@" 2>&1) || code=$?
+  printf '%s\n%s' "$out" "$code"
+}
+ends() { [ "${2##*$'\n'}" = "$1" ]; }  # ends STATUS OUTPUT
+"$wine" "$exe" settings "Default Path" "$winlong" >/dev/null 2>&1
+out=$(run backup Field --port $port)
+ends 0 "$out" && [ -f "$long/Field.vbk" ] && r=ok || r=$out
+check "a backup into a ${#winlong}-character folder" ok "$r"
+out=$(run list); check "list there" 1 "$(grep -c '^Field ' <<<"$out" || true)"
+out=$(run rename Field North)
+ends 0 "$out" && [ -f "$long/North.vbk" ] && r=ok || r=$out
+check "rename there" ok "$r"
+out=$(run info "$winlong\\North.vbk"); ends 0 "$out" && r=ok || r=$out
+check "info there" ok "$r"
+out=$(run export "$winlong\\North.vbk" --out "$winlong\\North.csv")
+again=$(run export "$winlong\\North.vbk" --out "$winlong\\North.csv")
+ends 0 "$out" && ends 0 "$again" &&
+  r="$(ls "$long" | grep -c '^North (Pro..)\.csv$') $(grep -c ': unchanged' <<<"$again")" ||
+  r="$out $again"
+check "export there, and again into the files it made" "2 2" "$r"
+out=$(run backup North --port $port)
+ends 0 "$out" && [ -f "$long/North(1).vbk" ] && r=ok || r=$out
+check "a taken name there gets a number" ok "$r"
+out=$(run delete North --yes)
+ends 0 "$out" && [ ! -e "$long/North.vbk" ] && r=ok || r=$out
+check "delete there" ok "$r"
+
+# Windows' device names, as backup, rename and export names: refused before any work (no
+# connection, no file), naming the name and why.
+before=$(ls "$long" | sort)
+for name in CON NUL 'CONIN$' con.vbk Nul.Vbk 'NUL ' aux.north com1.data; do
+  out=$(run backup "$name" --port $port)
+  ends 2 "$out" && grep -q "is the name of a device" <<<"$out" && r=ok || r=$out
+  check "backup named '$name'" ok "$r"
+done
+out=$(run rename "North(1)" Aux); ends 2 "$out" && grep -q "'Aux.vbk' cannot be" <<<"$out" && r=ok || r=$out
+check "rename to a device name" ok "$r"
+out=$(run export "$winlong\\North(1).vbk" --out "$winlong\\con.north.csv")
+ends 2 "$out" && grep -q "'con.north (Pro01).csv' cannot be" <<<"$out" && r=ok || r=$out
+check "export to a device name" ok "$r"
+check "nothing made or changed by the refused names" "$before" "$(ls "$long" | sort)"
+"$wine" reg delete 'HKCU\Software\Ortvel' /f >/dev/null 2>&1 || true
 exit $status

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "data/AtomicFile.h"
 #include "data/AtomicFileFixture.h"
@@ -51,6 +52,31 @@ TEST_F(PathText, FileNamesCompareAndSplitAsThePlatformDoes) {
     EXPECT_EQ(path.substr(LastPathSeparator(path) + 1), "North.vbk");
     EXPECT_EQ(LastPathSeparator(std::string("a/b") + kPathSeparator + "c.d"), 3u);
     EXPECT_EQ(LastPathSeparator("North.vbk"), std::string::npos);
+}
+
+TEST_F(PathText, AFolderWhosePathIsLongerThan260CharactersWorksLikeAnyOther) {
+    fs::path folder = folder_;
+    while (Utf8FromPath(folder).size() <= 300) folder /= std::string(60, 'd');
+    fs::create_directories(folder);
+    const CVantrelArchive archive = test::SmallArchive();
+    const fs::path file = folder / "North.vbk";
+    archive.SaveToFile(file);
+
+    std::error_code error;
+    const std::vector<FolderEntry> entries = ReadFolder(folder, error);
+    ASSERT_EQ(entries.size(), 1u) << "another folder was listed";
+    EXPECT_EQ(entries[0].name, "North.vbk");
+    EXPECT_EQ(entries[0].kind, FileKind::Regular);
+    EXPECT_EQ(KindOfFile(folder, error), FileKind::Folder);
+    EXPECT_EQ(CVantrelArchive::LoadFromFile(file), archive);
+    EXPECT_FALSE(ProbeFolderWrite(folder));
+    EXPECT_FALSE(RenameNoReplace(file, folder / "South.vbk"));
+    EXPECT_TRUE(SameFile(folder / "South.vbk", folder / "." / "South.vbk"));
+    EXPECT_TRUE(RemoveFile(folder / "South.vbk", error)) << error.message();
+    EXPECT_EQ(KindOfFile(folder / "South.vbk", error), FileKind::None);
+    EXPECT_FALSE(error);
+    // Emptied folder by folder: removing a whole tree lists it, which the C runtime cannot.
+    for (; folder != folder_; folder = folder.parent_path()) fs::remove(folder, error);
 }
 
 }  // namespace

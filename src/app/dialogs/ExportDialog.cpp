@@ -190,6 +190,11 @@ void CExportDial::OnOK() {
     }
     const QString name = QString::fromStdString(*checked);
     edit->setText(name);
+    if (const std::string problem = ExportNameProblem(*checked); !problem.empty()) {
+        m_sheet.Prompt().Show(problem);
+        edit->setFocus();
+        return;
+    }
 
     const QList<int> rows = m_ui->profileList->SelectedRows();
     if (rows.isEmpty()) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "data/AtomicFile.h"
 #include "ops/BackupFolder.h"
@@ -17,8 +18,7 @@ namespace fs = std::filesystem;
 // the shared rename and delete operations, which take a title, act on exactly that file.
 bool TitleReachesFile(const fs::path& folder, const std::string& title, const fs::path& file) {
     const std::optional<fs::path> found = BackupFileOf(folder, title);
-    std::error_code error;
-    return found && fs::equivalent(*found, file, error);
+    return found && SameFile(*found, file);
 }
 
 }  // namespace
@@ -32,6 +32,10 @@ bool RenameBackupFile(const fs::path& file, const std::string& oldTitle,
     // gone): the title would lead the shared operation to the other file, so this one is
     // renamed by its path, under the same rules.
     if (newTitle == oldTitle) return true;
+    if (const std::string problem = BackupTitleProblem(newTitle); !problem.empty()) {
+        prompt.Show(problem);
+        return false;
+    }
     const fs::path target = folder / PathFromUtf8(newTitle + Utf8FromPath(file.extension()));
     const bool usable = !newTitle.empty() && newTitle != "." && newTitle != ".." &&
                         LastPathSeparator(newTitle) == std::string::npos &&
@@ -52,7 +56,7 @@ bool DeleteBackupFile(const fs::path& file, const std::string& title, IPrompt& p
         return false;
     }
     std::error_code ignored;  // the list is read again and shows what is left
-    fs::remove(file, ignored);
+    RemoveFile(file, ignored);
     return true;
 }
 

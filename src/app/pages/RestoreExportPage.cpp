@@ -26,6 +26,7 @@
 #include "app/pages/ConnectionStatus.h"
 #include "app/pages/TitleEditDelegate.h"
 #include "app/readings/ReadingsWindow.h"
+#include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "frontend/BackupChoice.h"
 #include "ops/AppSettings.h"
@@ -277,7 +278,7 @@ std::optional<CVantrelArchive> CRestoreExportPage::LoadBackup(int row) {
     if (!loaded.archive) {
         m_pSheet->Prompt().Show(loaded.error);
         std::error_code error;
-        if (!fs::exists(file, error)) RefreshList();  // gone since the list was read
+        if (KindOfFile(file, error) == FileKind::None) RefreshList();  // gone since listed
     }
     return std::move(loaded.archive);
 }
@@ -378,7 +379,7 @@ void CRestoreExportPage::OnEndLabelEdit(const fs::path& file, const QString& typ
     std::error_code error;
     if (!RenameBackupFile(file, title, newTitle, m_pSheet->Prompt())) {
         // The list keeps the old title; a file that has gone disappears from it.
-        if (!fs::exists(file, error)) RefreshList();
+        if (KindOfFile(file, error) == FileKind::None) RefreshList();
         return;
     }
     RefreshList();
@@ -400,8 +401,7 @@ void CRestoreExportPage::OnDeleteBackup() {
 
 void CRestoreExportPage::SelectFileRow(const fs::path& file) {
     for (int row = 0; row < m_listBackups->RowCount(); ++row) {
-        std::error_code error;
-        if (fs::equivalent(RowFile(row), file, error)) {
+        if (SameFile(RowFile(row), file)) {
             m_listBackups->setCurrentItem(m_listBackups->topLevelItem(row));
             return;
         }

@@ -84,6 +84,9 @@ void CSettingsPage::FillPortList() {
     list->clear();
     for (const SerialPortListing& port : m_pSheet->ListPorts()) {
         list->addItem(FromStd(port.name), FromStd(port.description));
+        list->setItemData(list->count() - 1,
+                          PortComboBox::Label(FromStd(port.name), FromStd(port.description)),
+                          Qt::AccessibleTextRole);
     }
     // The port shown stays shown, listed or not (an adapter pulled out, a typed path).
     const int row = shown.isEmpty() ? -1 : list->findText(shown);

@@ -19,6 +19,7 @@
 #include "app/common/PageHost.h"
 #include "app/common/WindowFit.h"
 #include "app/readings/ReadingsChartView.h"
+#include "base/PathText.h"
 #include "chart/ChartImage.h"
 #include "chart/ReadingsChart.h"
 #include "chart/TimeAxis.h"
@@ -298,7 +299,7 @@ bool CReadingsWindow::SaveImage(const QString& path) {
     const QByteArray bytes =
         chart::RenderChartImage(*chart_, *kind, chartView_->devicePixelRatioF());
     try {
-        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+        WriteFileAtomically(PathFromUtf8(path.toStdString()),
                             std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
     } catch (const std::system_error& error) {
         sheet_.Prompt().Show(QStringLiteral("Could not save the image %1: %2")

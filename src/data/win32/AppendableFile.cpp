@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "data/win32/Win32Errors.h"
+#include "data/win32/Win32Path.h"
 
 namespace vantrel {
 
@@ -38,12 +39,13 @@ AppendableFile::~AppendableFile() {
 std::error_code AppendableFile::Open(const std::filesystem::path& path) {
     // As RegularFileReader: other programs may go on using the file, and a folder is told
     // apart by its attributes (it opens only with FILE_FLAG_BACKUP_SEMANTICS).
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const std::wstring name = Win32Path(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return {EISDIR, std::generic_category()};
     }
-    const auto open = [&path](DWORD access) {
-        return CreateFileW(path.c_str(), access,
+    const auto open = [&name](DWORD access) {
+        return CreateFileW(name.c_str(), access,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     };

@@ -83,6 +83,10 @@ TEST_F(SettingsPageTest, PortsAreListedAfreshOnEveryShowingAndOpeningKeepingTheP
     EXPECT_EQ(listed(), (QStringList{"ttyS0", "ttyUSB0"}));
     EXPECT_EQ(Ports()->currentIndex(), 1);
     EXPECT_EQ(Find<QLabel>(&page, "portDescription")->text(), "USB-Serial");
+    // The open list names the device beside the port; the choice keeps the name alone.
+    EXPECT_EQ(Ports()->itemData(1, Qt::AccessibleTextRole).toString(),
+              QStringLiteral("ttyUSB0 \u2014 USB-Serial"));
+    EXPECT_EQ(Ports()->itemData(0, Qt::AccessibleTextRole).toString(), "ttyS0");
 
     // ...and when the list is opened, with a typed choice kept as typed.
     Ports()->setEditText("/dev/ttyACM0");
