@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: an export into a file that already exists. The first byte chooses:
-//  - even: AppendNewReadings on an existing text and a readings block both from the input.
-//    When it appends, the old text stays in front and what follows is the block from the
-//    start of one of its lines; when it does not, the text is unchanged.
+//  - even: ReadingsAfter on a time and a readings block both from the input: what it gives
+//    is the block from the start of one of its lines, the first later than the time.
 //  - odd: a profile from the input (number, data and configuration files as hex text, a
 //    user soil table) is exported into a file that already holds, as the input chooses,
 //    the profile's own header blocks (in either format, either letter case), some of its
 //    own reading lines, and any further text from the input, with LF or CR LF line ends.
-//    A file is only ever rewritten by appending to its text, and a file that is not
+//    A file only ever grows by new lines after its old bytes, and a file that is not
 //    appended to keeps its bytes.
 
 #include <cstdint>
@@ -37,32 +36,23 @@ void Require(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-// ---- AppendNewReadings on its own ----------------------------------------------------------
+// ---- ReadingsAfter on its own ---------------------------------------------------------------
 
-void CheckAppend(std::string existing, std::string_view readings) {
-    const std::string before = existing;
-    if (!AppendNewReadings(existing, readings)) {
-        Require(existing == before);
-        return;
-    }
-    Require(existing.size() > before.size() && existing.starts_with(before));
-    const std::string_view added = std::string_view(existing).substr(before.size());
-    // The added text is the block from the start of one of its lines; a last line without
-    // its line end gets one.
-    std::size_t start = 0;
-    if (added.size() <= readings.size() && readings.ends_with(added)) {
-        start = readings.size() - added.size();
-    } else {
-        const std::string_view line = added.substr(0, added.size() - 1);
-        Require(added.ends_with('\n') && !readings.ends_with('\n'));
-        Require(line.size() <= readings.size() && readings.ends_with(line));
-        start = readings.size() - line.size();
-    }
+// The new readings after a time read from the input: a tail of the block that starts at a
+// line, whose first line is later than that time and whose lines before it are not.
+void CheckReadingsAfter(std::string_view stampLine, std::string_view readings) {
+    const DateTimeValue last = ReadingTimeOf(stampLine);
+    const std::string_view after = ReadingsAfter(readings, last);
+    if (after.empty()) return;
+    Require(last.IsValid() && readings.ends_with(after));
+    const std::size_t start = readings.size() - after.size();
     Require(start == 0 || readings[start - 1] == '\n');
-    // Its first line is later than the old text's last stamp.
-    const std::string_view first = added.substr(0, added.find('\n'));
-    Require(first.find(',') != std::string_view::npos);
-    Require(ParseReadingStamp(first.substr(0, first.find(','))).IsValid());
+    Require(IsLater(ReadingTimeOf(after.substr(0, after.find('\n'))), last));
+    for (std::size_t at = 0; at < start;) {
+        const std::size_t end = readings.find('\n', at);
+        Require(!IsLater(ReadingTimeOf(readings.substr(at, end - at)), last));
+        at = end + 1;
+    }
 }
 
 // ---- through the files ---------------------------------------------------------------------
@@ -124,10 +114,10 @@ void ExportIntoExistingFile(FuzzInput& input) {
     const std::string after = ReadFile(path);
     switch (done.outcome) {
         case ProfileOutcome::Appended: {
-            // The old text, line ends as they are read, then the new lines; CR LF on disk.
+            // The old bytes as they were, then the new lines in the file's own line ends.
             const std::string old = NormaliseLineEnds(bytes);
             const std::string now = NormaliseLineEnds(after);
-            Require(after == ToCrLf(now));
+            Require(after.starts_with(bytes));
             Require(now.size() > old.size() && now.starts_with(old));
             // What was added is the end of the readings block of the format exported.
             const std::string readings = BuildExportBlocks(archive, 0, format).readings;
@@ -158,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace vantrel;
     FuzzInput input(data, size);
     if (input.Byte() % 2 == 0) {
-        const std::string_view existing = input.Section();
-        CheckAppend(std::string(existing), input.Rest());
+        const std::string_view stampLine = input.Section();
+        CheckReadingsAfter(stampLine, input.Rest());
     } else {
         ExportIntoExistingFile(input);
     }
