@@ -20,8 +20,8 @@ NAME=clicked
 # first size, from the frame's top-left corner, in a new prefix's fonts with wine drawing the
 # frame (the page is laid out by Qt: these hold while its layout does; a click that misses
 # ends in "no backup" below, with the positions named).
-NAME_BOX=(431 72)
-BACKUP_BUTTON=(73 163)
+NAME_BOX=(431 78)
+BACKUP_BUTTON=(73 181)
 MENU_ICON=(13 12)     # the system menu's icon in the frame
 ABOUT_COMMAND=(88 190)  # its last command, "About Vantrel Utilities..."
 
