@@ -83,10 +83,11 @@ void ExportFilesTest::ExpectRacingAppendsLoseNothing(const std::string& otherExp
         fs::remove(target);
         ExportProfiles(first, {0}, ExportFormat::Calibrated, otherExportFile);
         Meeting meeting;
-        const ExportObserver firstOne{[&](const fs::path& file) { meeting.FirstLocks(file); },
-                                      [&] { meeting.FirstInside(); }};
-        const ExportObserver secondOne{[&](const fs::path& file) { meeting.SecondLocks(file); },
-                                       [&] { meeting.SecondInside(); }};
+        ExportObserver firstOne, secondOne;
+        firstOne.locking = [&](const fs::path& file) { meeting.FirstLocks(file); };
+        firstOne.examined = [&] { meeting.FirstInside(); };
+        secondOne.locking = [&](const fs::path& file) { meeting.SecondLocks(file); };
+        secondOne.examined = [&] { meeting.SecondInside(); };
         const std::string& firstFile = throughExportFileFirst ? exportFile : otherExportFile;
         const std::string& secondFile = throughExportFileFirst ? otherExportFile : exportFile;
         std::thread one(
