@@ -94,7 +94,7 @@ private:
     // removes the file.
     struct Empty {};
     UnpublishedFile(Empty, const std::filesystem::path& folder, unsigned mode);
-    // Writes `piece` after what the file holds; flushes the file to the disk. Throw
+    // Writes `piece` after what the file holds; flushes the file to the disk. Both throw
     // std::system_error (platform halves).
     void Write(std::string_view piece);
     void Flush();
