@@ -22,7 +22,8 @@ class ExistingExport {
 public:
     enum class Problem { None, Unreadable, NotText };
 
-    // `file` is open and stays so while this object is used.
+    // `file` is open and stays so while this object is used, until GrownBy's source has
+    // read it.
     explicit ExistingExport(RegularFileReader& file) : file_(file) {}
 
     // The first `length` characters of the text (all of it when it is shorter).
