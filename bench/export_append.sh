@@ -6,8 +6,9 @@
 # its header and those readings, years of older readings (one a minute) up to MB megabytes.
 # Peak memory (maximum resident set size) and wall time of the whole process, medians of
 # RUNS runs each, the three kinds alternating; a new file (nothing to append to) is the
-# baseline. The append is in place, so after each run the file is cut back to its earlier
-# size and every run appends the same readings.
+# baseline. The grown file (the old bytes copied, then the new lines) replaces the old one
+# whole; after each run it is cut back to the old size, so every run appends the same
+# readings.
 #   bench/export_append.sh [BIN_DIR] [RUNS] [MB]      (default build/bin, 5 runs, 200 MB)
 set -euo pipefail
 BIN=$(cd "${1:-build/bin}" && pwd)

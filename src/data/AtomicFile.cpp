@@ -62,6 +62,18 @@ using namespace atomic_file;
 
 constexpr auto kStaleAfter = std::chrono::hours(1);
 
+// Bytes held in memory as a source, in pieces of at most 1 MiB: the piece a source fills is
+// a copy, which stays small however large the file.
+ByteSource PiecesOf(std::string_view bytes) {
+    constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    return [bytes](std::string& piece) mutable {
+        if (bytes.empty()) return false;
+        piece.assign(bytes.substr(0, kPieceBytes));
+        bytes.remove_prefix(piece.size());
+        return true;
+    };
+}
+
 // The pid in a temporary name of ours, or -1 (a name from before pids were recorded).
 long WriterOf(std::string_view name) {
     name.remove_prefix(kTempPrefix.size());
@@ -101,19 +113,38 @@ void RemoveStaleTempFiles(const fs::path& folder) {
     }
 }
 
-UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes)
-    : UnpublishedFile(folder, bytes, NewFileMode()) {}
+UnpublishedFile::UnpublishedFile(const fs::path& folder, const ByteSource& source)
+    : UnpublishedFile(folder, source, NewFileMode()) {}
 
-void WriteFileAtomically(const fs::path& name, std::string_view bytes, ReplacedOwner owner) {
+// The file exists once the delegated constructor has returned: should the source or a write
+// throw from here on, the destructor removes it.
+UnpublishedFile::UnpublishedFile(const fs::path& folder, const ByteSource& source, unsigned mode)
+    : UnpublishedFile(Empty{}, folder, mode) {
+    std::string piece;
+    while (source(piece)) Write(piece);
+    Flush();
+}
+
+UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes)
+    : UnpublishedFile(folder, PiecesOf(bytes)) {}
+
+UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes, unsigned mode)
+    : UnpublishedFile(folder, PiecesOf(bytes), mode) {}
+
+void WriteFileAtomically(const fs::path& name, const ByteSource& source, ReplacedOwner owner) {
     const fs::path path = WriteTarget(name);
-    UnpublishedFile file(path.parent_path(), bytes, ModeFor(path));
+    UnpublishedFile file(path.parent_path(), source, ModeFor(path));
     file.replacedOwner_ = owner;
     file.Replace(path);
 }
 
+void WriteFileAtomically(const fs::path& path, std::string_view bytes, ReplacedOwner owner) {
+    WriteFileAtomically(path, PiecesOf(bytes), owner);
+}
+
 std::error_code ProbeFolderWrite(const fs::path& folder) {
     try {
-        UnpublishedFile probe(folder, {});
+        UnpublishedFile probe(folder, std::string_view());
         // Where unnamed files work, so does linking one into the folder; naming the probe
         // then would only risk a stray name should the process be killed right then.
         if (probe.Unnamed()) return {};

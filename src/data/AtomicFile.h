@@ -22,6 +22,8 @@
 // platform halves are posix/ and win32/AtomicFile.cpp.
 
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -37,11 +39,20 @@ enum class ReplacedOwner {
     Kept,
 };
 
-// Writes `bytes` and puts them in place of `path`, replacing what is there. On any failure
-// `path` is left as it was, nothing is left behind, and std::system_error is thrown. A
-// symbolic link is written through (the link stays); a file replaced keeps its permission
-// bits, and one that could not be opened for writing is refused (EACCES) rather than
-// replaced.
+// The bytes of a file, given a piece at a time, so that a file of any size is written in the
+// memory of one piece: fills `piece` (replacing what it held) and returns true, or returns
+// false at the end. A source that cannot read what it gives throws std::system_error, which
+// the write passes on, leaving nothing behind.
+using ByteSource = std::function<bool(std::string& piece)>;
+
+// Writes the bytes of `source` and puts them in place of `path`, replacing what is there. On
+// any failure (the source's too) `path` is left as it was, nothing is left behind, and
+// std::system_error is thrown. A symbolic link is written through (the link stays); a file
+// replaced keeps its permission bits, and one that could not be opened for writing is
+// refused (EACCES) before the source is read, rather than replaced.
+void WriteFileAtomically(const std::filesystem::path& path, const ByteSource& source,
+                         ReplacedOwner owner = ReplacedOwner::Writer);
+// The same for bytes held in memory.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          ReplacedOwner owner = ReplacedOwner::Writer);
 
@@ -54,9 +65,12 @@ std::filesystem::path WriteTarget(const std::filesystem::path& path);
 // nothing behind.
 class UnpublishedFile {
 public:
-    // Writes and flushes `bytes` in `folder` (empty: the current directory) with the
-    // permission bits `mode` (default: the usual ones of a new file). Throws
-    // std::system_error.
+    // Writes and flushes the bytes of `source` in `folder` (empty: the current directory)
+    // with the permission bits `mode` (default: the usual ones of a new file). Throws
+    // std::system_error, also the source's, leaving nothing behind.
+    UnpublishedFile(const std::filesystem::path& folder, const ByteSource& source);
+    UnpublishedFile(const std::filesystem::path& folder, const ByteSource& source, unsigned mode);
+    // The same for bytes held in memory.
     UnpublishedFile(const std::filesystem::path& folder, std::string_view bytes);
     UnpublishedFile(const std::filesystem::path& folder, std::string_view bytes, unsigned mode);
     ~UnpublishedFile();
@@ -74,7 +88,16 @@ public:
     bool Unnamed() const { return tempName_.empty(); }
 
 private:
-    friend void WriteFileAtomically(const std::filesystem::path&, std::string_view, ReplacedOwner);
+    friend void WriteFileAtomically(const std::filesystem::path&, const ByteSource&, ReplacedOwner);
+    // Creates the file, empty (platform halves). The public constructors delegate to this
+    // one, so that once it has returned a failure of theirs runs the destructor, which
+    // removes the file.
+    struct Empty {};
+    UnpublishedFile(Empty, const std::filesystem::path& folder, unsigned mode);
+    // Writes `piece` after what the file holds; flushes the file to the disk. Both throw
+    // std::system_error (platform halves).
+    void Write(std::string_view piece);
+    void Flush();
     // Puts the file in place of `path`, replacing what is there. Throws std::system_error.
     void Replace(const std::filesystem::path& path);
     // POSIX: links the unnamed file at `path` (never replacing): 0, or the errno of linkat().

@@ -242,7 +242,12 @@ std::string RestoreRecords::TakeNotices() {
         notices += DescribeRecordedRestore(*restore);
         Remove(slot);
     }
-    if (!notices.empty()) store_.Sync();
+    // Removed for this run only where the store cannot be saved (a settings file left as it
+    // is): the notices then say why they will come again.
+    if (!notices.empty() && !store_.Sync()) {
+        notices += "\n\nThis notice comes again at each start until the settings can be saved: " +
+                   store_.Problem() + ".";
+    }
     return notices;
 }
 

@@ -2,9 +2,11 @@
 #include "ops/ExistingExport.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
+#include <system_error>
 
-#include "data/AppendableFile.h"
+#include "data/RegularFile.h"
 #include "ops/ExportText.h"
 #include "ops/TextLines.h"
 
@@ -16,6 +18,8 @@ namespace {
 constexpr std::size_t kBlockBytes = 64 * 1024;
 // The file's last bytes that show its line end.
 constexpr std::size_t kEndBytes = 4096;
+// The piece of the file copied at a time into the file that replaces it.
+constexpr std::size_t kCopyBytes = std::size_t{1} << 20;
 constexpr std::uint64_t kNotFound = std::numeric_limits<std::uint64_t>::max();
 
 DateTimeValue NoTime() {
@@ -93,6 +97,31 @@ std::string ExistingExport::AdditionOf(std::string_view lines) {
     const std::string end = Read(size - wanted, static_cast<std::size_t>(wanted));
     if (problem_ != Problem::None) return {};
     return std::string(JoinAfter(end)) + WithLineEnds(lines, LineEndOf(end));
+}
+
+ByteSource ExistingExport::GrownBy(std::string addition) {
+    return [this, addition = std::move(addition), copied = std::uint64_t{0},
+            added = false](std::string& piece) mutable {
+        const std::uint64_t size = file_.Size();
+        if (copied < size) {
+            piece.resize(
+                static_cast<std::size_t>(std::min<std::uint64_t>(size - copied, kCopyBytes)));
+            std::size_t got = 0;
+            std::error_code error = file_.ReadAt(copied, piece.data(), piece.size(), got);
+            if (!error && got < piece.size()) error = {EIO, std::generic_category()};
+            if (error) {
+                problem_ = Problem::Unreadable;
+                throw std::system_error(error, "cannot read the export file");
+            }
+            copied += got;
+            return true;
+        }
+        if (added) return false;
+        file_.Close();  // read in full
+        piece = std::move(addition);
+        added = true;
+        return true;
+    };
 }
 
 }  // namespace vantrel

@@ -3,25 +3,28 @@
 // An export file already on disk, as the export compares it with a profile's blocks: its
 // text with "\n" line ends (NormaliseLineEnds), of which only the start and the end are
 // read, in pieces of bounded size, however large the file has grown. A NUL byte in any
-// piece read shows that the file is not text; the rest of the file is never looked at.
+// piece read shows that the file is not text; the rest of the file is never looked at,
+// only copied, a piece at a time, into the file that replaces it once it has grown.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "data/AtomicFile.h"
 #include "data/DateTime.h"
 
 namespace vantrel {
 
-class AppendableFile;
+class RegularFileReader;
 
 class ExistingExport {
 public:
     enum class Problem { None, Unreadable, NotText };
 
-    // `file` is open and stays so while this object is used.
-    explicit ExistingExport(AppendableFile& file) : file_(file) {}
+    // `file` is open and stays so while this object is used, until GrownBy's source has
+    // read it.
+    explicit ExistingExport(RegularFileReader& file) : file_(file) {}
 
     // The first `length` characters of the text (all of it when it is shorter).
     std::string Head(std::size_t length);
@@ -35,6 +38,13 @@ public:
     // with the file's own line end.
     std::string AdditionOf(std::string_view lines);
 
+    // The file grown by `addition`, for WriteFileAtomically: the file's bytes, exactly as
+    // many as it held when it was opened, read a piece at a time, then `addition`. Once its
+    // bytes are read the file is let go of (Windows refuses to replace a file still open).
+    // A read that fails or meets the file's end early (cut short meanwhile) sets problem()
+    // to Unreadable and throws std::system_error.
+    ByteSource GrownBy(std::string addition);
+
     // Set by the first read that fails or meets a NUL byte; every result is empty from then.
     Problem problem() const { return problem_; }
 
@@ -44,7 +54,7 @@ private:
     // The position of the last `c` before `end`, searched backwards a block at a time.
     std::uint64_t FindLast(char c, std::uint64_t end);
 
-    AppendableFile& file_;
+    RegularFileReader& file_;
     Problem problem_ = Problem::None;
 };
 

@@ -11,9 +11,9 @@
 #include "base/FileSystem.h"
 #include "base/PathText.h"
 #include "base/StringPrintf.h"
-#include "data/AppendableFile.h"
 #include "data/AtomicFile.h"
 #include "data/FolderLock.h"
+#include "data/RegularFile.h"
 #include "data/VantrelArchive.h"
 #include "ops/ExistingExport.h"
 #include "ops/ExportFileName.h"
@@ -29,10 +29,12 @@ bool HeldError(const std::error_code& error) {
     return error == std::errc::device_or_resource_busy;
 }
 
-// Writes the file; on failure `result` says why.
-bool WriteExportFile(const fs::path& path, std::string_view text, ProfileExport& result) {
+// Writes the file whole (`bytes`: a ByteSource, or the bytes themselves); on failure
+// `result` says why.
+template <typename Bytes>
+bool WriteExportFile(const fs::path& path, const Bytes& bytes, ProfileExport& result) {
     try {
-        WriteFileAtomically(path, ToCrLf(text));
+        WriteFileAtomically(path, bytes);
         return true;
     } catch (const std::system_error& error) {
         result.reason = error.code().message();
@@ -78,14 +80,15 @@ ProfileOutcome MergeIntoExisting(ExistingExport& existing, const ExportBlocks& b
     return addition.empty() ? ProfileOutcome::NothingNew : ProfileOutcome::Appended;
 }
 
-// Reads what an existing file needs and adds its new readings at its end. Only a regular
-// file is opened: a folder cannot be, and a pipe of that name would block the export until
-// some writer came. A file with a NUL byte where it was read is no export's text: adding
-// to it would bury the readings where no spreadsheet finds them.
+// Reads what an existing file needs and, when it takes new readings, replaces it with a
+// copy of its bytes followed by them. Only a regular file is opened: a folder cannot be,
+// and a pipe of that name would block the export until some writer came. A file with a
+// NUL byte where it was read is no export's text: adding to it would bury the readings
+// where no spreadsheet finds them.
 void MergeIntoFile(const fs::path& path, const ExportBlocks& blocks, ExportFormat format,
                    const ExportObserver& observer, ProfileExport& result) {
     std::error_code error;
-    AppendableFile file;
+    RegularFileReader file;
     if (KindOfFile(path, error) != FileKind::Regular) {
         result.outcome = ProfileOutcome::ReadFailed;
         return;
@@ -113,10 +116,14 @@ void MergeIntoFile(const fs::path& path, const ExportBlocks& blocks, ExportForma
     }
     if (observer.examined) observer.examined();
     if (result.outcome != ProfileOutcome::Appended) return;
-    if ((error = file.Append(bytes))) {
-        result.outcome = ProfileOutcome::WriteFailed;
-        result.reason = error.message();
-        result.held = HeldError(error);
+    const ByteSource grown = [&, source = existing.GrownBy(std::move(bytes))](std::string& piece) {
+        if (observer.copying) observer.copying();
+        return source(piece);
+    };
+    if (!WriteExportFile(path, grown, result)) {
+        result.outcome = existing.problem() == ExistingExport::Problem::Unreadable
+                             ? ProfileOutcome::ReadFailed
+                             : ProfileOutcome::WriteFailed;
     }
 }
 
@@ -144,7 +151,7 @@ ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, Export
 
     std::error_code ec;
     if (KindOfFile(path, ec) == FileKind::None) {
-        result.outcome = WriteExportFile(path, blocks.Whole(), result)
+        result.outcome = WriteExportFile(path, ToCrLf(blocks.Whole()), result)
                              ? ProfileOutcome::Created
                              : ProfileOutcome::WriteFailed;
         return result;

@@ -42,19 +42,21 @@ struct ProfileExport {
     bool held = false;   // WriteFailed, ReadFailed: another program has the file open
 };
 
-// Test seam: the moments at which a test makes two exports meet. `locking` gets the file
-// whose folder is about to be locked; `examined` runs once an existing file has been read,
-// with the lock held, before anything is written to it.
+// Test seam: the moments at which a test makes two exports meet, or ends one. `locking`
+// gets the file whose folder is about to be locked; `examined` runs once an existing file
+// has been read, with the lock held, before anything is written; `copying` runs before each
+// piece of the file that replaces an existing one is read.
 struct ExportObserver {
     std::function<void(const std::filesystem::path& lockedFile)> locking;
     std::function<void()> examined;
+    std::function<void()> copying;
 };
 
 // Exports profile `index` to its file beside `exportFile` (see ProfileFileName). A new
 // file is written whole and put in place atomically. An existing file is read only at its
-// start and its end, in memory of bounded size however large it is, and new readings are
-// added at its end in place; a failed write cuts it back to what it held, so the old
-// readings are never at risk.
+// start and its end, in memory of bounded size however large it is; when it takes new
+// readings, a copy of its bytes (read a piece at a time) followed by them replaces it
+// atomically, so that a failure or a kill at any moment leaves it as it was.
 ProfileExport ExportOneProfile(const CVantrelArchive& archive, int index, ExportFormat format,
                                std::string_view exportFile, const ExportObserver& observer = {});
 

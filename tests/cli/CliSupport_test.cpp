@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -19,6 +21,7 @@
 #include "link/PortName.h"
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
+#include "platform/qt/QtSettings.h"
 
 namespace vantrel::cli {
 namespace {
@@ -304,6 +307,47 @@ TEST(RestoreRecordTest, EachRestoreKeepsItsOwnRecordAndOneStillRunningIsNeverTol
         "A restore by an earlier version of this program was cut off; the logger may not hold "
         "all of its files."));
     std::filesystem::remove_all(locks);
+}
+
+TEST(RestoreRecordTest, ARecordASettingsFileLeftAsItIsKeepsIsToldOnceARunSayingWhyItComesAgain) {
+    const std::filesystem::path folder = PathFromUtf8(::testing::TempDir()) /
+                                         ("restore-kept-" + std::to_string(std::random_device()()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / "VantrelUtilities.conf";
+    const QString fileName = QString::fromStdString(Utf8FromPath(file));
+    {
+        QtSettings store(fileName);
+        RestoreRecords records(store, folder);
+        RestoreRecording(records, "ttyUSB0", "/b/A.vbk")
+            .Update({.stage = RestoreOutcome::Stage::Erasing, .filesTotal = 9});
+    }
+    const std::string told =
+        DescribeRecordedRestore({"ttyUSB0", "/b/A.vbk", {.stage = RestoreOutcome::Stage::Erasing}});
+    const auto start = [&] {
+        QtSettings store(fileName);
+        RestoreRecords records(store, folder);
+        const std::string notices = records.TakeNotices();
+        EXPECT_EQ(records.TakeNotices(), "") << "told once a run";
+        return std::pair{notices, store.Problem()};
+    };
+    // A comment typed into the file: a save would lose it, so the record cannot be removed.
+    std::ifstream in(file, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    in.close();
+    std::ofstream(file, std::ios::binary) << "; the field laptop\n" << text;
+    for (int run = 0; run < 2; ++run) {
+        const auto [notices, problem] = start();
+        EXPECT_NE(problem.find("is left as it is"), std::string::npos) << problem;
+        EXPECT_EQ(notices, told +
+                               "\n\nThis notice comes again at each start until the settings "
+                               "can be saved: " +
+                               problem + ".");
+    }
+    std::ofstream(file, std::ios::binary) << text;  // mended
+    EXPECT_EQ(start().first, told);
+    EXPECT_EQ(start().first, "");
+    std::filesystem::remove_all(folder);
 }
 
 TEST(InfoJsonTest, LoggerFileNamesAreEightBitTextsNeverMerged) {

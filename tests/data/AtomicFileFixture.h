@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <system_error>
+
+#include "data/AtomicFile.h"
 
 namespace vantrel::test {
 
@@ -37,5 +41,14 @@ protected:
 
     fs::path folder_;
 };
+
+// A source that gives `pieces` pieces and then fails as a read would.
+inline ByteSource FailingAfter(int pieces) {
+    return [pieces](std::string& piece) mutable {
+        if (pieces-- == 0) throw std::system_error(EIO, std::generic_category(), "cannot read");
+        piece = "a piece of the file";
+        return true;
+    };
+}
 
 }  // namespace vantrel::test

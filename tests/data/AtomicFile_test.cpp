@@ -43,6 +43,28 @@ TEST_F(AtomicFile, ANewFileNeverReplacesOneAndAnUnnamedFileLeavesNothing) {
     EXPECT_EQ(EntryCount(), 2u);  // the unnamed one left nothing
 }
 
+TEST_F(AtomicFile, AFileGivenInManyPiecesLandsWholeAndOneWhoseSourceFailsLeavesNothing) {
+    const fs::path path = folder_ / "North.csv";
+    WriteFileAtomically(path, "old");
+    // Pieces of every size up to some 5 kB (the first one empty), 2.5 MB in all.
+    std::string expected;
+    int given = 0;
+    WriteFileAtomically(path, [&](std::string& piece) {
+        if (given == 1000) return false;
+        piece.assign(static_cast<std::size_t>(given * 7 % 5003),
+                     static_cast<char>('a' + given % 26));
+        expected += piece;
+        ++given;
+        return true;
+    });
+    EXPECT_EQ(Read(path), expected);
+
+    EXPECT_THROW(WriteFileAtomically(path, test::FailingAfter(3)), std::system_error);
+    EXPECT_THROW(UnpublishedFile(folder_, test::FailingAfter(3)), std::system_error);
+    EXPECT_EQ(Read(path), expected);
+    EXPECT_EQ(EntryCount(), 1u);  // no temporary file
+}
+
 TEST_F(AtomicFile, AKilledWritersTemporaryFileIsSweptAtTheNextWriteAndALiveWritersIsNot) {
     // A live writer: its file has a hidden name where unnamed files are not to be had (on
     // Windows, and on FAT: ops/FatWrites_test.cpp).

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -65,6 +66,29 @@ private:
 
 }  // namespace
 
+size_t ExportFilesTest::GrowWithAHole(std::uintmax_t size, std::string& text) {
+    ExportProfiles(MakeArchive({Profile("03", 0, 2000)}), {0}, ExportFormat::Calibrated,
+                   exportFile);  // some 90 kB of readings
+    text = ReadBytes(FileOf(3));
+    size_t split = text.find("05 Mar 2009 14:30:00");
+    EXPECT_NE(split, std::string::npos);
+    for (int line = 0; line < 20; ++line) split = text.find('\n', split) + 1;
+    // A sparse file's hole: never written, read as NUL bytes.
+    WriteBytes(FileOf(3), text.substr(0, split));
+    fs::resize_file(FileOf(3), size - (text.size() - split));
+    std::ofstream(FileOf(3), std::ios::binary | std::ios::app) << text.substr(split);
+    EXPECT_EQ(fs::file_size(FileOf(3)), size);
+    return split;
+}
+
+ExportObserver ExportFilesTest::FailingAtPiece(int piece, std::function<void()> fail) {
+    ExportObserver observer;
+    observer.copying = [piece, fail = std::move(fail), pieces = 0]() mutable {
+        if (++pieces == piece) fail();
+    };
+    return observer;
+}
+
 // `target` holds the first readings, then two later backups append to it at once, one
 // through `exportFile`, the other through `otherExportFile`, each of them first once. The
 // one that writes second must see what the first added.
@@ -83,10 +107,11 @@ void ExportFilesTest::ExpectRacingAppendsLoseNothing(const std::string& otherExp
         fs::remove(target);
         ExportProfiles(first, {0}, ExportFormat::Calibrated, otherExportFile);
         Meeting meeting;
-        const ExportObserver firstOne{[&](const fs::path& file) { meeting.FirstLocks(file); },
-                                      [&] { meeting.FirstInside(); }};
-        const ExportObserver secondOne{[&](const fs::path& file) { meeting.SecondLocks(file); },
-                                       [&] { meeting.SecondInside(); }};
+        ExportObserver firstOne, secondOne;
+        firstOne.locking = [&](const fs::path& file) { meeting.FirstLocks(file); };
+        firstOne.examined = [&] { meeting.FirstInside(); };
+        secondOne.locking = [&](const fs::path& file) { meeting.SecondLocks(file); };
+        secondOne.examined = [&] { meeting.SecondInside(); };
         const std::string& firstFile = throughExportFileFirst ? exportFile : otherExportFile;
         const std::string& secondFile = throughExportFileFirst ? otherExportFile : exportFile;
         std::thread one(

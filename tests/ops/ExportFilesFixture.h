@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "ops/ExportFileName.h"
@@ -48,6 +50,12 @@ protected:
     std::string FileOf(int profile) const { return ProfileFileName(exportFile, profile); }
     void ExpectRacingAppendsLoseNothing(const std::string& otherExportFile,
                                         const std::string& target);
+    // Makes the file of profile 03 an export of 2000 readings grown to `size` bytes by a
+    // hole among its readings (NUL bytes, which only a read of the whole file meets); gives
+    // its text before in `text`, and returns where the hole starts.
+    size_t GrowWithAHole(std::uintmax_t size, std::string& text);
+    // An observer that runs `fail` before the `piece`th piece of a grown file is read.
+    static ExportObserver FailingAtPiece(int piece, std::function<void()> fail);
     bool NoTemporaryFilesLeft() const {
         for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
             if (entry.path().filename().string().ends_with(".tmp")) return false;

@@ -167,34 +167,48 @@ TEST_F(ExportFilesTest, ExistingFilesTakeNewReadingsInTheirOwnLineEnds) {
     }
 }
 
-TEST_F(ExportFilesTest, AFileGrownPast64MiBTakesItsNewReadingsFromItsEnd) {
-    Export(MakeArchive({Profile("03", 0, 2000)}));  // some 90 kB of readings
-    const std::string text = ReadBytes(FileOf(3));
-    size_t split = text.find("05 Mar 2009 14:30:00");
-    ASSERT_NE(split, std::string::npos);
-    for (int line = 0; line < 20; ++line) split = text.find('\n', split) + 1;
-    // Some 200 MB in the middle of the readings that were never written (a sparse file's
-    // hole reads as NUL bytes): only the file's start and end may be read.
-    const std::uintmax_t size = std::uintmax_t{200} << 20;
-    WriteBytes(FileOf(3), text.substr(0, split));
-    fs::resize_file(FileOf(3), size - (text.size() - split));
-    std::ofstream(FileOf(3), std::ios::binary | std::ios::app) << text.substr(split);
-    ASSERT_EQ(fs::file_size(FileOf(3)), size);
+TEST_F(ExportFilesTest, AFileGrownPast64MiBTakesItsNewReadingsFromItsEndAndStaysWholeOnFailure) {
+    std::string text;
+    const size_t split = GrowWithAHole(std::uintmax_t{200} << 20, text);
+    const std::uintmax_t size = fs::file_size(FileOf(3));
 
     // A later backup holding the last 5 readings of the file and 3 new ones.
     const CVantrelArchive later = MakeArchive({Profile("03", 1995, 8)});
+    // The disk fills up while the grown file is written: the old one stays as it was.
+    const auto modified = fs::last_write_time(FileOf(3));
+    const ExportReport full = ExportProfiles(
+        later, {0}, ExportFormat::Calibrated, exportFile, FailingAtPiece(2, [] {
+            throw std::system_error(std::make_error_code(std::errc::no_space_on_device));
+        }));
+    EXPECT_EQ(full.fatalError, std::string(kErrorOpeningForWritingText) + "\n" +
+                                   std::make_error_code(std::errc::no_space_on_device).message() +
+                                   ": " + FileOf(3));
+    EXPECT_EQ(fs::last_write_time(FileOf(3)), modified);
+    EXPECT_EQ(fs::file_size(FileOf(3)), size);
+    EXPECT_TRUE(NoTemporaryFilesLeft());
+
     const std::string laterReadings =
         BuildExportBlocks(later, 0, ExportFormat::Calibrated).readings;
     size_t newAt = 0;
     for (int line = 0; line < 5; ++line) newAt = laterReadings.find('\n', newAt) + 1;
     EXPECT_EQ(Export(later).lists.appended, std::vector<int>{3});
-    std::ifstream grown(FileOf(3), std::ios::binary);
-    std::string end(fs::file_size(FileOf(3)) - size, '\0');
-    grown.seekg(static_cast<std::streamoff>(size)).read(end.data(), end.size());
-    EXPECT_EQ(end, ToCrLf(laterReadings.substr(newAt)));
-    std::string start(split, '\0');
-    grown.seekg(0).read(start.data(), start.size());
-    EXPECT_EQ(start, text.substr(0, split));
+    {
+        std::ifstream grown(FileOf(3), std::ios::binary);
+        std::string end(fs::file_size(FileOf(3)) - size, '\0');
+        grown.seekg(static_cast<std::streamoff>(size)).read(end.data(), end.size());
+        EXPECT_EQ(end, ToCrLf(laterReadings.substr(newAt)));
+        std::string start(split, '\0');
+        grown.seekg(0).read(start.data(), start.size());
+        EXPECT_EQ(start, text.substr(0, split));
+    }
+    EXPECT_TRUE(NoTemporaryFilesLeft());
+
+    // Another program cuts the file short while it is copied: nothing of it is replaced.
+    const ExportReport cut =
+        ExportProfiles(MakeArchive({Profile("03", 1995, 9)}), {0}, ExportFormat::Calibrated,
+                       exportFile, FailingAtPiece(2, [&] { fs::resize_file(FileOf(3), split); }));
+    EXPECT_EQ(cut.fatalError, kErrorOpeningForReadingText);
+    EXPECT_EQ(ReadBytes(FileOf(3)), text.substr(0, split));
     EXPECT_TRUE(NoTemporaryFilesLeft());
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <gtest/gtest.h>
 
-#include "data/AppendableFile.h"
+#include "data/RegularFile.h"
 #include "ops/ExistingExport.h"
 #include "ops/ExportFiles.h"
 #include "ops/ExportText.h"
@@ -27,7 +27,7 @@ std::string NewReadingsFor(const std::string& existing, std::string_view reading
     test::TempFolder folder;
     const std::string path = folder / "old.csv";
     test::WriteBytes(path, existing);
-    AppendableFile file;
+    RegularFileReader file;
     EXPECT_FALSE(file.Open(path));
     ExistingExport text(file);
     const std::string taken(ReadingsAfter(readings, text.LastReadingTime()));

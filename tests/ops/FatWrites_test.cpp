@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "data/AtomicFile.h"
+#include "data/AtomicFileFixture.h"
 #include "ops/BackupFolder.h"
 #include "ops/BackupNaming.h"
 #include "ops/ExportFiles.h"
@@ -84,6 +85,7 @@ TEST_F(FatWrites, WholeFilesNewNamesAndRenamesNeverReplaceAndLeaveNoTemporaryFil
         EXPECT_TRUE(second.PublishNew(folder_ / "Site.vbk"));
         UnpublishedFile dropped(folder_, "never named");
     }
+    EXPECT_THROW(WriteFileAtomically(folder_ / "North.csv", FailingAfter(3)), std::system_error);
     EXPECT_EQ(RenameNoReplace(folder_ / "Site.vbk", folder_ / "north.csv"),
               std::make_error_code(std::errc::file_exists));
     EXPECT_FALSE(RenameNoReplace(folder_ / "Site.vbk", folder_ / "Moved.vbk"));

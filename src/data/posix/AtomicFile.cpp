@@ -221,7 +221,7 @@ std::error_code RenameNoReplace(const fs::path& from, const fs::path& to) {
     return {};
 }
 
-UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes, unsigned mode)
+UnpublishedFile::UnpublishedFile(Empty, const fs::path& folder, unsigned mode)
     : folder_(folder), mode_(mode) {
     // What killed writers of an older kind, or of a file system without unnamed files,
     // left behind in this folder.
@@ -239,13 +239,22 @@ UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes,
     }
     if (fd_ < 0) ThrowErrno(errno, "cannot create a file in " + FolderOrCurrent(folder).string());
     // O_TMPFILE applies the umask and mkstemps makes the file private: set the bits asked.
-    int error =
-        ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 || NoPermissionBits(errno) ? 0 : errno;
-    if (error == 0) error = WriteAll(fd_, bytes);
-    if (error == 0 && ::fsync(fd_) != 0) error = errno;
-    if (error != 0) {
-        Close();
+    if (::fchmod(fd_, static_cast<mode_t>(mode)) != 0 && !NoPermissionBits(errno)) {
+        const int error = errno;
+        Close();  // no destructor runs for an object this constructor has not finished
         ThrowErrno(error, "cannot write a file in " + FolderOrCurrent(folder).string());
+    }
+}
+
+void UnpublishedFile::Write(std::string_view piece) {
+    if (const int error = WriteAll(fd_, piece)) {
+        ThrowErrno(error, "cannot write a file in " + FolderOrCurrent(folder_).string());
+    }
+}
+
+void UnpublishedFile::Flush() {
+    if (::fsync(fd_) != 0) {
+        ThrowErrno(errno, "cannot write a file in " + FolderOrCurrent(folder_).string());
     }
 }
 

@@ -32,15 +32,20 @@ namespace fs = std::filesystem;
 
 using namespace atomic_file;
 
-// Writes everything and flushes it to the disk: 0, or the Win32 error.
-DWORD WriteAndFlush(HANDLE file, std::string_view bytes) {
+// Writes everything: 0, or the Win32 error.
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
     while (!bytes.empty()) {
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
         DWORD written = 0;
         if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return GetLastError();
         bytes.remove_prefix(written);
     }
-    return FlushFileBuffers(file) ? 0 : GetLastError();
+    return 0;
+}
+
+[[noreturn]] void ThrowWriteFailure(DWORD error, const fs::path& folder) {
+    ThrowErrno(ErrnoFromWin32(error),
+               "cannot write a file in " + Utf8FromPath(FolderOrCurrent(folder)));
 }
 
 // Gives the open file `file` the name `to` (a full path), replacing a file there only when
@@ -129,7 +134,7 @@ std::error_code RenameNoReplace(const fs::path& from, const fs::path& to) {
     return {ErrnoForTarget(GetLastError(), from), std::generic_category()};
 }
 
-UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes, unsigned mode)
+UnpublishedFile::UnpublishedFile(Empty, const fs::path& folder, unsigned mode)
     : folder_(folder), mode_(mode) {
     // What killed writers left behind in this folder.
     RemoveStaleTempFiles(folder);
@@ -154,10 +159,16 @@ UnpublishedFile::UnpublishedFile(const fs::path& folder, std::string_view bytes,
         }
     }
     handle_ = file;
-    if (const DWORD error = WriteAndFlush(file, bytes); error != 0) {
-        Close();
-        ThrowErrno(ErrnoFromWin32(error), "cannot write a file in " + where);
+}
+
+void UnpublishedFile::Write(std::string_view piece) {
+    if (const DWORD error = WriteAll(static_cast<HANDLE>(handle_), piece); error != 0) {
+        ThrowWriteFailure(error, folder_);
     }
+}
+
+void UnpublishedFile::Flush() {
+    if (!FlushFileBuffers(static_cast<HANDLE>(handle_))) ThrowWriteFailure(GetLastError(), folder_);
 }
 
 UnpublishedFile::~UnpublishedFile() {

@@ -14,6 +14,8 @@ namespace vantrel {
 
 namespace {
 
+constexpr std::size_t kLargestRead = std::size_t{1} << 30;  // a DWORD's worth, rounded
+
 std::error_code LastError() {
     return {ErrnoFromWin32(GetLastError()), std::generic_category()};
 }
@@ -21,7 +23,12 @@ std::error_code LastError() {
 }  // namespace
 
 RegularFileReader::~RegularFileReader() {
+    Close();
+}
+
+void RegularFileReader::Close() {
     if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    handle_ = -1;
 }
 
 std::error_code RegularFileReader::Open(const std::filesystem::path& path) {
@@ -54,9 +61,31 @@ std::error_code RegularFileReader::Open(const std::filesystem::path& path) {
 std::error_code RegularFileReader::Read(void* into, std::size_t wanted, std::size_t& got) {
     got = 0;
     DWORD n = 0;
-    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(wanted, 1u << 30));
+    const auto chunk = static_cast<DWORD>(std::min(wanted, kLargestRead));
     if (!ReadFile(reinterpret_cast<HANDLE>(handle_), into, chunk, &n, nullptr)) return LastError();
     got = n;
+    return {};
+}
+
+// The handle is synchronous: the offset in OVERLAPPED says where to read, the call returns
+// once it is done, and the file's position moves to the end of what was read.
+std::error_code RegularFileReader::ReadAt(std::uint64_t offset, void* into, std::size_t wanted,
+                                          std::size_t& got) {
+    got = 0;
+    auto* bytes = static_cast<char*>(into);
+    while (got < wanted) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>((offset + got) & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>((offset + got) >> 32);
+        DWORD n = 0;
+        const auto chunk = static_cast<DWORD>(std::min(wanted - got, kLargestRead));
+        if (!ReadFile(reinterpret_cast<HANDLE>(handle_), bytes + got, chunk, &n, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;  // from at or past the end
+            return LastError();
+        }
+        if (n == 0) break;
+        got += n;
+    }
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -75,6 +76,28 @@ TEST_F(ExportFilesTest, FailedRewriteLeavesTheOldFileIntactAndEndsTheExport) {
     EXPECT_EQ(report.profiles[0].outcome, ProfileOutcome::WriteFailed);
     EXPECT_EQ(ReadBytes(FileOf(3)), before);
     EXPECT_FALSE(fs::exists(FileOf(4)));
+    EXPECT_TRUE(NoTemporaryFilesLeft());
+}
+
+TEST_F(ExportFilesTest, AnExportKilledWhileItGrowsAFileLeavesThatFileWhole) {
+    std::string text;
+    GrowWithAHole(std::uintmax_t{3} << 20, text);  // three pieces to copy
+    const test::FileIdentity before = test::IdentityOf(FileOf(3));
+    const CVantrelArchive later = MakeArchive({Profile("03", 1995, 8)});
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Killed once a piece of the grown file is written, before the next one is read.
+        ExportProfiles(later, {0}, ExportFormat::Calibrated, exportFile,
+                       FailingAtPiece(2, [] { ::raise(SIGKILL); }));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    EXPECT_TRUE(test::IdentityOf(FileOf(3)) == before);
+    // The next export grows it, and leaves no temporary file of the killed one.
+    EXPECT_EQ(Export(later).lists.appended, std::vector<int>{3});
     EXPECT_TRUE(NoTemporaryFilesLeft());
 }
 
