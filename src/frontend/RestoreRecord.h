@@ -58,8 +58,9 @@ public:
                             std::filesystem::path lockFolder = DefaultRestoreLockFolder());
 
     // The notices (DescribeRecordedRestore) of the recorded restores that no longer run, a
-    // blank line between two; their records are removed, so each is told once. Empty when
-    // there is none.
+    // blank line between two; their records are removed, so each is told once. A record
+    // that cannot be read (spoilt by hand: a stage no restore writes, a value of another
+    // type) is removed untold. Empty when there is none.
     std::string TakeNotices();
 
     // The record in `slot` (1 to kSlots), when there is one; for tests and tools.
