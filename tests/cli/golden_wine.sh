@@ -26,7 +26,8 @@ wineserver -k >/dev/null 2>&1 || true
 wineserver -p >/dev/null 2>&1
 status=0
 VANTREL_GOLDEN_WINE=$wine VANTREL_GOLDEN_EXE=$exe VANTREL_GOLDEN_COM=$port \
-  VANTREL_GOLDEN_LINE=$work/line "$golden" --gtest_filter='Cli/GoldenCase.*' || status=1
+  VANTREL_GOLDEN_LINE=$work/line VANTREL_GOLDEN_EVENT="$(dirname "$exe")/vantrel-console-event.exe" \
+  "$golden" --gtest_filter='Cli/GoldenCase.*' || status=1
 
 # The settings in the registry: the key, the value names and their types, as the desktop
 # program of old kept them; and a backup folder named outside the ANSI code page.
