@@ -42,3 +42,19 @@ function(vantrel_deploy_qt_plugins target)
                        VERBATIM)
   endforeach()
 endfunction()
+
+# vantrel_windows_resources(<target> <description>): the program's icon and version block
+# (cmake/windows/Program.rc.in), the same for every program of the product; <description>
+# is its FileDescription, the name Task Manager and Explorer show for the running program.
+enable_language(RC)
+function(vantrel_windows_resources target description)
+  set(VANTREL_RC_ICON ${PROJECT_SOURCE_DIR}/res/icons/vantrel-utilities.ico)
+  set(VANTREL_RC_DESCRIPTION "${description}")
+  get_target_property(VANTREL_RC_NAME ${target} OUTPUT_NAME)
+  if(NOT VANTREL_RC_NAME)
+    set(VANTREL_RC_NAME ${target})
+  endif()
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/windows/Program.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

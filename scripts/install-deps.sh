@@ -20,8 +20,9 @@ if [ "${1:-}" = windows ]; then
   packages=(
     cmake ninja-build ccache googletest
     g++-mingw-w64-x86-64-posix wine wine64 nsis
-    # Fonts for Qt's offscreen platform in the GUI tests under wine (it reads a font folder)
-    fonts-dejavu-core
+    # Fonts for Qt's offscreen platform in the GUI tests under wine (it reads a font folder),
+    # and wine's own (Tahoma, Marlett) for the pictures and the clicks on Xvfb, as on Windows
+    fonts-dejavu-core fonts-wine
   )
 elif [ "${1:-all}" != build ]; then
   # What the whole test suite, the sanitizer builds and the packages need besides.

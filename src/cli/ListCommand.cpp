@@ -8,6 +8,7 @@
 #include "cli/SharedOptions.h"
 #include "cli/TerminalText.h"
 #include "cli/ToolSettings.h"
+#include "ops/FolderCheck.h"
 
 namespace vantrel::cli {
 namespace {
@@ -16,7 +17,8 @@ namespace {
 void CheckFolder(const std::string& folder) {
     if (folder.empty()) return;  // the current directory
     std::error_code error;
-    const FileKind kind = KindOfFile(PathFromUtf8(folder), error);
+    const FileKind kind =
+        IsFolderList(folder) ? FileKind::Other : KindOfFile(PathFromUtf8(folder), error);
     if (kind == FileKind::None) {
         throw UsageError("the backup folder does not exist: " + PrintableText(folder));
     }

@@ -45,6 +45,14 @@ std::string_view StageWord(Stage stage) {
     return stage == Stage::Erasing ? "erasing" : "uploading";
 }
 
+// The stage a record names; none for a record spoilt by hand or by another program.
+std::optional<Stage> StageOf(std::string_view word) {
+    for (const Stage stage : {Stage::Erasing, Stage::Uploading}) {
+        if (word == StageWord(stage)) return stage;
+    }
+    return std::nullopt;
+}
+
 constexpr std::pair<Ending, std::string_view> kEndingWords[] = {
     {Ending::Running, "running"},
     {Ending::Refused, "refused"},
@@ -87,9 +95,7 @@ bool IsToken(std::string_view token) {
 }
 
 bool HasOldRecord(const ISettings& store) {
-    using namespace settings;
-    return !store.GetString(kLastRestore, kFilesTotal, "").empty() ||
-           !store.GetString(kLastRestore, kFilesComplete, "").empty();
+    return store.HasSection(settings::kLastRestore);
 }
 
 std::string OldRecordNotice(ISettings& store) {
@@ -191,13 +197,13 @@ std::unique_ptr<LockFile> RestoreRecords::LockRecords() {
 
 std::optional<RecordedRestore> RestoreRecords::Read(int slot) const {
     const std::string section = SectionOf(slot);
-    const std::string stage = store_.GetString(section, kStage, "");
-    if (stage.empty()) return std::nullopt;
+    const std::optional<Stage> stage = StageOf(store_.GetString(section, kStage, ""));
+    if (!stage) return std::nullopt;
     RecordedRestore restore;
     restore.port = store_.GetString(section, kPort, "");
     restore.backup = store_.GetString(section, kBackup, "");
     RestoreOutcome& outcome = restore.outcome;
-    outcome.stage = stage == StageWord(Stage::Erasing) ? Stage::Erasing : Stage::Uploading;
+    outcome.stage = *stage;
     outcome.ending = EndingOf(store_.GetString(section, kEnding, ""));
     outcome.filesComplete = store_.GetInt(section, kComplete, 0);
     outcome.filesTotal = store_.GetInt(section, kTotal, 0);
@@ -228,7 +234,9 @@ std::string RestoreRecords::TakeNotices() {
     store_.Sync();  // what other processes saved since this store was read
     // Most starts find nothing, and then make no lock file either.
     bool anyRecord = HasOldRecord(store_);
-    for (int slot = 1; slot <= kSlots && !anyRecord; ++slot) anyRecord = Read(slot).has_value();
+    for (int slot = 1; slot <= kSlots && !anyRecord; ++slot) {
+        anyRecord = store_.HasSection(SectionOf(slot));
+    }
     if (!anyRecord) return {};
     const std::unique_ptr<LockFile> lock = LockRecords();
     // Told at a later start, when another process keeps the records too long.
@@ -236,15 +244,19 @@ std::string RestoreRecords::TakeNotices() {
     store_.Sync();
     std::string notices = OldRecordNotice(store_);
     for (int slot = 1; slot <= kSlots; ++slot) {
-        const std::optional<RecordedRestore> restore = Read(slot);
-        if (!restore || IsRunning(slot)) continue;
-        if (!notices.empty()) notices += "\n\n";
-        notices += DescribeRecordedRestore(*restore);
+        if (!store_.HasSection(SectionOf(slot)) || IsRunning(slot)) continue;
+        // A record that cannot be read (a value of another type, a stage no restore
+        // writes) has nothing true to tell: it goes without a word.
+        if (const std::optional<RecordedRestore> restore = Read(slot)) {
+            if (!notices.empty()) notices += "\n\n";
+            notices += DescribeRecordedRestore(*restore);
+        }
         Remove(slot);
     }
     // Removed for this run only where the store cannot be saved (a settings file left as it
     // is): the notices then say why they will come again.
-    if (!notices.empty() && !store_.Sync()) {
+    const bool saved = store_.Sync();
+    if (!notices.empty() && !saved) {
         notices += "\n\nThis notice comes again at each start until the settings can be saved: " +
                    store_.Problem() + ".";
     }
@@ -279,12 +291,15 @@ bool RestoreRecording::Claim(const RestoreOutcome& outcome) {
     }
     int free = 0;
     for (int slot = 1; slot <= RestoreRecords::kSlots; ++slot) {
-        const std::optional<RecordedRestore> restore = records_.Read(slot);
-        if (restore && DevicePathOf(restore->port) == DevicePathOf(port_) &&
-            !records_.IsRunning(slot)) {
+        if (records_.store_.HasSection(SectionOf(slot))) {
+            // Taken, unless its restore no longer runs and either was on this port or left
+            // a record that cannot be read.
+            const std::optional<RecordedRestore> restore = records_.Read(slot);
+            if (records_.IsRunning(slot) ||
+                (restore && DevicePathOf(restore->port) != DevicePathOf(port_))) {
+                continue;
+            }
             records_.Remove(slot);
-        } else if (restore) {
-            continue;
         }
         if (free == 0) free = slot;
     }

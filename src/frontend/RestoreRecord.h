@@ -58,10 +58,11 @@ public:
                             std::filesystem::path lockFolder = DefaultRestoreLockFolder());
 
     // The notices (DescribeRecordedRestore) of the recorded restores that no longer run, a
-    // blank line between two; their records are removed, so each is told once. Where the
-    // store cannot be saved (a settings file left as it is), they are removed for this run
-    // only, and a last paragraph says that they come again at each start, and why. Empty
-    // when there is none.
+    // blank line between two; their records are removed, so each is told once. A record
+    // that cannot be read (spoilt by hand: a stage no restore writes, a value of another
+    // type) is removed untold. Where the store cannot be saved (a settings file left as it
+    // is), they are removed for this run only, and a last paragraph says that they come
+    // again at each start, and why. Empty when there is none.
     std::string TakeNotices();
 
     // The record in `slot` (1 to kSlots), when there is one; for tests and tools.

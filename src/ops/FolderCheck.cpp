@@ -12,6 +12,7 @@ namespace vantrel {
 std::string FolderWriteProblem(const std::string& folder, std::string_view what) {
     const std::string subject = "The " + std::string(what) + " ";
     const std::string shown = folder.empty() ? "the current directory" : folder;
+    if (IsFolderList(folder)) return subject + "is not a folder: " + shown;
     const std::filesystem::path where = PathFromUtf8(folder.empty() ? "." : folder);
     std::error_code statError;
     const FileKind kind = KindOfFile(where, statError);
@@ -23,6 +24,10 @@ std::string FolderWriteProblem(const std::string& folder, std::string_view what)
         return subject + "cannot be written: " + shown + " (" + error.message() + ")";
     }
     return {};
+}
+
+bool IsFolderList(std::string_view folder) {
+    return folder.find('\n') != std::string_view::npos;
 }
 
 }  // namespace vantrel

@@ -14,6 +14,10 @@ namespace vantrel {
 // backups and exports write their files (ProbeFolderWrite), leaving nothing behind.
 std::string FolderWriteProblem(const std::string& folder, std::string_view what);
 
+// True when the folder setting `folder` holds a line break: it is a list of folders (the
+// registry's REG_MULTI_SZ reads so), which names no folder.
+bool IsFolderList(std::string_view folder);
+
 // The longest file name the file system of `folder` takes, or 0 when it cannot tell.
 std::size_t LongestFileName(const std::string& folder);
 

@@ -43,6 +43,11 @@ bool MemorySettings::RemoveSection(std::string_view section) {
     return true;
 }
 
+bool MemorySettings::HasSection(std::string_view section) const {
+    const auto found = values_.lower_bound(Key(section, ""));
+    return found != values_.end() && found->first.first == section;
+}
+
 bool MemorySettings::Contains(std::string_view section, std::string_view name) const {
     return values_.count(Key(section, name)) != 0;
 }

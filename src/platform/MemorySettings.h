@@ -23,6 +23,7 @@ public:
     bool Sync() override { return true; }
     std::string Problem() const override { return {}; }
     bool RemoveSection(std::string_view section) override;
+    bool HasSection(std::string_view section) const override;
 
     bool Contains(std::string_view section, std::string_view name) const;
 

@@ -28,6 +28,9 @@ public:
     virtual std::string Problem() const = 0;
     // Removes every value of `section` (nothing to do when it has none).
     virtual bool RemoveSection(std::string_view section) = 0;
+    // True when `section` holds any value, also one that reads as missing because it is
+    // neither a text nor a number (a registry value of another type).
+    virtual bool HasSection(std::string_view section) const = 0;
 };
 
 }  // namespace vantrel

@@ -306,6 +306,14 @@ TEST(RestoreRecordTest, EachRestoreKeepsItsOwnRecordAndOneStillRunningIsNeverTol
     EXPECT_TRUE(records.TakeNotices().starts_with(
         "A restore by an earlier version of this program was cut off; the logger may not hold "
         "all of its files."));
+
+    // A record spoilt by hand (a stage no restore writes, or none) has nothing true to tell:
+    // it goes untold, and its slot is free again.
+    store.WriteString("Restore 3", "Stage", "uploading\nerasing");
+    store.WriteString("Restore 3", "Backup", "/b/E.vbk");
+    store.WriteInt("Restore 4", "Complete", 3);
+    EXPECT_EQ(records.TakeNotices(), "");
+    EXPECT_FALSE(store.HasSection("Restore 3") || store.HasSection("Restore 4"));
     std::filesystem::remove_all(locks);
 }
 

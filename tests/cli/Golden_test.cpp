@@ -6,7 +6,9 @@
 //   sim      optional: vantrel-logger-sim runs with these arguments (one a line) first
 //   before   optional: a command run first, which must succeed; its output is not compared
 //   files/   optional: copied into the case's work folder first
-//   interrupt  optional: a text; once the tool has printed it, it gets SIGINT (Ctrl-C)
+//   interrupt  optional: a text; once the tool has printed it, it gets SIGINT (Ctrl-C), or
+//              what a second line names: "break" (Ctrl-Break: SIGINT on POSIX) or "close"
+//              (the console closed: SIGHUP on POSIX)
 //   samples  optional: paths in the work folder (one a line) that get a copy of sample.vbk
 //   stdout, stderr, exit   what the tool prints and its exit status
 //
@@ -19,7 +21,7 @@
 // VANTREL_REGENERATE_GOLDEN=1 writes what the tool prints into the case folders instead of
 // comparing, for review with `git diff`. A new case folder is listed after a rebuild.
 //
-// Under wine (golden_wine.sh sets VANTREL_GOLDEN_WINE, _EXE, _COM and _LINE) the same cases
+// Under wine (golden_wine.sh sets VANTREL_GOLDEN_WINE, _EXE, _COM, _LINE and _EVENT) the same cases
 // run the Windows build's vantrel.exe: paths are given in Windows spelling ("Z:\tmp\..."),
 // @PORT@ is a COM port that wine maps to a fixed path, linked to each case's simulator, and
 // the settings (the registry key of the wine prefix) are removed before each case. Outputs
@@ -57,10 +59,11 @@ using testing::TempDir;
 const fs::path kCases = VANTREL_GOLDEN_DIR;
 
 struct WineTool {
-    std::string wine;  // the wine launcher
-    std::string exe;   // vantrel.exe
-    std::string com;   // "COM9"
-    fs::path line;     // the path wine maps the COM port to
+    std::string wine;   // the wine launcher
+    std::string exe;    // vantrel.exe
+    std::string com;    // "COM9"
+    fs::path line;      // the path wine maps the COM port to
+    std::string event;  // vantrel-console-event.exe: Ctrl-Break and the console's closing
 };
 
 std::optional<WineTool> Wine() {
@@ -68,8 +71,12 @@ std::optional<WineTool> Wine() {
     const char* exe = std::getenv("VANTREL_GOLDEN_EXE");
     const char* com = std::getenv("VANTREL_GOLDEN_COM");
     const char* line = std::getenv("VANTREL_GOLDEN_LINE");
-    if (wine == nullptr || exe == nullptr || com == nullptr || line == nullptr) return std::nullopt;
-    return WineTool{wine, exe, com, line};
+    const char* event = std::getenv("VANTREL_GOLDEN_EVENT");
+    if (wine == nullptr || exe == nullptr || com == nullptr || line == nullptr ||
+        event == nullptr) {
+        return std::nullopt;
+    }
+    return WineTool{wine, exe, com, line, event};
 }
 
 // Cases that cannot apply to the Windows tool, with the reason.
@@ -313,12 +320,27 @@ CaseRun RunCase(const fs::path& folder, const std::optional<WineTool>& wine) {
     }
     ProcessResult result;
     if (const auto interrupt = ReadText(folder / "interrupt")) {
+        const std::vector<std::string> how = Lines(*interrupt);
+        const std::string event = how.size() > 1 ? how[1] : "";
+        // Under wine, which turns only SIGINT into a console event (Ctrl-C), Ctrl-Break and
+        // the console's closing come from a program that gives them as the console does,
+        // once its own SIGINT comes: started first, it is as quick as a signal.
+        std::unique_ptr<CliProcess> giver;
+        if (wine && !event.empty()) {
+            giver = std::make_unique<CliProcess>(
+                wine->wine, std::vector<std::string>{wine->event, event, "vantrel.exe"}, options);
+            EXPECT_TRUE(giver->WaitForOutput("ready", std::chrono::seconds{30})) << giver->Err();
+        }
         CliProcess child(program, argumentsOf(folder / "cmd"), options);
-        const std::string awaited = Lines(*interrupt).at(0);
-        EXPECT_TRUE(child.WaitForOutput(awaited, std::chrono::seconds{30}))
-            << "never printed '" << awaited << "':\n"
+        EXPECT_TRUE(child.WaitForOutput(how.at(0), std::chrono::seconds{30}))
+            << "never printed '" << how.at(0) << "':\n"
             << child.Out() << child.Err();
-        child.Signal(SIGINT);
+        if (giver) {
+            giver->Signal(SIGINT);
+            EXPECT_EQ(giver->Wait(std::chrono::seconds{30}), 0) << giver->Out() << giver->Err();
+        } else {
+            child.Signal(event == "close" ? SIGHUP : SIGINT);
+        }
         result = {child.Wait(std::chrono::seconds{30}), child.Out(), child.Err()};
     } else {
         result = RunProcess(program, argumentsOf(folder / "cmd"), options);

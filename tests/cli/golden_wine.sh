@@ -26,13 +26,20 @@ wineserver -k >/dev/null 2>&1 || true
 wineserver -p >/dev/null 2>&1
 status=0
 VANTREL_GOLDEN_WINE=$wine VANTREL_GOLDEN_EXE=$exe VANTREL_GOLDEN_COM=$port \
-  VANTREL_GOLDEN_LINE=$work/line "$golden" --gtest_filter='Cli/GoldenCase.*' || status=1
+  VANTREL_GOLDEN_LINE=$work/line VANTREL_GOLDEN_EVENT="$(dirname "$exe")/vantrel-console-event.exe" \
+  "$golden" --gtest_filter='Cli/GoldenCase.*' || status=1
 
 # The settings in the registry: the key, the value names and their types, as the desktop
 # program of old kept them; and a backup folder named outside the ANSI code page.
 check() {  # check NAME EXPECTED ACTUAL
   if [ "$2" = "$3" ]; then echo "ok: $1"; else echo "FAILED: $1: expected '$2', got '$3'"; status=1; fi
 }
+run() {  # run ARGS...: vantrel.exe's output (both streams) and its exit status as the last line
+  local code=0 out
+  out=$("$wine" "$exe" "$@" 2>&1) || code=$?
+  printf '%s\n%s' "$out" "$code"
+}
+ends() { [ "${2##*$'\n'}" = "$1" ]; }  # ends STATUS OUTPUT
 "$wine" reg delete 'HKCU\Software\Ortvel' /f >/dev/null 2>&1 || true
 folder="$work/Zürich/東京"
 mkdir -p "$folder"
@@ -52,6 +59,28 @@ check "registry data" "0x1 COM7" "$(value 'Baud Rate') $(value Port)"
 touch "$folder/Feldarbeit.vbk"
 check "a backup folder outside the ANSI code page" "Backup folder: Z:${folder//\//\\}" \
   "$("$wine" "$exe" list 2>/dev/null | head -1)"
+
+# Values of other types, as regedit or another tool leaves them: a REG_EXPAND_SZ folder is
+# expanded; a REG_MULTI_SZ one is refused like any folder that is none (never taken for the
+# current directory); a restore record holding a value of another type goes untold.
+key='HKCU\Software\Ortvel\VantrelUtilities'
+"$wine" reg add "$key\Settings" /v "Default Path" /t REG_EXPAND_SZ /d '%USERPROFILE%\Vantrel' /f \
+  >/dev/null 2>&1
+profile=$("$wine" cmd /c echo %USERPROFILE% 2>/dev/null | tr -d '\r')
+mkdir -p "$(winepath -u "$profile\Vantrel" 2>/dev/null)"
+check "a REG_EXPAND_SZ folder, expanded" "Backup folder: $profile\Vantrel" \
+  "$("$wine" "$exe" list 2>&1 | head -1)"
+"$wine" reg add "$key\Settings" /v "Default Path" /t REG_MULTI_SZ /d "Z:${folder//\//\\}\\0C:\\" /f \
+  >/dev/null 2>&1
+out=$(run list)
+ends 2 "$out" && grep -q "the backup folder is not a folder: " <<<"$out" && r=ok || r=$out
+check "a REG_MULTI_SZ folder, refused" ok "$r"
+"$wine" reg add "$key\Restore 1" /v Stage /t REG_BINARY /d 0102 /f >/dev/null 2>&1
+"$wine" reg add "$key\Restore 1" /v Backup /d 'C:\Spoilt.vbk' /f >/dev/null 2>&1
+out=$(run logger ls --port COM99)
+left=$("$wine" reg query "$key\Restore 1" 2>/dev/null | grep -c REG_ || true)
+check "a restore record with a value of another type, removed untold" "0 0" \
+  "$(grep -c 'Spoilt' <<<"$out" || true) $left"
 "$wine" reg delete 'HKCU\Software\Ortvel' /f >/dev/null 2>&1 || true
 
 # A backup folder whose path is longer than Windows' 260 characters, as the settings name
@@ -67,12 +96,6 @@ long=$work/long
 while [ ${#long} -le 300 ]; do long=$long/$(printf 'd%.0s' {1..60}); done
 mkdir -p "$long"
 winlong="Z:${long//\//\\}"
-run() {  # run ARGS...: vantrel.exe's output (both streams) and its exit status as the last line
-  local code=0 out
-  out=$("$wine" "$exe" "$@" 2>&1) || code=$?
-  printf '%s\n%s' "$out" "$code"
-}
-ends() { [ "${2##*$'\n'}" = "$1" ]; }  # ends STATUS OUTPUT
 "$wine" "$exe" settings "Default Path" "$winlong" >/dev/null 2>&1
 out=$(run backup Field --port $port)
 ends 0 "$out" && [ -f "$long/Field.vbk" ] && r=ok || r=$out

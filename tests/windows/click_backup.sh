@@ -4,8 +4,11 @@
 # mapped to the Linux simulator's terminal, a backup name typed, a real mouse click on the
 # Backup button, the backup file checked, then the window closed with Alt+C (its Close
 # button's mnemonic) and status 0 expected. Before closing, the About command is chosen from
-# the window's system menu (opened from the frame's icon) and its box closed with Enter. Run
-# by installer_test.sh inside its prefix.
+# the window's system menu (opened from the frame's icon, its last command) and its box
+# closed with Enter. Then the program is ended from outside twice while it restores that
+# backup to a logger that holds off every answer for a while: by `taskkill` (WM_CLOSE) and by
+# the end of the session (`wineboot --end-session`); each time the restore is cancelled, its
+# cut-off upload deleted and its record kept. Run by installer_test.sh inside its prefix.
 #
 #     click_backup.sh INSTALL_FOLDER SIM PORT WORK_FOLDER
 set -euo pipefail
@@ -16,14 +19,13 @@ WORK=$4
 TITLE="Vantrel Utilities"
 SETTINGS='HKCU\Software\Ortvel\VantrelUtilities\Settings'
 NAME=clicked
-# Where the middles of the name box and the Backup button lie in the main window at its
-# first size, from the frame's top-left corner, in a new prefix's fonts with wine drawing the
-# frame (the page is laid out by Qt: these hold while its layout does; a click that misses
-# ends in "no backup" below, with the positions named).
-NAME_BOX=(431 78)
-BACKUP_BUTTON=(73 181)
+# Where the name box and the Backup button lie in the main window, from the frame's top-left
+# corner, with wine drawing the frame: points inside both in a new prefix's fallback fonts
+# and in wine's own (fonts-wine) (the page is laid out by Qt: these hold while its layout
+# does; a click that misses ends in "no backup" below, with the positions named).
+NAME_BOX=(431 74)
+BACKUP_BUTTON=(73 176)
 MENU_ICON=(13 12)     # the system menu's icon in the frame
-ABOUT_COMMAND=(88 190)  # its last command, "About Vantrel Utilities..."
 
 XVFB_PID=""
 SIM_PID=""
@@ -91,7 +93,7 @@ echo "click-backup: backed up to $(ls "$WORK/backups")"
 sleep 1
 xdotool mousemove --sync $((X + MENU_ICON[0])) $((Y + MENU_ICON[1])) click 1
 sleep 1
-xdotool mousemove --sync $((X + ABOUT_COMMAND[0])) $((Y + ABOUT_COMMAND[1])) click 1
+xdotool key --clearmodifiers Up Return  # the menu's last command: "About Vantrel Utilities..."
 ABOUT=$(timeout 20 xdotool search --sync --onlyvisible --name "^About Vantrel Utilities\$" | head -n 1) ||
   true
 [ -n "$ABOUT" ] || fail "the system menu's About command showed no About box"
@@ -113,3 +115,66 @@ wait "$APP_PID" || status=$?
 APP_PID=""
 [ "$status" -eq 0 ] || fail "vantrel-utilities ended with status $status after Close"
 echo "click-backup: closed with status 0"
+
+# --- Ended from outside during a restore. The restore of the backup just made starts as its
+# button would (VANTREL_UTILITIES_START) on a logger that holds off each answer for 0.4 s: it
+# is sure to be uploading when its record says so, and for seconds after.
+RECORD='HKCU\Software\Ortvel\VantrelUtilities\Restore 1'
+record() {  # record NAME: a value of the restore's record
+  wine reg query "$RECORD" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+kill "$SIM_PID" 2>/dev/null || true
+wait "$SIM_PID" 2>/dev/null || true
+rm -f "$WORK/line"
+"$SIM" --link "$WORK/line" --image "$WORK/image" --baud 38400 --holdoff-every 1 --holdoff-ms 400 \
+  --dump "$WORK/after" >"$WORK/sim.log" 2>&1 &
+SIM_PID=$!
+for _ in $(seq 100); do grep -q '^ready' "$WORK/sim.log" && break; sleep 0.05; done
+wine reg add 'HKLM\Software\Wine\Ports' /v "$PORT" /d "$(readlink -f "$WORK/line")" /f >/dev/null 2>&1
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w
+
+# restore_then END EXPECTED_STATUS: starts the restore, runs END once it uploads, and expects
+# the program to end with EXPECTED_STATUS, its record saying so and no file cut off.
+restore_then() {
+  VANTREL_UTILITIES_START=restore wine "$INSTDIR/vantrel-utilities.exe" >"$WORK/restore.log" 2>&1 &
+  APP_PID=$!
+  local box
+  box=$(timeout 60 xdotool search --sync --onlyvisible --name "^Restore Warning" | head -n 1) || true
+  [ -n "$box" ] || fail "no Restore Warning box within 60 s"
+  xdotool windowfocus --sync "$box"
+  xdotool key --clearmodifiers Return
+  for _ in $(seq 150); do [ -n "$(record Uploading)" ] && break; sleep 0.2; done
+  [ -n "$(record Uploading)" ] || fail "the restore never said it uploads"
+  local started=$SECONDS
+  $1 >/dev/null 2>&1 || true
+  for _ in $(seq 150); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$APP_PID" 2>/dev/null && fail "vantrel-utilities still runs 15 s after: $1"
+  local status=0
+  wait "$APP_PID" || status=$?
+  APP_PID=""
+  [ "$status" -eq "$2" ] || fail "vantrel-utilities ended with status $status after $1, not $2"
+  [ "$(record Ending)" = "program ended" ] && [ -z "$(record Uploading)$(record "Cut Off")" ] ||
+    fail "after $1 the record says: $(wine reg query "$RECORD" 2>&1 | tr -d '\r')"
+  echo "click-backup: $1 ended the restore in $((SECONDS - started)) s, status $status, record kept"
+}
+restore_then "wine taskkill /IM vantrel-utilities.exe" 143
+# The next start tells the restore that was cut off, in a box, before it restores again.
+VANTREL_UTILITIES_START=close wine "$INSTDIR/vantrel-utilities.exe" >"$WORK/notice.log" 2>&1 &
+APP_PID=$!
+NOTICE=$(timeout 60 xdotool search --sync --onlyvisible --name "^Restore Incomplete" | head -n 1) || true
+[ -n "$NOTICE" ] || fail "the next start told no cut-off restore"
+xdotool windowfocus --sync "$NOTICE"
+xdotool key --clearmodifiers Return
+wait "$APP_PID" || fail "vantrel-utilities ended with status $? after the notice"
+APP_PID=""
+restore_then "wineboot --end-session" 0
+
+# The logger holds only whole files of the backup: the one cut off was deleted.
+kill "$SIM_PID" 2>/dev/null || true
+wait "$SIM_PID" 2>/dev/null || true
+SIM_PID=""
+for file in "$WORK/after"/*; do
+  cmp -s "$file" "$WORK/image/$(basename "$file")" || fail "the logger holds $(basename "$file") cut off"
+done
+echo "click-backup: the logger holds $(ls "$WORK/after" | wc -l) whole files of $(ls "$WORK/image" | wc -l)"

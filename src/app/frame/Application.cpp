@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/common/ListCtrlEx.h"
 #include "app/common/Strings.h"
@@ -141,8 +142,16 @@ int RunDesktopProgram(int argc, char** argv) {
     CMainSheet* sheet = program.MainSheet();
     QObject::connect(sheet, &CMainSheet::ended, &application,
                      [](int status) { QCoreApplication::exit(status); });
-    // SIGTERM, SIGHUP and SIGINT: the status tells which, as the command-line tool's does.
-    const TerminationWatcher watcher([sheet](int signal) { sheet->EndOnRequest(128 + signal); });
+    // SIGTERM, SIGHUP and SIGINT (on Windows a close from outside, as SIGTERM): the status
+    // tells which, as the command-line tool's does. Windows ends the process as soon as the
+    // end of the session has been told (WM_ENDSESSION): an operation suspended in its wait
+    // is wound down then, as at exit(), and never resumed.
+    const TerminationWatcher watcher([sheet](int signal) { sheet->EndOnRequest(128 + signal); },
+                                     [sheet] {
+                                         if (!sheet->IsOperationRunning()) return;
+                                         sheet->EndAtProcessExit();  // its record saved
+                                         std::_Exit(0);
+                                     });
     // The end of the session: the session manager asks for the data first, then the
     // program ends. Nothing is to be restarted into a half-done operation.
     QObject::connect(&application, &QGuiApplication::commitDataRequest, sheet,

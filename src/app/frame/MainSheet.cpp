@@ -133,6 +133,7 @@ CMainSheet::CMainSheet(Environment environment, QWidget* parent)
     pages_.front()->OnSetActive();
     const QFontMetrics metrics(font());
     FitToScreen(this, {metrics.averageCharWidth() * 96, metrics.height() * 30});
+    KeepGivenSize(this);
     QTimer::singleShot(0, this, &CMainSheet::ShowCutOffRestoreNotice);
     gLiveSheet = this;
     gSheetThread = std::this_thread::get_id();

@@ -18,4 +18,10 @@ namespace vantrel::app {
 // command lives as long as `window`. Call once per window, on the GUI thread.
 bool AddToWindowMenu(QWidget* window, const QString& text, std::function<void()> onChosen);
 
+// Keeps `window` at the size it was given (FitToScreen; its pages scroll where the screen is
+// small): on Windows its frame has no sizing border and no Maximize button, and its system
+// menu neither Size, Maximize nor Restore. Elsewhere the window manager decides. Call once,
+// before the window is first shown, on the GUI thread.
+void KeepGivenSize(QWidget* window);
+
 }  // namespace vantrel::app

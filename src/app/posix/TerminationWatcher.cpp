@@ -36,8 +36,9 @@ void OnSignal(int signal) {
 
 }  // namespace
 
-TerminationWatcher::TerminationWatcher(std::function<void(int)> onRequest, QObject* parent)
-    : QObject(parent), onRequest_(std::move(onRequest)) {
+TerminationWatcher::TerminationWatcher(std::function<void(int)> onRequest,
+                                       std::function<void()> onSessionEnd, QObject* parent)
+    : QObject(parent), onRequest_(std::move(onRequest)), onSessionEnd_(std::move(onSessionEnd)) {
     if (::pipe2(gPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         throw std::runtime_error("no pipe for the termination signals");
     }

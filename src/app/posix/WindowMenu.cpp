@@ -8,4 +8,6 @@ bool AddToWindowMenu(QWidget*, const QString&, std::function<void()>) {
     return false;
 }
 
+void KeepGivenSize(QWidget*) {}
+
 }  // namespace vantrel::app

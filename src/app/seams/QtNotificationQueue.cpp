@@ -34,10 +34,35 @@ void QtNotificationQueue::Post(INotificationTarget* target, Notification notific
     bool enough = false;
     {
         std::lock_guard guard(mutex_);
+        const std::size_t before = pending_.size();
         pending_.push_back(Entry{target, std::move(notification)});
-        if (!wakeUpPosted_) PostWakeUp();
-        enough = pending_.size() == kGather;
+        enough = WakeUpFor(before);
     }
+    NotifyGathered(enough);
+}
+
+void QtNotificationQueue::PostReceived(INotificationTarget* target,
+                                       std::span<const std::uint8_t> bytes,
+                                       std::uint32_t portNumber) {
+    if (bytes.empty()) return;
+    bool enough = false;
+    {
+        std::lock_guard guard(mutex_);
+        const std::size_t before = pending_.size();
+        for (const std::uint8_t byte : bytes) {
+            pending_.push_back(Entry{target, Notification::RxChar(byte, portNumber)});
+        }
+        enough = WakeUpFor(before);
+    }
+    NotifyGathered(enough);
+}
+
+bool QtNotificationQueue::WakeUpFor(std::size_t before) {
+    if (!wakeUpPosted_) PostWakeUp();
+    return before < kGather && pending_.size() >= kGather;
+}
+
+void QtNotificationQueue::NotifyGathered(bool enough) {
     // Woken once when a handful has gathered, not at every byte; detached from Qt, at once.
     if (enough || detached_) gathered_.notify_one();
 }

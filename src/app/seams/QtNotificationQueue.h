@@ -28,6 +28,9 @@ public:
     ~QtNotificationQueue() override;
 
     void Post(INotificationTarget* target, Notification notification) override;
+    // One wake-up for all of `bytes` (the serial port's read), not one per byte.
+    void PostReceived(INotificationTarget* target, std::span<const std::uint8_t> bytes,
+                      std::uint32_t portNumber) override;
     bool PumpMessage(std::chrono::milliseconds bound) override;
     void SetTimer(INotificationTarget* target, std::uint32_t timerId,
                   std::chrono::milliseconds period) override;
@@ -72,6 +75,11 @@ private:
     bool TakeOne(Entry& entry);
     void Deliver(const Entry& entry);
     void PostWakeUp();
+    // Under the lock, after entries were added to a queue that held `before`: posts the
+    // wake-up when none is on its way; true when a handful has now gathered.
+    bool WakeUpFor(std::size_t before);
+    // After the lock: lets a gathering wake-up go on.
+    void NotifyGathered(bool enough);
 
     std::mutex mutex_;
     std::condition_variable gathered_;

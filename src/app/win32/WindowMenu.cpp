@@ -51,6 +51,21 @@ private:
 
 }  // namespace
 
+void KeepGivenSize(QWidget* window) {
+    // The frame Windows draws for a dialog of fixed size: no sizing border, no Maximize.
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    if (QGuiApplication::platformName() != QLatin1String("windows")) return;
+    // The menu's commands that would change the size go, as Windows would only grey them;
+    // Restore too (a minimised window comes back from the task bar).
+    HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(window->winId()), FALSE);
+    if (menu == nullptr) return;
+    for (const UINT command : {SC_SIZE, SC_MAXIMIZE, SC_RESTORE}) {
+        ::DeleteMenu(menu, command, MF_BYCOMMAND);
+    }
+}
+
 bool AddToWindowMenu(QWidget* window, const QString& text, std::function<void()> onChosen) {
     if (QGuiApplication::platformName() != QLatin1String("windows")) return false;
     const auto handle = reinterpret_cast<HWND>(window->winId());

@@ -66,11 +66,15 @@ InterruptWatcher::InterruptWatcher(std::function<void()> onInterrupt)
 }
 
 InterruptWatcher::~InterruptWatcher() {
+    {
+        const std::lock_guard<std::mutex> lock(gLock);
+        gOnInterrupt = nullptr;
+        gSignal = nullptr;
+        if (gFinished != nullptr) SetEvent(gFinished);  // a handler still waiting lets the end come
+    }
+    // Only then: the system may hold its lock of the handlers while a handler runs, so
+    // removing ours before the waiting handler was let go would wait out its whole wait.
     SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
-    const std::lock_guard<std::mutex> lock(gLock);
-    gOnInterrupt = nullptr;
-    gSignal = nullptr;
-    if (gFinished != nullptr) SetEvent(gFinished);  // a handler still waiting lets the end come
 }
 
 }  // namespace vantrel::cli

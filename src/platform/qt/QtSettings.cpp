@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/qt/RegistryValue.h"
 #include "platform/qt/SettingsFileSave.h"
 #include "platform/qt/SettingsText.h"
 
@@ -172,7 +173,7 @@ QVariant QtSettings::Value(const QString& key) const {
     if (const auto written = unsaved_.constFind(key); written != unsaved_.cend()) {
         return written.value();
     }
-    if (registry_) return registry_->value(key);
+    if (registry_) return ReadRegistryValue(*registry_, key);
     if (!refused_.empty()) return {};
     if (const auto held = fileValues_.constFind(key); held != fileValues_.cend()) {
         return held.value();
@@ -215,26 +216,32 @@ bool QtSettings::Write(std::string_view section, std::string_view name, const QV
     return true;  // a failure shows at Sync()
 }
 
-bool QtSettings::RemoveSection(std::string_view section) {
+QStringList QtSettings::KeysOf(std::string_view section) const {
     const QString prefix = Text(section) + '/';
-    QStringList keys;
-    const auto collect = [&](const QStringList& all) {
-        for (const QString& key : all) {
-            if (key.startsWith(prefix) && key.indexOf('/', prefix.size()) < 0 &&
-                !keys.contains(key)) {
-                keys.append(key);
-            }
-        }
+    const auto inSection = [&prefix](const QString& key) {
+        return key.startsWith(prefix) && key.indexOf('/', prefix.size()) < 0;
     };
-    collect(unsaved_.keys());
-    if (refused_.empty()) collect(registry_ ? registry_->allKeys() : fileValues_.keys());
+    QStringList keys;
+    for (auto value = unsaved_.cbegin(); value != unsaved_.cend(); ++value) {
+        if (value.value().isValid() && inSection(value.key())) keys.append(value.key());
+    }
+    if (!refused_.empty()) return keys;
+    // A stored value of a type the store does not read is there all the same.
+    for (const QString& key : registry_ ? registry_->allKeys() : fileValues_.keys()) {
+        if (inSection(key) && !unsaved_.contains(key)) keys.append(key);
+    }
+    return keys;
+}
+
+bool QtSettings::RemoveSection(std::string_view section) {
     // A removal waits among the values as an invalid one; nothing to remove leaves the file
     // alone.
-    for (const QString& key : keys) {
-        if (!Value(key).isValid()) continue;
-        unsaved_.insert(key, QVariant());
-    }
+    for (const QString& key : KeysOf(section)) unsaved_.insert(key, QVariant());
     return true;
+}
+
+bool QtSettings::HasSection(std::string_view section) const {
+    return !KeysOf(section).isEmpty();
 }
 
 bool QtSettings::Sync() {

@@ -23,6 +23,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <functional>
 #include <memory>
@@ -50,6 +51,7 @@ public:
     bool WriteString(std::string_view section, std::string_view name,
                      std::string_view value) override;
     bool RemoveSection(std::string_view section) override;
+    bool HasSection(std::string_view section) const override;
 
     // Saves the values written since the last save. When that fails (the file refused, left
     // as it is, or not written), they stay in effect for this run and are tried again at the
@@ -73,6 +75,9 @@ private:
     // false when the store is refused.
     bool Open(const QString& file, const QString& alsoRead);
     QVariant Value(const QString& key) const;
+    // The keys of `section` that hold a value: written in this run, or stored and not
+    // removed since (readable or not).
+    QStringList KeysOf(std::string_view section) const;
     bool Write(std::string_view section, std::string_view name, const QVariant& value);
     bool SaveToRegistry();
     bool SaveToFile();
