@@ -14,16 +14,18 @@ std::string Pair(const std::string& a, const std::string& b) {
 }
 
 // The depth labels of `a`'s sensors, among those both profiles have, at which `differs`
-// holds: "at 20cm, 30cm".
+// holds: "at 20cm, 30cm"; "at every depth" when it holds at each of several.
 template <typename Differs>
 std::string AtDepths(const CVantrelArchive& a, int ia, int common, Differs differs) {
     std::string depths;
+    int count = 0;
     for (int s = 0; s < common; ++s) {
         if (!differs(s)) continue;
         depths += depths.empty() ? " at " : ", ";
         depths += a.GetDepthLabel(ia, s);
+        ++count;
     }
-    return depths;
+    return count > 1 && count == common ? " at every depth" : depths;
 }
 
 std::string Coefficients(const CVantrelArchive& archive, int index, int sensor) {

@@ -31,7 +31,8 @@ SeriesIdentity IdentityOf(const CVantrelArchive& archive, int index);
 
 // What sets profile `ib` of `b` apart from profile `ia` of `a`, for the user, as items
 // joined with ", ": "units (cm, inches)", "first depth (10cm, 7cm)", "sensors (6, 4)",
-// "soil codes at 20cm, 30cm", "calibration at 10cm". Empty when their identities agree.
+// "soil codes at 20cm, 30cm", "calibration at 10cm" ("at every depth" where all of several
+// differ). Empty when their identities agree.
 std::string DescribeDifference(const CVantrelArchive& a, int ia, const CVantrelArchive& b, int ib);
 
 }  // namespace vantrel

@@ -25,6 +25,7 @@
 // Plain data, no locking: build it on one thread, then read it from any.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ namespace vantrel {
 struct HistoryBackup {
     std::string title;  // how the user knows the backup: its file's title
     CVantrelArchive archive;
+    std::filesystem::path file;  // where it was read from (empty when it was not)
 };
 
 // A profile of one backup: indexes into SiteHistory::Backups() and that archive's profiles.

@@ -24,7 +24,7 @@ TestProfile Site(const char* key, int firstHour, int hours) {
 
 // A backup taken `takenAtHour` hours after the first reading.
 HistoryBackup Backup(const std::string& title, int takenAtHour, std::vector<TestProfile> profiles) {
-    HistoryBackup backup{title, MakeArchive(profiles)};
+    HistoryBackup backup{title, MakeArchive(profiles), {}};
     backup.archive.m_dtBackup = FromLoggerSeconds(test::MarchFifthPlusHours(takenAtHour));
     return backup;
 }
