@@ -105,7 +105,7 @@ void PrintSeries(const SiteHistory& history, const HistorySeries& series, std::o
     }
     if (!series.disagreements.empty()) {
         out << "    " << Plural(series.disagreements.size(), "disagreement", "disagreements")
-            << " (times the backups hold different readings of; the later backup's is kept):\n";
+            << " (times at which backups hold different readings; the later backup's is kept):\n";
         for (std::size_t k = 0; k < series.disagreements.size() && k < kListedLines; ++k) {
             const Disagreement& disagreement = series.disagreements[k];
             out << "      " << DateText(At(disagreement.days)) << "  backup "
