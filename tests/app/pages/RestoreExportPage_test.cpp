@@ -181,7 +181,7 @@ TEST_F(RestoreExportPageTest, ListsEachBackupByTitleInOrderWithDatesCountAndItsO
     EXPECT_FALSE(list.ItemText(RowOf("empty"), 4).isEmpty());
     EXPECT_EQ(sheet().RestoreExportPage()->RowFile(RowOf("Zed")), BackupFolder() / "Zed.Vbk");
     EXPECT_EQ(sheet().RestoreExportPage()->RowFile(RowOf("a.b")), BackupFolder() / "a.b.VBK");
-    EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
     // No date is cut off, whatever the locale's short date looks like.
     const QFontMetrics metrics(list.font());
     for (int column = 1; column < 5; ++column) {
