@@ -58,17 +58,20 @@ public:
 
     QString SummaryNote(int entry) const override {
         const HistorySeries& series = Series(entry);
-        QString note = QStringLiteral("from %1 of %2 backups; %3; %4")
-                           .arg(series.stretches.size())
-                           .arg(history_.Backups().size())
-                           .arg(Count(series.gaps.size(), "gap where no backup has readings",
-                                      "gaps where no backup has readings"),
-                                Count(series.disagreements.size(),
-                                      "time the backups disagree on (the later one shown)",
-                                      "times the backups disagree on (the later one shown)"));
+        const std::size_t backups = history_.Backups().size();
+        QString note =
+            series.stretches.size() == backups
+                ? QStringLiteral("from %1 backups").arg(backups)
+                : QStringLiteral("from %1 of %2 backups").arg(series.stretches.size()).arg(backups);
+        note += series.gaps.empty()
+                    ? QStringLiteral("; no gaps")
+                    : QStringLiteral("; %1").arg(Count(series.gaps.size(), "gap", "gaps"));
+        note += series.disagreements.empty()
+                    ? QStringLiteral("; no disagreements")
+                    : QStringLiteral("; %1, the later backup's shown")
+                          .arg(Count(series.disagreements.size(), "disagreement", "disagreements"));
         if (!series.difference.empty()) {
-            note += QStringLiteral("; differs from series 1 of site %1 in %2")
-                        .arg(series.ProfileNo())
+            note += QStringLiteral("; differs from series 1 in %1")
                         .arg(QString::fromStdString(series.difference));
         }
         return note;

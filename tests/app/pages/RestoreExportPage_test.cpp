@@ -623,7 +623,7 @@ TEST_F(RestoreExportPageTest, SeveralSelectedBackupsShowTheirReadingsTogetherAnd
         mark.at, window->Chart()->ValueRange().min + window->Chart()->ValueRange().Span() / 2));
     EXPECT_TRUE(window->ToolTipAt(at.toPoint()).startsWith("east\n10 readings"))
         << window->ToolTipAt(at.toPoint()).toStdString();
-    EXPECT_TRUE(Find<QLabel>(window, "readingsSummary")->text().contains("from 2 of 2 backups"));
+    EXPECT_TRUE(Find<QLabel>(window, "readingsSummary")->text().contains("from 2 backups; no gaps; no disagreements"));
     window->close();
 
     // A single row again: everything as before.
