@@ -59,11 +59,12 @@ ReadingsChart::ReadingsChart(const ProfileSeries& series, const QString& title, 
     // The reading times on the axis, each converted once for all depths.
     std::vector<double> times(static_cast<std::size_t>(std::max(series.readings, 0)), 0.0);
     std::vector<bool> converted(times.size(), false);
+    ChartTimes chartTimes;
     const auto timeOf = [&](const ReadingPoint& point) {
         const auto r = static_cast<std::size_t>(point.reading);
-        if (r >= times.size()) return static_cast<double>(ChartTimeOf(point.days));
+        if (r >= times.size()) return static_cast<double>(chartTimes.Of(point.days));
         if (!converted[r]) {
-            times[r] = static_cast<double>(ChartTimeOf(point.days));
+            times[r] = static_cast<double>(chartTimes.Of(point.days));
             converted[r] = true;
         }
         return times[r];
