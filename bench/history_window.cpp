@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -34,6 +35,8 @@
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
 
+#include "gui_first_paint.h"
+
 using namespace vantrel;
 using namespace vantrel::app;
 
@@ -43,34 +46,20 @@ double Ms(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
+// Processor time of the process so far, in milliseconds: on a machine busy with other work
+// it varies far less than the wall time.
+double CpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 // Peak resident set of the process so far, in MiB.
 double PeakMiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
-
-class AtFirstPaint : public QObject {
-public:
-    AtFirstPaint(QWidget* watched, std::function<void()> then)
-        : watched_(watched), then_(std::move(then)) {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (object == watched_ && event->type() == QEvent::Paint && !done_) {
-            done_ = true;
-            QTimer::singleShot(0, this, [this] { then_(); });
-        }
-        return false;
-    }
-
-private:
-    QWidget* watched_;
-    std::function<void()> then_;
-    bool done_ = false;
-};
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -104,22 +93,28 @@ bool Plot(const std::vector<std::filesystem::path>& files, int series) {
                 .isEmpty();
 }
 
+struct Times {
+    double wall = -1.0;
+    double cpu = -1.0;
+};
+
 // View Readings on all the files: from loading to the first paint of the chart; the window
 // is closed again; `shot`, when not empty, gets a picture of it as painted.
-double OpenWindow(CMainSheet& sheet, const std::vector<std::filesystem::path>& files, int series,
-                  const QString& shot) {
+Times OpenWindow(CMainSheet& sheet, const std::vector<std::filesystem::path>& files, int series,
+                 const QString& shot) {
     QElapsedTimer timer;
     timer.start();
+    const double cpu = CpuMs();
     LoadedHistory loaded = LoadSiteHistory(files);
     CReadingsWindow* window =
         CReadingsWindow::ShowForBackups(sheet, &sheet, std::move(*loaded.history));
     window->SelectProfile(series);
     QWidget* painted =
         window->Series().IsEmpty() ? static_cast<QWidget*>(window) : window->ChartView();
-    double ms = -1.0;
+    Times times;
     QEventLoop loop;
     AtFirstPaint done(painted, [&] {
-        ms = Ms(timer);
+        times = {Ms(timer), CpuMs() - cpu};
         if (!shot.isEmpty()) window->grab().save(shot, "PNG");
         loop.quit();
     });
@@ -127,7 +122,7 @@ double OpenWindow(CMainSheet& sheet, const std::vector<std::filesystem::path>& f
     loop.exec();
     window->close();
     QApplication::processEvents();
-    return ms;
+    return times;
 }
 
 }  // namespace
@@ -158,33 +153,42 @@ int main(int argc, char** argv) {
     const double startMiB = PeakMiB();
 
     // One of each per round, so that all three meet the same load of the machine.
-    std::vector<double> bytesMs, plotMs, windowMs;
+    std::vector<double> bytesMs, plotMs, windowMs, bytesCpu, plotCpu, windowCpu;
     std::size_t bytes = 0;
     double bytesMiB = 0.0;
     double windowMiB = 0.0;
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
+        double cpu = CpuMs();
         bytes = ReadBytes(files);
         bytesMs.push_back(Ms(timer));
+        bytesCpu.push_back(CpuMs() - cpu);
         if (run == 0) bytesMiB = PeakMiB();
         // The first window before any plot: its memory is the window's alone.
-        windowMs.push_back(OpenWindow(sheet, files, series, run == 0 ? shot : QString()));
-        if (windowMs.back() < 0 || series < 0) {
+        const Times window = OpenWindow(sheet, files, series, run == 0 ? shot : QString());
+        if (window.wall < 0 || series < 0) {
             std::fputs("history_window: no such series, or no paint within 30 s\n", stderr);
             return 1;
         }
+        windowMs.push_back(window.wall);
+        windowCpu.push_back(window.cpu);
         if (run == 0) windowMiB = PeakMiB();
         timer.restart();
+        cpu = CpuMs();
         if (!Plot(files, series)) return 1;
         plotMs.push_back(Ms(timer));
+        plotCpu.push_back(CpuMs() - cpu);
     }
     const double b = Median(bytesMs), w = Median(windowMs), p = Median(plotMs);
+    const double bc = Median(bytesCpu), wc = Median(windowCpu), pc = Median(plotCpu);
     std::printf(
-        "%zu backups, %.1f MiB; medians of %d runs: bytes %.2f ms, window %.2f ms "
-        "(%.2fx), plot %.2f ms (%.2fx); peak RSS %.1f MiB at start, %.1f after the "
-        "bytes, %.1f with the window open\n",
-        files.size(), static_cast<double>(bytes) / 1048576.0, runs, b, w, w / b, p, p / b, startMiB,
-        bytesMiB, windowMiB);
+        "%zu backups, %.1f MiB, series %d; medians of %d runs (wall, processor):\n"
+        "  bytes   %6.2f ms  %6.2f ms\n"
+        "  window  %6.2f ms  %6.2f ms   %.2fx  %.2fx the bytes\n"
+        "  plot    %6.2f ms  %6.2f ms   %.2fx  %.2fx the bytes\n"
+        "  peak RSS %.1f MiB at start, %.1f after the bytes, %.1f with the window open\n",
+        files.size(), static_cast<double>(bytes) / 1048576.0, series + 1, runs, b, bc, w, wc, w / b,
+        wc / bc, p, pc, p / b, pc / bc, startMiB, bytesMiB, windowMiB);
     return 0;
 }

@@ -166,6 +166,18 @@ qint64 ChartTimeOf(double days) {
     return time.toMSecsSinceEpoch();
 }
 
+std::optional<qint64> ChartTimes::Midnight(qint64 day) {
+    auto found = midnights_.find(day);
+    if (found == midnights_.end()) {
+        const QDateTime midnight(QDate::fromJulianDay(day + kJulianDayOfDayZero), QTime(0, 0));
+        found = midnights_
+                    .emplace(day, midnight.isValid() ? std::optional(midnight.toMSecsSinceEpoch())
+                                                     : std::nullopt)
+                    .first;
+    }
+    return found->second;
+}
+
 qint64 ChartTimes::Of(double days) {
     // The day and the second of the day as ToCivil takes them (days before 1899 and after
     // 9999 go the long way).
@@ -180,13 +192,11 @@ qint64 ChartTimes::Of(double days) {
     auto found = offsets_.find(day);
     if (found == offsets_.end()) {
         // The offset of a day whose two midnights are 24 hours apart holds all day long.
-        const QDate date = QDate::fromJulianDay(day + kJulianDayOfDayZero);
-        const QDateTime start(date, QTime(0, 0));
-        const QDateTime end(date.addDays(1), QTime(0, 0));
+        const std::optional<qint64> start = Midnight(day);
+        const std::optional<qint64> end = Midnight(day + 1);
         std::optional<qint64> offset;
-        if (start.isValid() && end.isValid() &&
-            end.toMSecsSinceEpoch() - start.toMSecsSinceEpoch() == 86400000) {
-            offset = start.offsetFromUtc() * qint64{1000};
+        if (start && end && *end - *start == 86400000) {
+            offset = (day - kDayOfUnixEpoch) * 86400000 - *start;
         }
         found = offsets_.emplace(day, offset).first;
     }

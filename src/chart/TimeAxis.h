@@ -27,7 +27,11 @@ public:
     qint64 Of(double days);
 
 private:
-    std::unordered_map<qint64, std::optional<qint64>> offsets_;  // by Julian day
+    // The UTC time of a day's local midnight; none when the clock skips it.
+    std::optional<qint64> Midnight(qint64 day);
+
+    std::unordered_map<qint64, std::optional<qint64>> midnights_;  // by day count
+    std::unordered_map<qint64, std::optional<qint64>> offsets_;    // by day count
 };
 QDateTime ReadingDateTime(double days);
 // The day count of a point of the time axis.

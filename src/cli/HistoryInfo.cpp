@@ -54,6 +54,13 @@ const CVantrelArchive& FirstArchive(const SiteHistory& history, const HistorySer
     return history.ArchiveOf(first);
 }
 
+// The line after the first kListedLines of `count` items, when there are more.
+void PrintMore(std::size_t count, std::ostream& out) {
+    if (count > kListedLines) {
+        out << "      and " << count - kListedLines << " more (--json lists every one)\n";
+    }
+}
+
 void PrintBackups(const SiteHistory& history, std::ostream& out) {
     out << "Backups:         " << history.Backups().size() << ", in order of backup time\n"
         << "  No.  Backup date          First reading        Last reading         Profiles  "
@@ -98,10 +105,7 @@ void PrintSeries(const SiteHistory& history, const HistorySeries& series, std::o
             out << "      " << DateText(At(gap.fromDays)) << " to " << DateText(At(gap.toDays))
                 << " (" << DurationText(gap.seconds) << ")\n";
         }
-        if (series.gaps.size() > kListedLines) {
-            out << "      and " << series.gaps.size() - kListedLines
-                << " more (--json lists every one)\n";
-        }
+        PrintMore(series.gaps.size(), out);
     }
     if (!series.disagreements.empty()) {
         out << "    " << Plural(series.disagreements.size(), "disagreement", "disagreements")
@@ -116,10 +120,7 @@ void PrintSeries(const SiteHistory& history, const HistorySeries& series, std::o
             }
             out << " overruled\n";
         }
-        if (series.disagreements.size() > kListedLines) {
-            out << "      and " << series.disagreements.size() - kListedLines
-                << " more (--json lists every one)\n";
-        }
+        PrintMore(series.disagreements.size(), out);
     }
 }
 

@@ -5,7 +5,6 @@
 // Writes the backups of one logger visited every D days ("Visit 01.vbk", ...), each taken at
 // its visit, for tests, benchmarks and pictures of a site's history.
 
-#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -17,6 +16,7 @@
 #include "ops/BackupSorting.h"
 #include "sample/LoggerFileEncoding.h"
 #include "sample/SiteVisits.h"
+#include "sample/ToolArguments.h"
 
 namespace {
 
@@ -31,15 +31,8 @@ constexpr const char* kUsage =
     "2 changes from visit K on; --read-anew: visit K holds the readings it shares with the\n"
     "visit before with other values.\n";
 
-bool ParseNumber(std::string_view text, long long low, long long high, long long& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && value >= low &&
-           value <= high;
-}
-
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "vantrel-make-site-history: %s\n%s", message.c_str(), kUsage);
-    return 2;
+    return vantrel::sample::UsageError("vantrel-make-site-history", message, kUsage);
 }
 
 }  // namespace
@@ -83,7 +76,7 @@ int main(int argc, char** argv) {
         if (i + 1 >= argc) return UsageError(std::string(arg) + " needs a value");
         const std::string_view text = argv[++i];
         long long value = 0;
-        if (!ParseNumber(text, option->low, option->high, value)) {
+        if (!vantrel::sample::ParseNumber(text, option->low, option->high, value)) {
             return UsageError("bad value for " + std::string(arg) + ": " + std::string(text));
         }
         *option->target = static_cast<int>(value);
