@@ -68,8 +68,8 @@ void PrintBackups(const SiteHistory& history, std::ostream& out) {
     for (std::size_t b = 0; b < history.Backups().size(); ++b) {
         const HistoryBackup& backup = history.Backups()[b];
         char line[160];
-        std::snprintf(line, sizeof line, "  %3zu  %-19s  %-19s  %-19s  %8d  ", b + 1,
-                      DateText(backup.archive.m_dtBackup).c_str(),
+        std::snprintf(line, sizeof line, "  %3d  %-19s  %-19s  %-19s  %8d  ",
+                      static_cast<int>(b + 1), DateText(backup.archive.m_dtBackup).c_str(),
                       DateText(backup.archive.m_dtFrom).c_str(),
                       DateText(backup.archive.m_dtTo).c_str(), backup.archive.GetProfileCount());
         out << line << PrintableText(Utf8FromPath(backup.file)) << "\n";
