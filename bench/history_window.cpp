@@ -7,6 +7,7 @@
 //            a selection of them does it;
 //   plot     loading, merging and drawing series SERIES as `vantrel plot` does (its PNG bytes
 //            at 1200x700, without the process start and the file write);
+//   one      the window of the first backup alone, for comparison (what any window costs);
 // each N times (default 7) in turns, and the memory: the peak resident set at the start,
 // after the bytes and with the first window open. Prints the medians on one line
 // (bench/history_timing.sh runs it); --shot saves the first window as it was painted.
@@ -99,16 +100,22 @@ struct Times {
 };
 
 // View Readings on all the files: from loading to the first paint of the chart; the window
-// is closed again; `shot`, when not empty, gets a picture of it as painted.
+// is closed again; `shot`, when not empty, gets a picture of it as painted. One file opens
+// the window of one backup (its first profile), as View Readings on one row does.
 Times OpenWindow(CMainSheet& sheet, const std::vector<std::filesystem::path>& files, int series,
                  const QString& shot) {
     QElapsedTimer timer;
     timer.start();
     const double cpu = CpuMs();
-    LoadedHistory loaded = LoadSiteHistory(files);
-    CReadingsWindow* window =
-        CReadingsWindow::ShowForBackups(sheet, &sheet, std::move(*loaded.history));
-    window->SelectProfile(series);
+    CReadingsWindow* window = nullptr;
+    if (files.size() == 1) {
+        const LoadedBackup one = LoadBackup(files.front());
+        window = CReadingsWindow::ShowForBackup(sheet, &sheet, *one.archive, "one", 0);
+    } else {
+        LoadedHistory loaded = LoadSiteHistory(files);
+        window = CReadingsWindow::ShowForBackups(sheet, &sheet, std::move(*loaded.history));
+        window->SelectProfile(series);
+    }
     QWidget* painted =
         window->Series().IsEmpty() ? static_cast<QWidget*>(window) : window->ChartView();
     Times times;
@@ -153,7 +160,7 @@ int main(int argc, char** argv) {
     const double startMiB = PeakMiB();
 
     // One of each per round, so that all three meet the same load of the machine.
-    std::vector<double> bytesMs, plotMs, windowMs, bytesCpu, plotCpu, windowCpu;
+    std::vector<double> bytesMs, plotMs, windowMs, bytesCpu, plotCpu, windowCpu, oneMs, oneCpu;
     std::size_t bytes = 0;
     double bytesMiB = 0.0;
     double windowMiB = 0.0;
@@ -174,6 +181,9 @@ int main(int argc, char** argv) {
         windowMs.push_back(window.wall);
         windowCpu.push_back(window.cpu);
         if (run == 0) windowMiB = PeakMiB();
+        const Times one = OpenWindow(sheet, {files.front()}, 0, {});
+        oneMs.push_back(one.wall);
+        oneCpu.push_back(one.cpu);
         timer.restart();
         cpu = CpuMs();
         if (!Plot(files, series)) return 1;
@@ -187,8 +197,10 @@ int main(int argc, char** argv) {
         "  bytes   %6.2f ms  %6.2f ms\n"
         "  window  %6.2f ms  %6.2f ms   %.2fx  %.2fx the bytes\n"
         "  plot    %6.2f ms  %6.2f ms   %.2fx  %.2fx the bytes\n"
+        "  the window of the first backup alone, for comparison: %.2f ms  %.2f ms\n"
         "  peak RSS %.1f MiB at start, %.1f after the bytes, %.1f with the window open\n",
         files.size(), static_cast<double>(bytes) / 1048576.0, series + 1, runs, b, bc, w, wc, w / b,
-        wc / bc, p, pc, p / b, pc / bc, startMiB, bytesMiB, windowMiB);
+        wc / bc, p, pc, p / b, pc / bc, Median(oneMs), Median(oneCpu), startMiB, bytesMiB,
+        windowMiB);
     return 0;
 }

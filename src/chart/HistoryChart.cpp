@@ -5,10 +5,15 @@
 #include <algorithm>
 
 #include "chart/TimeAxis.h"
+#include "data/DateTime.h"
 #include "ops/SiteHistory.h"
 
 namespace vantrel::chart {
 namespace {
+
+QString Stamp(double days) {
+    return QString::fromStdString(FormatReadingStamp(DateTimeValue{days, DateTimeValue::kValid}));
+}
 
 QString TitleOf(const SiteHistory& history, int backup) {
     return QString::fromStdString(history.Backups()[static_cast<std::size_t>(backup)].title);
@@ -40,15 +45,17 @@ std::vector<ReadingsChart::Mark> BackupMarks(const SiteHistory& history, int ser
         stretches.begin(), stretches.end(),
         [](const BackupStretch& a, const BackupStretch& b) { return a.firstDays < b.firstDays; });
     std::vector<ReadingsChart::Mark> marks;
+    ChartTimes times;
     for (std::size_t k = 1; k < stretches.size(); ++k) {
         const BackupStretch& stretch = stretches[k];
         const QString title = TitleOf(history, stretch.backup);
-        marks.push_back(
-            {static_cast<double>(ChartTimeOf(stretch.firstDays)), title,
-             QStringLiteral("%1\n%2 readings, %3 to %4")
-                 .arg(title)
-                 .arg(stretch.readings)
-                 .arg(ReadingTimeText(stretch.firstDays), ReadingTimeText(stretch.lastDays))});
+        // The times as the export prints them: a text in the user's locale would read the
+        // time zone anew for each, and a chart of a year has fifty marks.
+        marks.push_back({static_cast<double>(times.Of(stretch.firstDays)), title,
+                         QStringLiteral("%1\n%2 readings, %3 to %4")
+                             .arg(title)
+                             .arg(stretch.readings)
+                             .arg(Stamp(stretch.firstDays), Stamp(stretch.lastDays))});
     }
     return marks;
 }
