@@ -9,6 +9,8 @@
 # Runs alternate between the programs; medians of RUNS runs. The aim: within 3x the export.
 #   bench/chart_timing.sh [BIN_DIR] [RUNS]      (default build/bin, 15 runs)
 set -euo pipefail
+# shellcheck source=bench/timing.sh
+source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/timing.sh"
 BIN=$(cd "${1:-build/bin}" && pwd)
 RUNS=${2:-15}
 for tool in vantrel vantrel-make-sample-image vantrel-pack-image chart_window; do
@@ -24,14 +26,6 @@ cd "$WORK"
 "$BIN/vantrel-make-sample-image" image --profiles 1 --readings 2000 --sensors 16 --seed 5 > /dev/null
 "$BIN/vantrel-pack-image" image Big.vbk > /dev/null
 
-# ms COMMAND...: wall milliseconds of one run of COMMAND (its output dropped).
-ms() {
-  local start=$EPOCHREALTIME end
-  "$@" > /dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-  end=$EPOCHREALTIME
-  awk -v s="$start" -v e="$end" 'BEGIN { printf "%.3f\n", (e - s) * 1000 }'
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # Warm the caches once.
 ms "$BIN/vantrel" export Big.vbk --out out/warm.csv --profiles 1 > /dev/null

@@ -22,34 +22,10 @@
 #include "platform/FixedSpecialFolders.h"
 #include "platform/MemorySettings.h"
 
+#include "gui_first_paint.h"
+
 using namespace vantrel;
 using namespace vantrel::app;
-
-namespace {
-
-class AtFirstPaint : public QObject {
-public:
-    AtFirstPaint(QWidget* watched, std::function<void()> then)
-        : watched_(watched), then_(std::move(then)) {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (object == watched_ && event->type() == QEvent::Paint && !done_) {
-            done_ = true;
-            QTimer::singleShot(0, this, [this] { then_(); });
-        }
-        return false;
-    }
-
-private:
-    QWidget* watched_;
-    std::function<void()> then_;
-    bool done_ = false;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

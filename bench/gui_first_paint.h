@@ -2,7 +2,8 @@
 #pragma once
 // For the start-up benchmark: ends the program at the first paint of its window, after
 // printing when it happened ("shown <seconds since the epoch>", microseconds), so the
-// script can take the time from its own start of the process to the window on screen.
+// script can take the time from its own start of the process to the window on screen. And
+// for the chart benchmarks: something done once a widget has first been painted.
 
 #include <QApplication>
 #include <QEvent>
@@ -10,6 +11,7 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 
 class ExitAtFirstPaint : public QObject {
 public:
@@ -37,4 +39,27 @@ protected:
 private:
     QWidget* window_;
     bool shown_ = false;
+};
+
+// Runs `then` once, as soon as the event loop is free again after `watched`'s first paint.
+class AtFirstPaint : public QObject {
+public:
+    AtFirstPaint(QWidget* watched, std::function<void()> then)
+        : watched_(watched), then_(std::move(then)) {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (object == watched_ && event->type() == QEvent::Paint && !done_) {
+            done_ = true;
+            QTimer::singleShot(0, this, [this] { then_(); });
+        }
+        return false;
+    }
+
+private:
+    QWidget* watched_;
+    std::function<void()> then_;
+    bool done_ = false;
 };

@@ -39,3 +39,9 @@ if [[ -x $BIN/chart_window ]]; then
   echo "== Readings chart of 2000 readings at 16 depths: window and vantrel plot against the export"
   bash "$HERE/chart_timing.sh" "$BIN"
 fi
+
+if [[ -x $BIN/history_window ]]; then
+  echo
+  echo "== A site's history: 50 weekly backups in the readings window and vantrel plot against their bytes"
+  bash "$HERE/history_timing.sh" "$BIN"
+fi

@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Pictures of the desktop program for review and documentation, at the normal scale and at
 # scale 2 (high-density screens): every page, the About box, the help window, the export
-# dialog, the readings window, Find Logger, the pages before, during and after a backup from
-# a simulated logger, and the Restore / Export page during a restore of that backup. The
-# offscreen screen is 1280x800, so at scale 2 every window must fit 640x400.
+# dialog, the readings window (of one backup, and over several backups of one site), Find
+# Logger, the pages before, during and after a backup from a simulated logger, and the
+# Restore / Export page during a restore of that backup. The offscreen screen is 1280x800,
+# so at scale 2 every window must fit 640x400.
 #   scripts/screenshots.sh OUTPUT_DIR [BIN_DIR]      (BIN_DIR default build/bin)
 # Pictures go to OUTPUT_DIR/scale1 and OUTPUT_DIR/scale2. Builds nothing; uses settings,
 # backups and a logger of its own (never yours), on the offscreen platform.
@@ -12,7 +13,8 @@ set -euo pipefail
 
 OUT=${1:?usage: scripts/screenshots.sh OUTPUT_DIR [BIN_DIR]}
 BIN=$(cd "${2:-build/bin}" && pwd)
-for tool in vantrel-screenshots vantrel vantrel-logger-sim vantrel-make-sample-image vantrel-pack-image; do
+for tool in vantrel-screenshots vantrel vantrel-logger-sim vantrel-make-sample-image vantrel-pack-image \
+            vantrel-make-site-history; do
   [[ -x $BIN/$tool ]] || { echo "screenshots: $BIN/$tool is missing; run 'make build' first" >&2; exit 1; }
 done
 mkdir -p "$OUT"
@@ -45,6 +47,10 @@ mkdir -p "$WORK/samples"
 sample "Sample Site" 2026 4 48
 sample "East Paddock" 7 2 120
 sample "Trial Plot 3" 11 6 24
+# Eight weekly visits of one site for the readings over several backups: readings shared by
+# neighbouring backups, a lost fifth backup and a third that holds shared readings otherwise.
+"$BIN/vantrel-make-site-history" "$WORK/history" --visits 8 --days 7 --profiles 2 --sensors 6 \
+  --seed 2026 --overlap 6 --lost 5 --read-anew 3 >/dev/null
 # The logger: a backup of it at 38400 baud takes about ten seconds.
 "$BIN/vantrel-make-sample-image" "$WORK/logger" --profiles 3 --readings 30 --sensors 6 --seed 42 >/dev/null
 
@@ -80,7 +86,8 @@ for scale in 1 2; do
   settings Port "$WORK/link"
   settings "Baud Rate" 38400
   echo "== scale $scale: $OUT/scale$scale"
-  if ! QT_SCALE_FACTOR=$scale "$BIN/vantrel-screenshots" "$OUT/scale$scale" --logger --name "North Paddock"; then
+  if ! QT_SCALE_FACTOR=$scale "$BIN/vantrel-screenshots" "$OUT/scale$scale" --logger --name "North Paddock" \
+       --history "$WORK/history"; then
     echo "screenshots: vantrel-screenshots failed at scale $scale" >&2
     status=1
   fi
@@ -90,7 +97,7 @@ done
 # Every picture the desktop program should give; a missing one names what broke.
 expected="page-backup page-restore-export page-settings page-id-tags about help-backup
   during-backup after-backup-backup after-backup-restore-export after-backup-settings
-  after-backup-id-tags id-tags-listed export-dialog readings find-logger during-restore"
+  after-backup-id-tags id-tags-listed export-dialog readings readings-history find-logger during-restore"
 for scale in 1 2; do
   for name in $expected; do
     if [[ ! -s $OUT/scale$scale/$name.png ]]; then

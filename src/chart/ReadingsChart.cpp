@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "chart/ChartPalette.h"
 #include "chart/TimeAxis.h"
@@ -30,6 +31,7 @@ constexpr qreal kSwatchLength = 18.0;
 
 const QColor kAxisColour(80, 80, 80);
 const QColor kGridColour(225, 225, 225);
+const QColor kMarkColour(140, 140, 160);
 const QColor kTextColour(30, 30, 30);
 
 // A font sized in pixels, so that it is the same size on the screen, in an image and in
@@ -57,11 +59,12 @@ ReadingsChart::ReadingsChart(const ProfileSeries& series, const QString& title, 
     // The reading times on the axis, each converted once for all depths.
     std::vector<double> times(static_cast<std::size_t>(std::max(series.readings, 0)), 0.0);
     std::vector<bool> converted(times.size(), false);
+    ChartTimes chartTimes;
     const auto timeOf = [&](const ReadingPoint& point) {
         const auto r = static_cast<std::size_t>(point.reading);
-        if (r >= times.size()) return static_cast<double>(ChartTimeOf(point.days));
+        if (r >= times.size()) return static_cast<double>(chartTimes.Of(point.days));
         if (!converted[r]) {
-            times[r] = static_cast<double>(ChartTimeOf(point.days));
+            times[r] = static_cast<double>(chartTimes.Of(point.days));
             converted[r] = true;
         }
         return times[r];
@@ -270,6 +273,7 @@ void ReadingsChart::Paint(ChartCanvas& canvas) const {
                 metrics.elidedText(valueTitle_, Qt::ElideRight, plot_.height()), font_, kTextColour,
                 true);
 
+    PaintMarks(canvas);
     // The lines, each run on its own: no line across a gap, a dot for a lone reading.
     canvas.ClipBegin(plot_.adjusted(-kDotRadius, -kDotRadius, kDotRadius, kDotRadius));
     std::vector<QPointF> positions;
@@ -309,8 +313,48 @@ void ReadingsChart::Paint(ChartCanvas& canvas) const {
     canvas.ClipEnd();
 }
 
+const ReadingsChart::Mark* ReadingsChart::MarkNear(const QPointF& position, double distance) const {
+    if (!plot_.contains(position)) return nullptr;
+    const Mark* nearest = nullptr;
+    for (const Mark& mark : marks_) {
+        const double off = std::abs(MapToPosition(QPointF(mark.at, value_.min)).x() - position.x());
+        if (off <= distance) {
+            nearest = &mark;
+            distance = off;
+        }
+    }
+    return nearest;
+}
+
+void ReadingsChart::PaintMarks(ChartCanvas& canvas) const {
+    if (marks_.empty()) return;
+    const QFontMetricsF metrics(font_);
+    const double pad = metrics.height() * 0.5;
+    const QPen pen(kMarkColour, 1.0);
+    canvas.ClipBegin(plot_);
+    // A label turned along its line, read upwards and ending near the top; one that would
+    // touch the label before it is left out (its tooltip still names it).
+    double labelsEnd = -std::numeric_limits<double>::infinity();
+    for (const Mark& mark : marks_) {
+        if (mark.at < time_.min || mark.at > time_.max) continue;
+        const double x = std::round(MapToPosition(QPointF(mark.at, value_.min)).x()) + 0.5;
+        const std::array line = {QPointF(x, plot_.top()), QPointF(x, plot_.bottom())};
+        canvas.Polyline(line.data(), line.size(), pen);
+        if (mark.label.isEmpty() || x + 2 < labelsEnd) continue;
+        const double length =
+            std::min(metrics.horizontalAdvance(mark.label) + 2, plot_.height() / 2);
+        canvas.Text(QRectF(x + 2, plot_.top() + pad / 2, metrics.height(), length),
+                    Qt::AlignRight | Qt::AlignVCenter,
+                    metrics.elidedText(mark.label, Qt::ElideRight, length), font_, kMarkColour,
+                    true);
+        labelsEnd = x + 2 + metrics.height() + 2;
+    }
+    canvas.ClipEnd();
+}
+
 QList<QRgb> ReadingsChart::Palette() const {
     std::vector<QColor> colours = {kTextColour, kAxisColour, kGridColour};
+    if (!marks_.empty()) colours.push_back(kMarkColour);
     for (const LegendEntry& entry : legend_) colours.push_back(entry.colour);
     return ChartPalette(colours);
 }

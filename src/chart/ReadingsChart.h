@@ -55,6 +55,19 @@ public:
     };
     const std::vector<LegendEntry>& Legend() const { return legend_; }
 
+    // A moment marked across the plot (where one backup's readings begin): a thin vertical
+    // line with its label turned along it, where the label has room.
+    struct Mark {
+        double at = 0.0;  // chart time
+        QString label;
+        QString toolTip;
+    };
+    void SetMarks(std::vector<Mark> marks) { marks_ = std::move(marks); }
+    const std::vector<Mark>& Marks() const { return marks_; }
+    // The mark in the plot drawn closest to `position`, within `distance` pixels of it
+    // horizontally; null when there is none.
+    const Mark* MarkNear(const QPointF& position, double distance) const;
+
     // The ranges on show; SetRanges ignores an empty or reversed range.
     Range TimeRange() const { return time_; }
     Range ValueRange() const { return value_; }
@@ -96,6 +109,7 @@ private:
     Range WholeValue() const;
     // The step of the value ticks for `span` on the plot's height.
     double ValueStep(double span) const;
+    void PaintMarks(ChartCanvas& canvas) const;
 
     QString title_;
     QString timeTitle_;
@@ -104,6 +118,7 @@ private:
     QFont titleFont_;
     std::vector<Line> lines_;
     std::vector<LegendEntry> legend_;
+    std::vector<Mark> marks_;
     double minTime_ = 0.0, maxTime_ = 0.0;  // of the points
     double minValue_ = 0.0, maxValue_ = 0.0;
     Range time_, value_;

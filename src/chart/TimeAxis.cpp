@@ -23,6 +23,10 @@ struct ReadingClock {
     QTime time;
 };
 
+// Day 0 of a day count (30 December 1899) as a Julian day, and the day count of 1 January 1970.
+constexpr qint64 kJulianDayOfDayZero = 2415019;
+constexpr qint64 kDayOfUnixEpoch = 25569;
+
 std::optional<ReadingClock> ClockOf(double days) {
     const std::optional<CivilTime> civil = ToCivil(DateTimeValue{days, DateTimeValue::kValid});
     if (!civil) return std::nullopt;
@@ -160,6 +164,44 @@ qint64 ChartTimeOf(double days) {
     // Outside the years a calendar date can hold: kept in order on the axis all the same.
     if (!time.isValid()) return static_cast<qint64>((days - 25569.0) * kMsecsPerDay);
     return time.toMSecsSinceEpoch();
+}
+
+std::optional<qint64> ChartTimes::Midnight(qint64 day) {
+    auto found = midnights_.find(day);
+    if (found == midnights_.end()) {
+        const QDateTime midnight(QDate::fromJulianDay(day + kJulianDayOfDayZero), QTime(0, 0));
+        found = midnights_
+                    .emplace(day, midnight.isValid() ? std::optional(midnight.toMSecsSinceEpoch())
+                                                     : std::nullopt)
+                    .first;
+    }
+    return found->second;
+}
+
+qint64 ChartTimes::Of(double days) {
+    // The day and the second of the day as ToCivil takes them (days before 1899 and after
+    // 9999 go the long way).
+    if (!(days >= 0.0 && days < 2958465.0)) return ChartTimeOf(days);
+    const double whole = std::trunc(days);
+    qint64 day = static_cast<qint64>(whole);
+    qint64 second = static_cast<qint64>(std::floor((days - whole) * 86400.0 + 0.5));
+    if (second >= 86400) {
+        second -= 86400;
+        ++day;
+    }
+    auto found = offsets_.find(day);
+    if (found == offsets_.end()) {
+        // The offset of a day whose two midnights are 24 hours apart holds all day long.
+        const std::optional<qint64> start = Midnight(day);
+        const std::optional<qint64> end = Midnight(day + 1);
+        std::optional<qint64> offset;
+        if (start && end && *end - *start == 86400000) {
+            offset = (day - kDayOfUnixEpoch) * 86400000 - *start;
+        }
+        found = offsets_.emplace(day, offset).first;
+    }
+    if (!found->second) return ChartTimeOf(days);
+    return (day - kDayOfUnixEpoch) * 86400000 + second * 1000 - *found->second;
 }
 
 double DaysOfChartTime(double msecs) {

@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QFont>
 #include <QString>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "chart/Axis.h"
@@ -16,6 +18,21 @@ namespace vantrel::chart {
 inline constexpr double kMsecsPerDay = 86400000.0;
 
 qint64 ChartTimeOf(double days);
+
+// ChartTimeOf for many readings, with the same results: the local clock's offset from UTC is
+// looked up once for each day that is 24 hours long (a day without a change of offset), since
+// the C library reads the local time zone anew for every conversion.
+class ChartTimes {
+public:
+    qint64 Of(double days);
+
+private:
+    // The UTC time of a day's local midnight; none when the clock skips it.
+    std::optional<qint64> Midnight(qint64 day);
+
+    std::unordered_map<qint64, std::optional<qint64>> midnights_;  // by day count
+    std::unordered_map<qint64, std::optional<qint64>> offsets_;    // by day count
+};
 QDateTime ReadingDateTime(double days);
 // The day count of a point of the time axis.
 double DaysOfChartTime(double msecs);

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// vantrel info BACKUP.vbk [--json]: what a backup holds.
+// vantrel info BACKUP.vbk... [--json]: what a backup holds; of several backups, the site's
+// history they hold together (cli/HistoryInfo.h).
 
 #include <cstdio>
 
 #include "cli/BackupArgument.h"
 #include "cli/Command.h"
+#include "cli/HistoryInfo.h"
 #include "cli/InfoJson.h"
 #include "cli/TerminalText.h"
 #include "ops/BackupSummary.h"
@@ -12,13 +14,6 @@
 
 namespace vantrel::cli {
 namespace {
-
-std::string DateText(const DateTimeValue& value) {
-    std::string iso = FormatIsoLocal(value);
-    if (IsUnsetDate(value) || iso.empty()) return "-";
-    iso[iso.find('T')] = ' ';
-    return iso;
-}
 
 std::string DepthsText(const ProfileSummary& profile) {
     if (!profile.units) return "incomplete (no data file)";
@@ -56,7 +51,19 @@ void PrintSummary(const std::string& path, const BackupSummary& summary, std::si
         << "\n";
 }
 
+int RunHistoryInfo(const ParsedArgs& args, CommandIo& io) {
+    const std::optional<SiteHistory> history = LoadHistoryArguments(args.positionals, io);
+    if (!history) return kExitUsage;
+    if (args.Has("--json")) {
+        io.out << HistoryJson(*history);
+    } else {
+        PrintHistory(*history, io.out);
+    }
+    return kExitOk;
+}
+
 int RunInfo(const ParsedArgs& args, CommandIo& io) {
+    if (args.positionals.size() > 1) return RunHistoryInfo(args, io);
     const std::string& path = args.positionals[0];
     const std::optional<CVantrelArchive> archive = LoadBackupArgument(path, io);
     if (!archive) return kExitUsage;
@@ -73,12 +80,21 @@ const CommandRegistration kInfo{Command{
     CommandSpec{
         .name = "info",
         .summary = "Show what a backup holds: profiles, reading periods, soil tables, files",
-        .arguments = "BACKUP.vbk [--json]",
+        .arguments = "BACKUP.vbk... [--json]",
         .minPositionals = 1,
-        .maxPositionals = 1,
+        .maxPositionals = 1000,
         .options = {{"--json", "", "print one JSON object instead of text"}},
-        .details = "Dates are local times; a date that was never set prints as '-' (null in "
-                   "JSON).",
+        .details =
+            "Dates are local times; a date that was never set prints as '-' (null in JSON).\n"
+            "\n"
+            "Several backups of one site show their history: the backups in order of backup\n"
+            "time, numbered from 1; each series of readings with its period, its backups,\n"
+            "its usual interval (the median between consecutive readings), its gaps\n"
+            "(readings further apart than twice that) and its disagreements (times at which\n"
+            "backups hold different readings: the later backup's is kept); and the profiles\n"
+            "without a data file. A profile is one series over the backups whose depths and\n"
+            "calibration (the header `vantrel export` writes, and the soil codes) agree;\n"
+            "where they differ, each kind is a series of its own, which says what differs.",
     },
     &RunInfo}};
 

@@ -14,6 +14,13 @@ QJsonValue DateJson(const DateTimeValue& value) {
     return QString::fromStdString(iso);
 }
 
+std::string DateText(const DateTimeValue& value) {
+    std::string iso = FormatIsoLocal(value);
+    if (IsUnsetDate(value) || iso.empty()) return "-";
+    iso[iso.find('T')] = ' ';
+    return iso;
+}
+
 namespace {
 
 QJsonObject ProfileJson(const ProfileSummary& profile) {

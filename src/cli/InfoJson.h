@@ -14,5 +14,7 @@ std::string BackupSummaryJson(const BackupSummary& summary);
 
 // A date as an ISO 8601 local time ("2009-03-05T14:30:00"), or null when never set.
 QJsonValue DateJson(const DateTimeValue& value);
+// A date as text ("2009-03-05 14:30:00"), or "-" when never set.
+std::string DateText(const DateTimeValue& value);
 
 }  // namespace vantrel::cli

@@ -29,28 +29,50 @@ std::set<int> ParseNumbers(std::string_view list) {
     }
 }
 
-}  // namespace
-
-std::vector<int> SelectProfiles(const CVantrelArchive& archive,
-                                const std::optional<std::string>& list) {
-    const std::vector<int> rows = ProfileIndexesInRowOrder(archive);
-    if (!list) return rows;
-
-    const std::set<int> wanted = ParseNumbers(*list);
+// The profiles of `archive` whose number is wanted, in row order; their numbers go to `found`.
+std::vector<int> Chosen(const CVantrelArchive& archive, const std::set<int>& wanted,
+                        std::set<int>& found) {
     std::vector<int> chosen;
-    std::set<int> found;
-    for (int index : rows) {
+    for (int index : ProfileIndexesInRowOrder(archive)) {
         const int number = archive.GetProfileNo(index);
         if (wanted.contains(number)) {
             chosen.push_back(index);
             found.insert(number);
         }
     }
+    return chosen;
+}
+
+void RequireFound(const std::set<int>& wanted, const std::set<int>& found, const char* holder) {
     for (int number : wanted) {
         if (!found.contains(number)) {
-            throw InputError("the backup holds no profile " + std::to_string(number));
+            throw InputError(std::string(holder) + " no profile " + std::to_string(number));
         }
     }
+}
+
+}  // namespace
+
+std::vector<int> SelectProfiles(const CVantrelArchive& archive,
+                                const std::optional<std::string>& list) {
+    if (!list) return ProfileIndexesInRowOrder(archive);
+    const std::set<int> wanted = ParseNumbers(*list);
+    std::set<int> found;
+    std::vector<int> chosen = Chosen(archive, wanted, found);
+    RequireFound(wanted, found, "the backup holds");
+    return chosen;
+}
+
+std::vector<std::vector<int>> SelectProfilesOfEach(const std::vector<HistoryBackup>& backups,
+                                                   const std::optional<std::string>& list) {
+    std::vector<std::vector<int>> chosen;
+    const std::set<int> wanted = list ? ParseNumbers(*list) : std::set<int>{};
+    std::set<int> found;
+    for (const HistoryBackup& backup : backups) {
+        chosen.push_back(list ? Chosen(backup.archive, wanted, found)
+                              : ProfileIndexesInRowOrder(backup.archive));
+    }
+    RequireFound(wanted, found, "the backups hold");
     return chosen;
 }
 

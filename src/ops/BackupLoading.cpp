@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "base/FileSystem.h"
+#include "base/PathText.h"
+#include "ops/BackupFolder.h"
 
 namespace vantrel {
 
@@ -29,6 +31,18 @@ LoadedBackup LoadBackup(const std::filesystem::path& path) {
         result.error = kBadBackupDataText;
     }
     return result;
+}
+
+LoadedHistory LoadSiteHistory(std::span<const std::filesystem::path> files) {
+    std::vector<HistoryBackup> backups;
+    backups.reserve(files.size());
+    for (const std::filesystem::path& file : files) {
+        LoadedBackup loaded = LoadBackup(file);
+        if (!loaded.archive) return {std::nullopt, std::move(loaded.error), file};
+        backups.push_back(
+            {BackupTitleOf(Utf8FromPath(file.filename())), std::move(*loaded.archive), file});
+    }
+    return {SiteHistory(std::move(backups)), {}, {}};
 }
 
 }  // namespace vantrel

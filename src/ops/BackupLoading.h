@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "data/VantrelArchive.h"
+#include "ops/SiteHistory.h"
 
 namespace vantrel {
 
@@ -24,5 +26,16 @@ struct LoadedBackup {
 // a backup (truncated, bad class, bad index, or anything else that fails to decode) give
 // kBadBackupDataText.
 LoadedBackup LoadBackup(const std::filesystem::path& path);
+
+struct LoadedHistory {
+    std::optional<SiteHistory> history;  // empty when a backup failed to load
+    std::string error;                   // then LoadBackup's message for it
+    std::filesystem::path failed;        // and the file it failed on
+};
+
+// Loads every file, one after the other, each titled by its file's title (its name without
+// the extension), and merges them into a site's history. Stops at the first file that fails
+// to load: a history is never built from fewer backups than the user chose.
+LoadedHistory LoadSiteHistory(std::span<const std::filesystem::path> files);
 
 }  // namespace vantrel

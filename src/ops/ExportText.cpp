@@ -26,18 +26,24 @@ std::string_view ExportFormatCaption(ExportFormat format) {
                                           : "Calibrated Moisture Readings";
 }
 
+std::string ExportSiteBlock(const CVantrelArchive& archive, int index) {
+    return "Site#:, " + std::to_string(archive.GetProfileNo(index)) + "\nDepths:, " +
+           std::to_string(archive.GetFirstDepth(index)) + " - " +
+           std::to_string(archive.GetLastDepth(index)) + archive.GetUnitsText(index) + "\n\n";
+}
+
+std::string ExportCalibrationBlock(const CVantrelArchive& archive, int index) {
+    return "Calibration, " + archive.GetDepthHeader(index) + "\nA:, " +
+           JoinCalibration(archive, index, 0) + "\nB:, " + JoinCalibration(archive, index, 1) +
+           "\nC:, " + JoinCalibration(archive, index, 2) + "\n\n";
+}
+
 ExportBlocks BuildExportBlocks(const CVantrelArchive& archive, int index, ExportFormat format) {
-    const std::string depthHeader = archive.GetDepthHeader(index);
     ExportBlocks blocks;
-    blocks.site = "Site#:, " + std::to_string(archive.GetProfileNo(index)) + "\nDepths:, " +
-                  std::to_string(archive.GetFirstDepth(index)) + " - " +
-                  std::to_string(archive.GetLastDepth(index)) + archive.GetUnitsText(index) +
-                  "\n\n";
-    blocks.calibration =
-        "Calibration, " + depthHeader + "\nA:, " + JoinCalibration(archive, index, 0) + "\nB:, " +
-        JoinCalibration(archive, index, 1) + "\nC:, " + JoinCalibration(archive, index, 2) + "\n\n";
-    blocks.formatHeader =
-        std::string(ExportFormatCaption(format)) + "\nTime, " + depthHeader + "\n";
+    blocks.site = ExportSiteBlock(archive, index);
+    blocks.calibration = ExportCalibrationBlock(archive, index);
+    blocks.formatHeader = std::string(ExportFormatCaption(format)) + "\nTime, " +
+                          archive.GetDepthHeader(index) + "\n";
     archive.AppendReadingLines(index, format == ExportFormat::Scaled, blocks.readings);
     return blocks;
 }

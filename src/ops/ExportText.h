@@ -29,6 +29,11 @@ struct ExportBlocks {
     std::string Whole() const { return Header() + readings; }
 };
 
+// The site block ("Site#:, 3\nDepths:, 10 - 20cm\n\n") and the calibration block
+// ("Calibration, 10cm, 20cm\nA:, ...\nB:, ...\nC:, ...\n\n") of profile `index`.
+std::string ExportSiteBlock(const CVantrelArchive& archive, int index);
+std::string ExportCalibrationBlock(const CVantrelArchive& archive, int index);
+
 // Builds the blocks of profile `index` of the archive in the given format.
 ExportBlocks BuildExportBlocks(const CVantrelArchive& archive, int index, ExportFormat format);
 

@@ -8,6 +8,7 @@
 
 #include "base/StringPrintf.h"
 #include "data/VantrelArchive.h"
+#include "ops/SiteHistory.h"
 
 namespace vantrel {
 namespace {
@@ -58,55 +59,46 @@ std::size_t ProfileSeries::PointCount() const {
     return count;
 }
 
-ProfileSeries BuildProfileSeries(const CVantrelArchive& archive, int index, ExportFormat format) {
-    const CProfileNode& node = archive.GetProfile(index);
-    ProfileSeries result;
-    result.profileIndex = index;
-    result.profileNo = archive.GetProfileNo(index);
-    result.format = format;
-    result.readings = archive.GetExportedReadingCount(index);
-    const int sensors = archive.GetSensorCount(index);
+namespace {
 
-    const auto emptyFor = [&result](SeriesGap gap) {
-        result.depths.clear();
-        result.gap = gap;
-        result.emptyReason = ReasonText(gap, result.profileNo);
-        return result;
-    };
-    if (!archive.HasData(index)) return emptyFor(SeriesGap::NoDataFile);
-    if (result.readings == 0) return emptyFor(SeriesGap::NoReadings);
-    if (sensors == 0) return emptyFor(SeriesGap::NoSensors);
-
-    std::vector<double> days;
-    const std::vector<int> order = ReadingsInTimeOrder(node, result.readings, days);
-    const bool scaled = format == ExportFormat::Scaled;
+// Fills the depths of `result` from `count` readings in time order: reading k is at `day(k)`
+// and is the reading `index(k)` of the series; `value(k, s)` is its value at sensor s; a
+// gap before reading k (`breakBefore(k)`) or a value that is not finite ends a run.
+template <typename Day, typename Index, typename Value, typename BreakBefore>
+ProfileSeries& FillDepths(ProfileSeries& result, const std::vector<std::string>& labels, int count,
+                          Day day, Index index, Value value, BreakBefore breakBefore) {
     result.firstDay = std::numeric_limits<double>::infinity();
     result.lastDay = -std::numeric_limits<double>::infinity();
     result.minValue = std::numeric_limits<float>::infinity();
     result.maxValue = -std::numeric_limits<float>::infinity();
     bool anyPoint = false;
 
-    result.depths.reserve(static_cast<std::size_t>(sensors));
+    const int sensors = static_cast<int>(labels.size());
+    result.depths.reserve(labels.size());
     for (int s = 0; s < sensors; ++s) {
         DepthSeries depth;
         depth.sensor = s;
-        depth.label = archive.GetDepthLabel(index, s);
+        depth.label = labels[static_cast<std::size_t>(s)];
         std::vector<ReadingPoint> run;
-        for (const int r : order) {
-            const float value = archive.GetReadingValue(index, r, s, scaled);
-            const double day = days[static_cast<std::size_t>(r)];
-            if (!std::isfinite(value)) {
+        for (int k = 0; k < count; ++k) {
+            const float v = value(k, s);
+            if (!run.empty() && breakBefore(k)) {
+                depth.runs.push_back(std::move(run));
+                run.clear();
+            }
+            if (!std::isfinite(v)) {
                 ++result.unplottableValues;
                 if (!run.empty()) depth.runs.push_back(std::move(run));
                 run.clear();
                 continue;
             }
-            run.push_back(ReadingPoint{day, value, r});
+            const double d = day(k);
+            run.push_back(ReadingPoint{d, v, index(k)});
             anyPoint = true;
-            result.firstDay = std::min(result.firstDay, day);
-            result.lastDay = std::max(result.lastDay, day);
-            result.minValue = std::min(result.minValue, value);
-            result.maxValue = std::max(result.maxValue, value);
+            result.firstDay = std::min(result.firstDay, d);
+            result.lastDay = std::max(result.lastDay, d);
+            result.minValue = std::min(result.minValue, v);
+            result.maxValue = std::max(result.maxValue, v);
         }
         if (!run.empty()) depth.runs.push_back(std::move(run));
         result.depths.push_back(std::move(depth));
@@ -114,9 +106,89 @@ ProfileSeries BuildProfileSeries(const CVantrelArchive& archive, int index, Expo
     if (!anyPoint) {
         result.firstDay = result.lastDay = 0.0;
         result.minValue = result.maxValue = 0.0f;
-        return emptyFor(SeriesGap::NothingPlottable);
+        result.depths.clear();
+        result.gap = SeriesGap::NothingPlottable;
+        result.emptyReason = ReasonText(result.gap, result.profileNo);
     }
     return result;
+}
+
+ProfileSeries& EmptyFor(ProfileSeries& result, SeriesGap gap) {
+    result.depths.clear();
+    result.gap = gap;
+    result.emptyReason = ReasonText(gap, result.profileNo);
+    return result;
+}
+
+std::vector<std::string> DepthLabels(const CVantrelArchive& archive, int index) {
+    std::vector<std::string> labels;
+    for (int s = 0; s < archive.GetSensorCount(index); ++s) {
+        labels.push_back(archive.GetDepthLabel(index, s));
+    }
+    return labels;
+}
+
+}  // namespace
+
+ProfileSeries BuildProfileSeries(const CVantrelArchive& archive, int index, ExportFormat format) {
+    const CProfileNode& node = archive.GetProfile(index);
+    ProfileSeries result;
+    result.profileIndex = index;
+    result.profileNo = archive.GetProfileNo(index);
+    result.format = format;
+    result.readings = archive.GetExportedReadingCount(index);
+
+    if (!archive.HasData(index)) return EmptyFor(result, SeriesGap::NoDataFile);
+    if (result.readings == 0) return EmptyFor(result, SeriesGap::NoReadings);
+    const std::vector<std::string> labels = DepthLabels(archive, index);
+    if (labels.empty()) return EmptyFor(result, SeriesGap::NoSensors);
+
+    std::vector<double> days;
+    const std::vector<int> order = ReadingsInTimeOrder(node, result.readings, days);
+    const bool scaled = format == ExportFormat::Scaled;
+    const auto at = [&order](int k) { return order[static_cast<std::size_t>(k)]; };
+    return FillDepths(
+        result, labels, result.readings,
+        [&](int k) { return days[static_cast<std::size_t>(at(k))]; }, at,
+        [&](int k, int s) { return archive.GetReadingValue(index, at(k), s, scaled); },
+        [](int) { return false; });
+}
+
+ProfileSeries BuildHistorySeries(const SiteHistory& history, int series, ExportFormat format) {
+    const HistorySeries& merged = history.Series().at(static_cast<std::size_t>(series));
+    ProfileSeries result;
+    result.profileIndex = series;
+    result.profileNo = merged.ProfileNo();
+    result.format = format;
+    result.readings = static_cast<int>(merged.readings.size());
+    if (result.readings == 0) return EmptyFor(result, SeriesGap::NoReadings);
+    const HistoryProfile& first = merged.members.front();
+    const std::vector<std::string> labels =
+        DepthLabels(history.ArchiveOf(first), first.profileIndex);
+    if (labels.empty()) return EmptyFor(result, SeriesGap::NoSensors);
+
+    // A gap of the merged readings breaks every line.
+    std::vector<bool> gapBefore(merged.readings.size(), false);
+    for (std::size_t k = 1, g = 0; k < merged.readings.size() && g < merged.gaps.size(); ++k) {
+        if (merged.readings[k].days == merged.gaps[g].toDays) {
+            gapBefore[k] = true;
+            ++g;
+        }
+    }
+    const bool scaled = format == ExportFormat::Scaled;
+    const auto reading = [&merged](int k) -> const HistoryReading& {
+        return merged.readings[static_cast<std::size_t>(k)];
+    };
+    return FillDepths(
+        result, labels, result.readings, [&](int k) { return reading(k).days; },
+        [](int k) { return k; },
+        [&](int k, int s) {
+            const HistoryProfile& from =
+                merged.members[static_cast<std::size_t>(reading(k).member)];
+            return history.ArchiveOf(from).GetReadingValue(from.profileIndex, reading(k).record, s,
+                                                           scaled);
+        },
+        [&gapBefore](int k) { return gapBefore[static_cast<std::size_t>(k)]; });
 }
 
 std::optional<NearestReading> FindNearestReading(const ProfileSeries& series, double days,

@@ -14,6 +14,7 @@
 namespace vantrel {
 
 class CVantrelArchive;
+class SiteHistory;
 
 struct ReadingPoint {
     double days = 0.0;  // the reading's time as a day count (see data/DateTime.h)
@@ -55,6 +56,12 @@ struct ProfileSeries {
 
 // The series of profile `index` (0 .. count-1; std::out_of_range otherwise) in `format`.
 ProfileSeries BuildProfileSeries(const CVantrelArchive& archive, int index, ExportFormat format);
+
+// The merged readings of series `series` of a site's history (0 .. count-1;
+// std::out_of_range otherwise) in `format`: `profileIndex` is the series' index, a point's
+// `reading` its index among the merged readings (HistorySeries::readings), and every line
+// breaks at the series' gaps as at a value that is not finite.
+ProfileSeries BuildHistorySeries(const SiteHistory& history, int series, ExportFormat format);
 
 struct NearestReading {
     std::size_t depth = 0;  // index into ProfileSeries::depths

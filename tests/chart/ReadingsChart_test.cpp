@@ -66,6 +66,21 @@ TEST(ReadingsChart, TheLineRunsForwardThroughTheHourSummerTimeSkips) {
     // The tooltip shows the logger's own clock time all the same.
     EXPECT_TRUE(ReadingTimeText(Days(2, 30)).contains("2:30"))
         << ReadingTimeText(Days(2, 30)).toStdString();
+
+    // The times of many readings, with the day's offset looked up once, are the same, on the
+    // days of both changes and in a zone whose change skips midnight (Havana, 9 March 2025).
+    const auto expectSameTimes = [](int month, int firstDay) {
+        ChartTimes times;
+        const double from = FromCivil(CivilTime{2025, month, firstDay, 0, 0, 0}).days;
+        for (int step = 0; step < 3 * 24 * 6; ++step) {
+            const double days = from + step / 144.0;
+            ASSERT_EQ(times.Of(days), ChartTimeOf(days)) << month << "/" << firstDay << " " << step;
+        }
+    };
+    expectSameTimes(3, 29);
+    expectSameTimes(10, 25);
+    const LocalZone havana("America/Havana");
+    expectSameTimes(3, 8);
 }
 
 // A series of two depths, one reading every `stepMinutes` from 1 June 2025, the first

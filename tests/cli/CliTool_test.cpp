@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "support/ChildProcess.h"
 
@@ -136,6 +137,47 @@ TEST_F(CliTest, ExportSelectsProfilesAndReportsFailures) {
     const ProcessResult noName = Vantrel({"export", Good(), "--out", Out("run2/") + "  "});
     EXPECT_EQ(noName.exitCode, 2);
     EXPECT_TRUE(Contains(noName.err, "Please enter an export filename")) << noName.err;
+}
+
+// The files of the regular files under `folder`, by name.
+std::map<std::string, std::string> FilesIn(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), {}};
+    }
+    return files;
+}
+
+TEST_F(CliTest, ExportOfSeveralBackupsWritesTheFilesOfExportsOneByOneInBackupOrder) {
+    // Backups that share readings, one held otherwise, a lost one and a new calibration: the
+    // exports create, append, find nothing new and refuse.
+    const fs::path visits = Out("visits");
+    ASSERT_EQ(RunProcess(
+                  VANTREL_MAKE_SITE_HISTORY,
+                  {visits.string(), "--visits", "6", "--days", "2", "--profiles", "3", "--sensors",
+                   "3", "--overlap", "5", "--lost", "3", "--read-anew", "2", "--recalibrated", "5"})
+                  .exitCode,
+              0);
+    const auto visit = [&](int number) {
+        return (visits / ("Visit 0" + std::to_string(number) + ".vbk")).string();
+    };
+    fs::create_directories(Out("together"));
+    fs::create_directories(Out("one-by-one"));
+    const ProcessResult together = Vantrel({"export", visit(5), visit(1), visit(6), visit(2),
+                                            visit(4), "--out", Out("together/site.csv")});
+    EXPECT_EQ(together.exitCode, 1) << together.err;  // the new calibration is refused
+    std::string sequential;
+    for (const int number : {1, 2, 4, 5, 6}) {
+        const ProcessResult one =
+            Vantrel({"export", visit(number), "--out", Out("one-by-one/site.csv")});
+        sequential += one.out;
+    }
+    const auto expected = FilesIn(Out("one-by-one"));
+    EXPECT_EQ(expected.size(), 3u);
+    EXPECT_EQ(FilesIn(Out("together")), expected);
+    EXPECT_TRUE(Contains(sequential, "appended")) << sequential;
+    EXPECT_TRUE(Contains(together.out, "Backup 5 of 5: Visit 06 (taken ")) << together.out;
 }
 
 }  // namespace

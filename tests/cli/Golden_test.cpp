@@ -13,8 +13,9 @@
 //   stdout, stderr, exit   what the tool prints and its exit status
 //
 // In cmd, sim and before, @WORK@ is the case's own work folder (also its working folder
-// and settings), @PORT@ the simulator's link, @IMAGE@ the sample logger image and @SAMPLE@
-// the sample backup golden/sample.vbk. In what the tool prints, those paths (and @BIN@, the
+// and settings), @PORT@ the simulator's link, @IMAGE@ the sample logger image, @SAMPLE@
+// the sample backup golden/sample.vbk and @HISTORY@ a folder of backups of one site
+// ("Visit 01.vbk", "Visit 02.vbk", "Visit 04.vbk"; see GoldenEnvironment). In what the tool prints, those paths (and @BIN@, the
 // tool's own folder) are replaced by the same tokens, the version by @VERSION@, durations by
 // @TIME@ and the serial ports of this machine by @SERIAL-PORTS@.
 //
@@ -162,7 +163,7 @@ std::string Expand(std::string text, const Tokens& tokens) {
 // A path under a token in Windows spelling ("@WORK@\\b\\c.vbk", or in JSON
 // "@WORK@\\\\b") as the Linux tool spells it; the path runs to the line's end or a quote.
 std::string WithLinuxSeparators(const std::string& text) {
-    static const std::regex windowsTail(R"(@(WORK|BIN|IMAGE|SAMPLE)@[^\n"]*\\[^\n"]*)");
+    static const std::regex windowsTail(R"(@(WORK|BIN|IMAGE|SAMPLE|HISTORY)@[^\n"]*\\[^\n"]*)");
     std::string result;
     auto from = text.cbegin();
     for (std::sregex_iterator it(text.begin(), text.end(), windowsTail), end; it != end; ++it) {
@@ -195,7 +196,11 @@ std::string Mask(std::string text, Tokens tokens, bool windowsSpelling = false) 
     return std::regex_replace(text, duration, "Time: @TIME@");
 }
 
-// The sample logger image, made once for all cases.
+// The sample logger image and the backups of a site's history, made once for all cases.
+// The history: four visits two days apart of a logger with an hourly and a daily profile,
+// each backup holding the three hours before the visit before too; the third backup is
+// lost (a gap), the second holds the three shared hours with other values (disagreements)
+// and the daily profile's soil is calibrated anew at the fourth (a second series).
 class GoldenEnvironment {
 public:
     GoldenEnvironment() {
@@ -203,8 +208,17 @@ public:
             RunProcess(VANTREL_MAKE_SAMPLE, {Image().string(), "--profiles", "2", "--readings", "4",
                                              "--sensors", "2", "--seed", "5"});
         if (made.exitCode != 0) throw std::runtime_error("vantrel-make-sample-image: " + made.err);
+        const ProcessResult history = RunProcess(
+            VANTREL_MAKE_SITE_HISTORY,
+            {History().string(), "--visits", "4", "--days", "2", "--profiles", "2", "--sensors",
+             "2", "--seed", "5", "--overlap", "3", "--lost", "3", "--read-anew", "2",
+             "--recalibrated", "4"});
+        if (history.exitCode != 0) {
+            throw std::runtime_error("vantrel-make-site-history: " + history.err);
+        }
     }
     fs::path Image() const { return dir_.path() / "image"; }
+    fs::path History() const { return dir_.path() / "history"; }
 
 private:
     TempDir dir_;
@@ -264,11 +278,13 @@ CaseRun RunCase(const fs::path& folder, const std::optional<WineTool>& wine) {
     // The paths as the simulator (always the Linux build) and the tool spell them.
     const Tokens simTokens = {{"@WORK@", work.string()},
                               {"@IMAGE@", Environment().Image().string()},
-                              {"@SAMPLE@", (kCases / "sample.vbk").string()}};
+                              {"@SAMPLE@", (kCases / "sample.vbk").string()},
+                              {"@HISTORY@", Environment().History().string()}};
     Tokens tokens = {{"@WORK@", work.string()},
                      {"@BIN@", fs::path(tool).parent_path().string()},
                      {"@IMAGE@", Environment().Image().string()},
-                     {"@SAMPLE@", (kCases / "sample.vbk").string()}};
+                     {"@SAMPLE@", (kCases / "sample.vbk").string()},
+                     {"@HISTORY@", Environment().History().string()}};
     if (wine) {
         for (auto& [token, value] : tokens) value = WinePath(value);
     }

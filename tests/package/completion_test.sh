@@ -127,7 +127,10 @@ expect "South" vantrel restore --folder="$other" ""
 expect "$folder/North.vbk" vantrel info No
 expect "local.vbk" vantrel export loc
 expect "./local.vbk" vantrel restore ./loc
-expect "" vantrel info x.vbk ""
+# info, export and plot take several backups.
+expect "$folder/North.vbk" vantrel info x.vbk No
+expect "$folder/North.vbk" vantrel plot x.vbk --profile 2 No
+expect "" vantrel plot x.vbk --series ""
 # Without settings the backup folder is the documents folder.
 rm "$XDG_CONFIG_HOME/Ortvel/VantrelUtilities.conf"
 mkdir -p "$HOME/Documents"

@@ -2,13 +2,13 @@
 // vantrel-make-sample-image OUT_DIR [--profiles N] [--readings N] [--sensors N] [--seed S]
 // Writes a deterministic logger image (real binary files) for demos and tests.
 
-#include <charconv>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <string_view>
 
 #include "sample/SampleImage.h"
+#include "sample/ToolArguments.h"
 
 namespace {
 
@@ -19,15 +19,8 @@ constexpr const char* kUsage =
     "QUILON.CFG00, PRODUCTS.GR and two .id files. Defaults: 4 profiles (1-99), 48 readings,\n"
     "6 sensors (1-16), seed 1.\n";
 
-bool ParseNumber(std::string_view text, long long low, long long high, long long& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && value >= low &&
-           value <= high;
-}
-
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "vantrel-make-sample-image: %s\n%s", message.c_str(), kUsage);
-    return 2;
+    return vantrel::sample::UsageError("vantrel-make-sample-image", message, kUsage);
 }
 
 }  // namespace
@@ -51,16 +44,16 @@ int main(int argc, char** argv) {
         long long value = 0;
         bool ok = false;
         if (arg == "--profiles") {
-            ok = ParseNumber(text, 1, 99, value);
+            ok = vantrel::sample::ParseNumber(text, 1, 99, value);
             options.profiles = static_cast<int>(value);
         } else if (arg == "--readings") {
-            ok = ParseNumber(text, 0, 1000000, value);
+            ok = vantrel::sample::ParseNumber(text, 0, 1000000, value);
             options.readings = static_cast<int>(value);
         } else if (arg == "--sensors") {
-            ok = ParseNumber(text, 1, 16, value);
+            ok = vantrel::sample::ParseNumber(text, 1, 16, value);
             options.sensors = static_cast<int>(value);
         } else if (arg == "--seed") {
-            ok = ParseNumber(text, 0, 0x7FFFFFFFFFFFFFFFll, value);
+            ok = vantrel::sample::ParseNumber(text, 0, 0x7FFFFFFFFFFFFFFFll, value);
             options.seed = static_cast<std::uint64_t>(value);
         } else {
             return UsageError("unknown option " + std::string(arg));

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -22,7 +24,10 @@
 #include "app/pages/FilePage.h"
 #include "app/pages/HelpPage.h"
 #include "app/pages/RestoreExportPage.h"
+#include "app/readings/ReadingsWindow.h"
+#include "base/PathText.h"
 #include "ops/AppSettings.h"
+#include "ops/BackupLoading.h"
 #include "screenshots/ScreenDriver.h"
 
 namespace vantrel::shots {
@@ -241,6 +246,29 @@ bool ShootReadings(CMainSheet& sheet, Camera& camera) {
     Pause(200ms);  // the chart lays itself out
     camera.Save(readings, "readings");
     readings->close();
+    return true;
+}
+
+bool ShootReadingsHistory(CMainSheet& sheet, Camera& camera, const QString& folder, int entry) {
+    std::vector<std::filesystem::path> files;
+    for (const QFileInfo& file : QDir(folder).entryInfoList({"*.vbk"}, QDir::Files, QDir::Name)) {
+        files.push_back(PathFromUtf8(file.filePath().toStdString()));
+    }
+    LoadedHistory loaded = LoadSiteHistory(files);
+    if (files.size() < 2 || !loaded.history) {
+        Note("no two readable backups in " + folder + "; no readings over several backups");
+        return false;
+    }
+    app::CReadingsWindow* window = app::CReadingsWindow::ShowForBackups(
+        sheet, sheet.RestoreExportPage(), std::move(*loaded.history));
+    if (!WaitUntil([&] { return window->isVisible(); }, 5s)) {
+        Note("the readings window over several backups did not open");
+        return false;
+    }
+    window->SelectProfile(entry);
+    Pause(200ms);  // the chart lays itself out
+    camera.Save(window, "readings-history");
+    window->close();
     return true;
 }
 

@@ -87,6 +87,9 @@ bool ShootIdTagsListing(app::CMainSheet& sheet, Camera& camera);
 // "readings": the readings window of the first backup listed on the Restore / Export page,
 // as "View Readings..." opens it; then it is closed. True when the picture was taken.
 bool ShootReadings(app::CMainSheet& sheet, Camera& camera);
+// The readings window over every backup of `folder` together, as View Readings opens it on a
+// selection of several (readings-history.png), on the series `entry` of its picker.
+bool ShootReadingsHistory(app::CMainSheet& sheet, Camera& camera, const QString& folder, int entry);
 
 // "find-logger": the Find Logger dialog after its search of the port in the settings has
 // ended (or after a bound); then it is closed. True when the picture was taken.

@@ -2,14 +2,16 @@
 // vantrel-screenshots: saves pictures of the desktop program as a user would see them, for
 // review and documentation, by driving its widgets through their object names.
 //
-//     vantrel-screenshots OUTPUT_FOLDER [--logger] [--name BACKUP_NAME]
+//     vantrel-screenshots OUTPUT_FOLDER [--logger] [--name BACKUP_NAME] [--history FOLDER]
 //     vantrel-screenshots --backup-only BACKUP_NAME
 //
 // Pictures: each page (page-*.png), the About box, the help window and the export dialog
 // listing a backup's profiles. With --logger (a logger answers on the stored "Port"): the
 // Backup page half way through a backup (during-backup.png), every page after it
-// (after-backup-*.png) and the ID Tags page after listing the logger's files. Every
-// message box that appears is answered (Cancel, No or OK) and kept as message-N.png.
+// (after-backup-*.png) and the ID Tags page after listing the logger's files. With
+// --history, the readings window over the backups of that folder together
+// (readings-history.png). Every message box that appears is answered (Cancel, No or OK) and
+// kept as message-N.png.
 //
 // --backup-only runs one backup through the Backup page and prints its wall and CPU time
 // (bench/gui_backup_cpu.sh). Settings come from the user's store: point XDG_CONFIG_HOME at
@@ -47,7 +49,7 @@ using namespace vantrel::shots;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vantrel-screenshots OUTPUT_FOLDER [--logger] [--name BACKUP_NAME]\n"
+    "usage: vantrel-screenshots OUTPUT_FOLDER [--logger] [--name BACKUP_NAME] [--history FOLDER]\n"
     "       vantrel-screenshots --backup-only BACKUP_NAME\n";
 
 double Seconds(const timeval& time) {
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
     QString output;
     QString backupOnly;
     QString backupName = "North Paddock";
+    QString history;
     bool withLogger = false;
     const QStringList args = QApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -112,6 +115,8 @@ int main(int argc, char** argv) {
             withLogger = true;
         } else if ((arg == "--name" || arg == "--backup-only") && i + 1 < args.size()) {
             (arg == "--name" ? backupName : backupOnly) = args[++i];
+        } else if (arg == "--history" && i + 1 < args.size()) {
+            history = args[++i];
         } else if (!arg.startsWith("--") && output.isEmpty()) {
             output = arg;
         } else {
@@ -195,6 +200,8 @@ int main(int argc, char** argv) {
     }
     ShootExportDialog(sheet, camera, exportTitle);
     ShootReadings(sheet, camera);
+    // The series of the daily profile: a few weeks of readings drawn point by point.
+    if (!history.isEmpty()) ShootReadingsHistory(sheet, camera, history, 1);
     ShootFindLogger(sheet, camera);
     sheet.SetActivePage(sheet.Pages().front());
     return camera.ok() ? 0 : 1;

@@ -46,6 +46,10 @@ constexpr const char* kCancelRestore = "Canc&el";
 // Where a row keeps the path of its file (the bytes of the name, whatever their encoding).
 constexpr int kFileRole = Qt::UserRole + 1;
 
+std::string OneBackupOnlyText(const char* verb) {
+    return std::string("Several backups are selected. Select only the backup to ") + verb + ".";
+}
+
 QPushButton* MakeButton(const QString& caption, const char* name, int controlId, QWidget* parent) {
     auto* button = new QPushButton(parent);
     button->setObjectName(name);
@@ -86,7 +90,7 @@ void CRestoreExportPage::BuildControls() {
     m_listBackups->setAccessibleName("Backups");
     SetControlId(m_listBackups, ids::kBackupList);
     m_listBackups->SetSortedByFirstColumn(true);
-    m_listBackups->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listBackups->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_listBackups->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listBackups->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listBackups->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -110,6 +114,8 @@ void CRestoreExportPage::BuildControls() {
     connect(m_listBackups, &QTreeWidget::itemDoubleClicked, this, [this] { OnExport(); });
     connect(m_listBackups, &QWidget::customContextMenuRequested, this,
             &CRestoreExportPage::OnListRightClick);
+    connect(m_listBackups, &QTreeWidget::itemSelectionChanged, this,
+            &CRestoreExportPage::EnableSingleBackupCommands);
 
     m_btnRefresh = MakeButton("Re&fresh View", "refreshViewButton", ids::kRefreshViewButton, this);
     m_btnRestore = MakeButton(kRestore, "restoreButton", ids::kRestoreButton, this);
@@ -182,12 +188,27 @@ void CRestoreExportPage::BuildMenu() {
 }
 
 void CRestoreExportPage::OnViewReadings() {
-    const int row = m_listBackups->SelectedRow();
-    if (row < 0) return;
-    const QString title = m_listBackups->ItemText(row, 0);
-    if (const std::optional<CVantrelArchive> archive = LoadBackup(row)) {
-        CReadingsWindow::ShowForBackup(*m_pSheet, this, *archive, title);
+    const QList<int> rows = m_listBackups->SelectedRows();
+    if (rows.isEmpty()) return;
+    if (rows.size() == 1) {
+        const QString title = m_listBackups->ItemText(rows.front(), 0);
+        if (const std::optional<CVantrelArchive> archive = LoadBackup(rows.front())) {
+            CReadingsWindow::ShowForBackup(*m_pSheet, this, *archive, title);
+        }
+        return;
     }
+    std::vector<fs::path> files;
+    for (const int row : rows) files.push_back(RowFile(row));
+    LoadedHistory loaded = LoadSiteHistory(files);
+    if (!loaded.history) {
+        // Which of the backups it was, on a line of its own.
+        m_pSheet->Prompt().Show(loaded.error + "\n" +
+                                BackupTitleOf(Utf8FromPath(loaded.failed.filename())));
+        std::error_code error;
+        if (KindOfFile(loaded.failed, error) == FileKind::None) RefreshList();
+        return;
+    }
+    CReadingsWindow::ShowForBackups(*m_pSheet, this, std::move(*loaded.history));
 }
 
 void CRestoreExportPage::OnSetActive() {
@@ -288,12 +309,9 @@ void CRestoreExportPage::OnRestore() {
         m_pSheet->SetCancel(true);  // the running restore stops at the next reply
         return;
     }
-    const int row = m_listBackups->SelectedRow();
+    const int row = SingleSelectedRow("restore", kSelectBackupToRestore);
     IPrompt& prompt = m_pSheet->Prompt();
-    if (row < 0) {
-        prompt.Show(kSelectBackupToRestore);
-        return;
-    }
+    if (row < 0) return;
     // Loaded before asking: the question says how many files the logger will receive, and a
     // backup that cannot be restored is not worth the question.
     const std::optional<CVantrelArchive> archive = LoadBackup(row);
@@ -334,15 +352,32 @@ void CRestoreExportPage::EnableListCommands(bool enable) {
     for (QPushButton* button : {m_btnRefresh, m_btnExport}) button->setEnabled(enable);
     for (QAction* action : {m_exportAction, m_renameAction, m_deleteAction})
         action->setEnabled(enable);
+    if (enable) EnableSingleBackupCommands();
+}
+
+void CRestoreExportPage::EnableSingleBackupCommands() {
+    if (m_bBusy) return;
+    const bool single = m_listBackups->SelectedRows().size() <= 1;
+    for (QPushButton* button : {m_btnRestore, m_btnExport}) button->setEnabled(single);
+    for (QAction* action : {m_exportAction, m_renameAction, m_deleteAction})
+        action->setEnabled(single);
+}
+
+int CRestoreExportPage::SingleSelectedRow(const char* verb, std::string_view noneText) {
+    const QList<int> rows = m_listBackups->SelectedRows();
+    if (rows.size() == 1) return rows.front();
+    if (rows.size() > 1) {
+        m_pSheet->Prompt().Show(OneBackupOnlyText(verb));
+    } else if (!noneText.empty()) {
+        m_pSheet->Prompt().Show(noneText);
+    }
+    return -1;
 }
 
 void CRestoreExportPage::OnExport() {
     if (m_bBusy) return;  // a double click or Enter while a restore runs
-    const int row = m_listBackups->SelectedRow();
-    if (row < 0) {
-        m_pSheet->Prompt().Show(kSelectBackupToExport);
-        return;
-    }
+    const int row = SingleSelectedRow("export", kSelectBackupToExport);
+    if (row < 0) return;
     const QString title = m_listBackups->ItemText(row, 0);
     const std::optional<CVantrelArchive> archive = LoadBackup(row);
     if (!archive) return;
@@ -352,14 +387,15 @@ void CRestoreExportPage::OnExport() {
 void CRestoreExportPage::OnListRightClick(const QPoint& position) {
     QTreeWidgetItem* item = m_listBackups->itemAt(position);
     if (item == nullptr) return;
-    m_listBackups->setCurrentItem(item);
+    // A click on a row of a selection of several keeps them all, for View Readings.
+    if (!item->isSelected()) m_listBackups->setCurrentItem(item);
     item->setSelected(true);
     m_menu->exec(m_listBackups->viewport()->mapToGlobal(position));
 }
 
 void CRestoreExportPage::OnRenameBackup() {
     if (m_bBusy) return;
-    const int row = m_listBackups->SelectedRow();
+    const int row = SingleSelectedRow("rename");
     if (row < 0) return;
     m_renaming = m_listBackups->topLevelItem(row);
     m_renaming->setFlags(m_renaming->flags() | Qt::ItemIsEditable);
@@ -388,11 +424,8 @@ void CRestoreExportPage::OnEndLabelEdit(const fs::path& file, const QString& typ
 
 void CRestoreExportPage::OnDeleteBackup() {
     if (m_bBusy) return;
-    const int row = m_listBackups->SelectedRow();
-    if (row < 0) {
-        m_pSheet->Prompt().Show(kSelectBackupToDelete);
-        return;
-    }
+    const int row = SingleSelectedRow("delete", kSelectBackupToDelete);
+    if (row < 0) return;
     const fs::path file = RowFile(row);
     if (DeleteBackupFile(file, BackupTitleOf(Utf8FromPath(file.filename())), m_pSheet->Prompt())) {
         RefreshList();

@@ -10,11 +10,17 @@
 // after SetRefresh(). A restore runs inside OnRestore() (the sheet keeps the window
 // alive); meanwhile the button reads "Cancel", the page cannot be left, and the list's
 // commands (Refresh View, Export, Rename, Delete, double click) do nothing.
+//
+// Rows are selected as in any list (Ctrl and Shift add to the selection). Restore, Export,
+// Rename and Delete act on one backup: they are off while several rows are selected, and
+// say so when reached all the same; View Readings over several opens one window on the
+// history of their site.
 
 #include <QString>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/pages/OperationPage.h"
 #include "data/VantrelArchive.h"
@@ -56,7 +62,8 @@ public:
     void OnRenameBackup();
     // Menu "Delete", Delete key: deletes the selected backup after asking.
     void OnDeleteBackup();
-    // Menu "View Readings...": the readings window on the selected backup.
+    // Menu "View Readings...": the readings window on the selected backup, or over the
+    // selected backups together.
     void OnViewReadings();
 
     // The folder whose backups the list shows, as shown in "Current Backup Path".
@@ -76,6 +83,12 @@ private:
     // Refresh View, Export, Rename and Delete: off while a restore runs, so that the list
     // does not change under it.
     void EnableListCommands(bool enable);
+    // Restore, Export, Rename and Delete: off while several rows are selected (and no
+    // restore runs, whose Cancel stays on).
+    void EnableSingleBackupCommands();
+    // The one selected row; -1 after saying that several are selected and only one can be
+    // `verb`ed ("restore"), or after `noneText` when none is (nothing for an empty text).
+    int SingleSelectedRow(const char* verb, std::string_view noneText = {});
     void ShowFolder();
     void FitColumns();
     // The row's backup loaded for a restore or an export; nothing after telling the user

@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 #include <system_error>
 
-#include "app/common/ListCtrlEx.h"
 #include "app/common/PageHost.h"
 #include "app/common/WindowFit.h"
 #include "app/readings/ReadingsChartView.h"
+#include "app/readings/ReadingsSource.h"
 #include "base/PathText.h"
 #include "chart/ChartImage.h"
 #include "chart/ReadingsChart.h"
@@ -26,7 +26,6 @@
 #include "chart/ValueAxis.h"
 #include "data/AtomicFile.h"
 #include "ops/AppSettings.h"
-#include "ops/BackupSummary.h"
 
 namespace vantrel::app {
 
@@ -35,30 +34,12 @@ using chart::ReadingsChart;
 namespace {
 
 constexpr const char* kWindowTitle = "Readings";
-constexpr const char* kNoProfiles = "The backup holds no profiles.";
 constexpr const char* kPngFilter = "PNG image (*.png)";
 constexpr const char* kSvgFilter = "SVG image (*.svg)";
 constexpr const char* kChooseImageName =
     "Please give the image a file name ending in .png or .svg.";
-QString ProfileRowText(const CVantrelArchive& archive, int index) {
-    const QString depths = archive.HasData(index)
-                               ? QStringLiteral("%1 - %2%3")
-                                     .arg(archive.GetFirstDepth(index))
-                                     .arg(archive.GetLastDepth(index))
-                                     .arg(QString::fromStdString(archive.GetUnitsText(index)))
-                               : QStringLiteral("incomplete");
-    const DateTimeValue firstDate = archive.GetFirstDate(index);
-    const QString first = CListCtrlEx::ShortDateText(firstDate);
-    const QString last = CListCtrlEx::ShortDateText(archive.GetLastDate(index));
-    // A profile without readings keeps the dates it was never given.
-    const QString period = first.isEmpty() || IsUnsetDate(firstDate)
-                               ? QStringLiteral("no readings")
-                               : first + QStringLiteral(" to ") + last;
-    return QStringLiteral("%1.  Site# %2,  %3,  %4")
-        .arg(index + 1)
-        .arg(archive.GetProfileNo(index))
-        .arg(depths, period);
-}
+// Within this many pixels of a backup's mark the tooltip names the backup.
+constexpr double kMarkReach = 4.0;
 
 QString SummaryText(const ProfileSeries& series) {
     if (series.IsEmpty()) return {};
@@ -83,18 +64,23 @@ QPushButton* MakeButton(const QString& caption, const char* name, QWidget* paren
 
 CReadingsWindow::CReadingsWindow(IPageHost& sheet, CVantrelArchive archive,
                                  const QString& backupTitle, QWidget* parent, int profileIndex)
-    : QDialog(parent), sheet_(sheet), archive_(std::move(archive)), backupTitle_(backupTitle) {
+    : CReadingsWindow(sheet, BackupReadings(std::move(archive), backupTitle), parent,
+                      profileIndex) {}
+
+CReadingsWindow::CReadingsWindow(IPageHost& sheet, std::unique_ptr<ReadingsSource> source,
+                                 QWidget* parent, int entry)
+    : QDialog(parent), sheet_(sheet), source_(std::move(source)) {
     setObjectName("readingsWindow");
-    setWindowTitle(backupTitle_.isEmpty()
-                       ? QString(kWindowTitle)
-                       : QStringLiteral("%1 - %2").arg(kWindowTitle, backupTitle_));
+    const QString title = source_->Title();
+    setWindowTitle(title.isEmpty() ? QString(kWindowTitle)
+                                   : QStringLiteral("%1 - %2").arg(kWindowTitle, title));
     // A window of its own, which the user may enlarge and keep beside the sheet.
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     setSizeGripEnabled(true);
     BuildControls();
     FillProfilePicker();
-    const bool known = profileIndex >= 0 && profileIndex < archive_.GetProfileCount();
-    SelectProfile(known ? profileIndex : (archive_.GetProfileCount() > 0 ? 0 : -1));
+    const bool known = entry >= 0 && entry < source_->Count();
+    SelectProfile(known ? entry : (source_->Count() > 0 ? 0 : -1));
 }
 
 CReadingsWindow::~CReadingsWindow() = default;
@@ -102,7 +88,15 @@ CReadingsWindow::~CReadingsWindow() = default;
 CReadingsWindow* CReadingsWindow::ShowForBackup(IPageHost& sheet, QWidget* parent,
                                                 const CVantrelArchive& archive,
                                                 const QString& title, int profileIndex) {
-    auto* window = new CReadingsWindow(sheet, archive, title, parent, profileIndex);
+    return ShowWindow(new CReadingsWindow(sheet, archive, title, parent, profileIndex));
+}
+
+CReadingsWindow* CReadingsWindow::ShowForBackups(IPageHost& sheet, QWidget* parent,
+                                                 SiteHistory history) {
+    return ShowWindow(new CReadingsWindow(sheet, HistoryReadings(std::move(history)), parent));
+}
+
+CReadingsWindow* CReadingsWindow::ShowWindow(CReadingsWindow* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     window->raise();
@@ -204,9 +198,7 @@ void CReadingsWindow::BuildControls() {
 void CReadingsWindow::FillProfilePicker() {
     const QSignalBlocker block(profilePicker_);
     profilePicker_->clear();
-    for (int i = 0; i < archive_.GetProfileCount(); ++i) {
-        profilePicker_->addItem(ProfileRowText(archive_, i), i);
-    }
+    for (int i = 0; i < source_->Count(); ++i) profilePicker_->addItem(source_->EntryText(i), i);
 }
 
 void CReadingsWindow::OnProfilePicked(int row) {
@@ -216,7 +208,7 @@ void CReadingsWindow::OnProfilePicked(int row) {
 }
 
 void CReadingsWindow::SelectProfile(int index) {
-    profileIndex_ = index >= 0 && index < archive_.GetProfileCount() ? index : -1;
+    profileIndex_ = index >= 0 && index < source_->Count() ? index : -1;
     if (profileIndex_ >= 0) {
         const QSignalBlocker block(profilePicker_);
         profilePicker_->setCurrentIndex(profilePicker_->findData(profileIndex_));
@@ -236,9 +228,9 @@ void CReadingsWindow::ShowSeries() {
     chart_.reset();
     if (profileIndex_ < 0) {
         series_ = ProfileSeries{};
-        series_.emptyReason = kNoProfiles;
+        series_.emptyReason = source_->NoEntriesText().toStdString();
     } else {
-        series_ = BuildProfileSeries(archive_, profileIndex_, format_);
+        series_ = source_->Build(profileIndex_, format_);
     }
     if (series_.IsEmpty()) {
         QString hint = QStringLiteral("Choose another profile above.");
@@ -250,12 +242,18 @@ void CReadingsWindow::ShowSeries() {
         emptyLabel_->setAccessibleName(emptyLabel_->text());
         stack_->setCurrentWidget(emptyLabel_);
     } else {
-        chart_ = std::make_unique<ReadingsChart>(series_, chart::ChartTitle(backupTitle_, series_),
+        chart_ = std::make_unique<ReadingsChart>(series_, source_->ChartTitle(series_),
                                                  chartView_->font());
+        chart_->SetMarks(source_->Marks(profileIndex_));
         stack_->setCurrentWidget(chartView_);
         chartView_->SetChart(chart_.get());
     }
-    summaryLabel_->setText(SummaryText(series_));
+    QString summary = SummaryText(series_);
+    if (const QString note = profileIndex_ >= 0 ? source_->SummaryNote(profileIndex_) : QString();
+        !note.isEmpty() && !summary.isEmpty()) {
+        summary += QStringLiteral(" ") + note;
+    }
+    summaryLabel_->setText(summary);
     const bool drawn = !series_.IsEmpty();
     resetButton_->setEnabled(drawn);
     copyButton_->setEnabled(drawn);
@@ -313,7 +311,7 @@ bool CReadingsWindow::SaveImage(const QString& path) {
 }
 
 QString CReadingsWindow::SuggestedImageName() const {
-    QString name = backupTitle_.isEmpty() ? QStringLiteral("readings") : backupTitle_;
+    QString name = source_->Title().isEmpty() ? QStringLiteral("readings") : source_->Title();
     return name + QStringLiteral(" (Pro%1).png").arg(series_.profileNo, 2, 10, QLatin1Char('0'));
 }
 
@@ -345,6 +343,9 @@ QString CReadingsWindow::ToolTipAt(const QPoint& viewPosition) const {
     if (!area.contains(QPointF(viewPosition)) || area.width() <= 0 || area.height() <= 0) {
         return {};
     }
+    if (const ReadingsChart::Mark* mark = chart_->MarkNear(QPointF(viewPosition), kMarkReach)) {
+        return mark->toolTip;
+    }
     const ReadingsChart::Range time = chart_->TimeRange();
     const ReadingsChart::Range value = chart_->ValueRange();
     const double minDays = chart::DaysOfChartTime(time.min);
@@ -354,9 +355,14 @@ QString CReadingsWindow::ToolTipAt(const QPoint& viewPosition) const {
     const std::optional<NearestReading> nearest = FindNearestReading(
         series_, days, at.y(), (maxDays - minDays) / area.width(), value.Span() / area.height());
     if (!nearest) return {};
-    return QStringLiteral("%1\n%2\n%3")
-        .arg(QString::fromStdString(series_.depths[nearest->depth].label),
-             chart::ReadingTimeText(nearest->point.days), chart::ValueText(nearest->point.value));
+    QString text = QStringLiteral("%1\n%2\n%3")
+                       .arg(QString::fromStdString(series_.depths[nearest->depth].label),
+                            chart::ReadingTimeText(nearest->point.days),
+                            chart::ValueText(nearest->point.value));
+    if (const QString note = source_->ReadingNote(series_, nearest->point); !note.isEmpty()) {
+        text += QStringLiteral("\n") + note;
+    }
+    return text;
 }
 
 }  // namespace vantrel::app

@@ -5,9 +5,11 @@
 // sensor depth over time; zoom with a dragged rectangle, the wheel, the keys "+", "-" and
 // the arrows, "Reset" (or a double click) back to the whole profile; the tooltip names the nearest
 // reading; "Save Image..." writes PNG or SVG, "Copy" puts the picture on the clipboard. A profile
-// with nothing to draw shows why instead of a chart.
+// with nothing to draw shows why instead of a chart. Over several backups the picker lists the
+// series of their site's history, each drawn over all its backups with a thin line where each
+// backup's readings begin (its tooltip names the backup) and breaks where none has readings.
 //
-// The window keeps its own copy of the backup, so the caller's may go at once. GUI
+// The window keeps its own copy of the backups, so the caller's may go at once. GUI
 // thread only.
 
 #include <QDialog>
@@ -16,6 +18,7 @@
 
 #include "data/VantrelArchive.h"
 #include "ops/ProfileSeries.h"
+#include "ops/SiteHistory.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -33,6 +36,7 @@ namespace vantrel::app {
 
 class IPageHost;
 class ReadingsChartView;
+class ReadingsSource;
 
 class CReadingsWindow : public QDialog {
     Q_OBJECT
@@ -41,6 +45,9 @@ public:
     // such profile).
     CReadingsWindow(IPageHost& sheet, CVantrelArchive archive, const QString& backupTitle,
                     QWidget* parent = nullptr, int profileIndex = 0);
+    // Shows entry `entry` of `source` (the first when there is no such entry).
+    CReadingsWindow(IPageHost& sheet, std::unique_ptr<ReadingsSource> source, QWidget* parent,
+                    int entry = 0);
     ~CReadingsWindow() override;
 
     // Opens a window on `archive` (copied) titled `title`, showing the profile with archive
@@ -50,8 +57,11 @@ public:
     static CReadingsWindow* ShowForBackup(IPageHost& sheet, QWidget* parent,
                                           const CVantrelArchive& archive, const QString& title,
                                           int profileIndex = 0);
+    // The same over the series of a site's history, titled after its first and last backup.
+    static CReadingsWindow* ShowForBackups(IPageHost& sheet, QWidget* parent, SiteHistory history);
 
-    // The profile shown (archive index, -1 when the backup has none) and the format.
+    // The profile shown (archive index, or series index over several backups; -1 when there
+    // is none) and the format.
     void SelectProfile(int index);
     int ProfileIndex() const { return profileIndex_; }
     void SetFormat(ExportFormat format);
@@ -79,6 +89,7 @@ public:
     QString ToolTipAt(const QPoint& viewPosition) const;
 
 private:
+    static CReadingsWindow* ShowWindow(CReadingsWindow* window);
     void BuildControls();
     void FillProfilePicker();
     void ShowSeries();
@@ -87,8 +98,7 @@ private:
     QString SuggestedImageName() const;
 
     IPageHost& sheet_;
-    CVantrelArchive archive_;
-    QString backupTitle_;
+    std::unique_ptr<ReadingsSource> source_;
     int profileIndex_ = -1;
     ExportFormat format_ = ExportFormat::Calibrated;
     ProfileSeries series_;

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,9 +22,12 @@
 #include "app/common/Strings.h"
 #include "app/pages/ConnectionStatus.h"
 #include "app/pages/RestoreExportPage.h"
+#include "app/readings/ReadingsWindow.h"
 #include "base/PathText.h"
+#include "chart/ReadingsChart.h"
 #include "ops/AppSettings.h"
 #include "ops/BackupFolder.h"
+#include "ops/TestArchives.h"
 #include "sim/InProcessLoggerPort.h"
 #include "sim/LoggerEngine.h"
 
@@ -177,7 +181,7 @@ TEST_F(RestoreExportPageTest, ListsEachBackupByTitleInOrderWithDatesCountAndItsO
     EXPECT_FALSE(list.ItemText(RowOf("empty"), 4).isEmpty());
     EXPECT_EQ(sheet().RestoreExportPage()->RowFile(RowOf("Zed")), BackupFolder() / "Zed.Vbk");
     EXPECT_EQ(sheet().RestoreExportPage()->RowFile(RowOf("a.b")), BackupFolder() / "a.b.VBK");
-    EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
     // No date is cut off, whatever the locale's short date looks like.
     const QFontMetrics metrics(list.font());
     for (int column = 1; column < 5; ++column) {
@@ -569,6 +573,63 @@ TEST_F(RestoreExportPageTest, ViewReadingsOpensTheReadingsWindowOnTheSelectedBac
         return window != nullptr;
     }));
     if (window != nullptr) window->close();
+}
+
+TEST_F(RestoreExportPageTest, SeveralSelectedBackupsShowTheirReadingsTogetherAndNothingElse) {
+    // Two visits of one site, ten hours each, the later one taken first by name.
+    for (const auto& [name, firstHour] : {std::pair{"east.vbk", 10}, std::pair{"west.vbk", 0}}) {
+        vantrel::test::TestProfile site;
+        site.readings = vantrel::test::HourlyReadings(firstHour, 10);
+        CVantrelArchive archive = vantrel::test::MakeArchive({site});
+        archive.m_dtBackup = FromLoggerSeconds(vantrel::test::MarchFifthPlusHours(firstHour + 10));
+        archive.SaveToFile(BackupFolder() / name);
+    }
+    CRestoreExportPage& page = ShowPage();
+    QWidget* viewport = List().viewport();
+    QTest::mouseClick(viewport, Qt::LeftButton, {},
+                      List().visualItemRect(List().topLevelItem(RowOf("east"))).center());
+    QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                      List().visualItemRect(List().topLevelItem(RowOf("west"))).center());
+    ASSERT_EQ(List().SelectedRows().size(), 2);
+
+    // What acts on one backup is off, and says so when reached all the same.
+    EXPECT_FALSE(Button("restoreButton").isEnabled());
+    EXPECT_FALSE(Button("exportButton").isEnabled());
+    auto* menu = Find<QMenu>(sheet().RestoreExportPage(), "backupMenu");
+    EXPECT_FALSE(menu->actions()[2]->isEnabled());  // Delete
+    page.OnExport();
+    EXPECT_EQ(prompt_.Texts(),
+              (Strings{"Several backups are selected. Select only the backup to export."}));
+
+    menu->actions()[3]->trigger();  // View Readings...
+    CReadingsWindow* window = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == "readingsWindow" && widget->isVisible())
+                window = qobject_cast<CReadingsWindow*>(widget);
+        }
+        return window != nullptr;
+    }));
+    // In order of backup time: west's readings, then east's, one series of site 3.
+    EXPECT_EQ(window->windowTitle(), "Readings - west to east");
+    EXPECT_EQ(Find<QComboBox>(window, "profilePicker")->count(), 1);
+    ASSERT_TRUE(window->IsShowingChart());
+    EXPECT_EQ(window->Series().readings, 20);
+    EXPECT_EQ(window->Chart()->Title(), "west to east: Profile 3");
+    ASSERT_EQ(window->Chart()->Marks().size(), 1u);
+    const chart::ReadingsChart::Mark& mark = window->Chart()->Marks()[0];
+    EXPECT_EQ(mark.label, "east");
+    const QPointF at = window->Chart()->MapToPosition(QPointF(
+        mark.at, window->Chart()->ValueRange().min + window->Chart()->ValueRange().Span() / 2));
+    EXPECT_TRUE(window->ToolTipAt(at.toPoint()).startsWith("east\n10 readings"))
+        << window->ToolTipAt(at.toPoint()).toStdString();
+    EXPECT_TRUE(Find<QLabel>(window, "readingsSummary")->text().contains("from 2 backups; no gaps; no disagreements"));
+    window->close();
+
+    // A single row again: everything as before.
+    Select("east");
+    EXPECT_TRUE(Button("restoreButton").isEnabled());
+    EXPECT_TRUE(menu->actions()[2]->isEnabled());
 }
 
 TEST_F(RestoreExportPageTest, KeysAndADoubleClickReachTheCommandsOfTheSelectedRow) {
