@@ -13,16 +13,7 @@ set -euo pipefail
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/timing.sh"
 BIN=$(cd "${1:-build/bin}" && pwd)
 RUNS=${2:-15}
-for tool in vantrel vantrel-make-sample-image vantrel-pack-image chart_window; do
-  [[ -x $BIN/$tool ]] || { echo "missing $BIN/$tool (chart_window: build with VANTREL_WITH_BENCH=ON)" >&2; exit 1; }
-done
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-export XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=offscreen
-mkdir -p "$XDG_CONFIG_HOME" "$WORK/out"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-cd "$WORK"
+offscreen_work "$BIN" vantrel vantrel-make-sample-image vantrel-pack-image chart_window
 "$BIN/vantrel-make-sample-image" image --profiles 1 --readings 2000 --sensors 16 --seed 5 > /dev/null
 "$BIN/vantrel-pack-image" image Big.vbk > /dev/null
 

@@ -14,16 +14,7 @@ set -euo pipefail
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/timing.sh"
 BIN=$(cd "${1:-build/bin}" && pwd)
 RUNS=${2:-9}
-for tool in vantrel vantrel-make-site-history history_window; do
-  [[ -x $BIN/$tool ]] || { echo "missing $BIN/$tool (history_window: build with VANTREL_WITH_BENCH=ON)" >&2; exit 1; }
-done
-
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-export XDG_CONFIG_HOME=$WORK/config XDG_RUNTIME_DIR=$WORK/runtime QT_QPA_PLATFORM=offscreen
-mkdir -p "$XDG_CONFIG_HOME" "$WORK/out"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-cd "$WORK"
+offscreen_work "$BIN" vantrel vantrel-make-site-history history_window
 "$BIN/vantrel-make-site-history" site --visits 50 --days 7 --profiles 4 --sensors 6 --overlap 6 > /dev/null
 backups=(site/*.vbk)
 
