@@ -12,11 +12,12 @@ void ThinToColumns(std::vector<QPointF>& positions, double columnWidth) {
     const std::size_t count = positions.size();
     std::size_t kept = 0;  // written in place: a column never keeps more than it holds
     for (std::size_t first = 0; first < count;) {
-        const double column = std::floor(positions[first].x() / columnWidth);
+        // The right edge of the first point's column: x does not decrease along the line.
+        const double edge = (std::floor(positions[first].x() / columnWidth) + 1.0) * columnWidth;
         std::size_t end = first + 1;
         std::size_t lowest = first;
         std::size_t highest = first;
-        for (; end < count && std::floor(positions[end].x() / columnWidth) == column; ++end) {
+        for (; end < count && positions[end].x() < edge; ++end) {
             if (positions[end].y() < positions[lowest].y()) lowest = end;
             if (positions[end].y() > positions[highest].y()) highest = end;
         }
