@@ -4,7 +4,8 @@
 # profiles at six depths, 5.6 MB) opened together, against reading the same backups' bytes:
 #   - in one process (history_window): the readings window from loading to the first paint
 #     of its chart, and the plot's work (load, merge, draw as PNG), each against a plain read
-#     of the files' bytes, medians of RUNS runs in turns, and the peak memory;
+#     of the files' bytes, medians of RUNS runs in turns, and the peak memory; then the
+#     plot's work stage by stage (processor time);
 #   - as processes: `vantrel plot` of the 50 backups, against `vantrel info` of one of them
 #     (a process that loads a backup and prints, no drawing) and `vantrel plot` of one.
 # The aim: the window and the plot within 3x the bytes.
@@ -21,6 +22,7 @@ backups=(site/*.vbk)
 echo "In one process (series 1: profile 1, hourly; and series 2: profile 2, daily):"
 "$BIN/history_window" 1 "${backups[@]}" --runs "$RUNS" 2> /dev/null
 "$BIN/history_window" 2 "${backups[@]}" --runs "$RUNS" 2> /dev/null
+"$BIN/history_window" 1 "${backups[@]}" --runs "$RUNS" --stages 2> /dev/null
 
 ms "$BIN/vantrel" plot "${backups[@]}" --profile 1 --out out/warm.png > /dev/null
 : > plot; : > one; : > info

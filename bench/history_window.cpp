@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// history_window SERIES BACKUP.vbk... [--runs N] [--shot FILE.png]
+// history_window SERIES BACKUP.vbk... [--runs N] [--shot FILE.png] [--stages]
 // A site's history opened in one process, against reading the same backups' bytes:
 //   bytes    every file read whole into memory, nothing more;
 //   window   from the start of loading the backups to the first paint of the readings
@@ -11,6 +11,9 @@
 // each N times (default 7) in turns, and the memory: the peak resident set at the start,
 // after the bytes and with the first window open. Prints the medians on one line
 // (bench/history_timing.sh runs it); --shot saves the first window as it was painted.
+// --stages prints instead where the plot's time goes: loading the archives, merging them,
+// the series' values, the chart's points (reading times as local times), the backups' marks, the
+// layout, the drawing, and the PNG's palette and packing, each the median of N runs.
 
 #include <sys/resource.h>
 
@@ -30,6 +33,7 @@
 
 #include "app/frame/MainSheet.h"
 #include "app/readings/ReadingsWindow.h"
+#include "chart/ChartPalette.h"
 #include "chart/HistoryChart.h"
 #include "ops/BackupLoading.h"
 #include "ops/ProfileSeries.h"
@@ -94,6 +98,59 @@ bool Plot(const std::vector<std::filesystem::path>& files, int series) {
                 .isEmpty();
 }
 
+// The plot's work in stages, each timed on its own (processor milliseconds: steadier than
+// the wall time on a busy machine), medians of `runs`.
+int PrintStages(const std::vector<std::filesystem::path>& files, int series, int runs) {
+    const char* names[] = {"load",   "merge", "series",  "points", "marks",
+                           "layout", "draw",  "palette", "png"};
+    std::vector<std::vector<double>> stages(std::size(names));
+    for (int run = 0; run < runs; ++run) {
+        std::size_t stage = 0;
+        double start = CpuMs();
+        const auto lap = [&] {
+            const double now = CpuMs();
+            stages[stage++].push_back(now - start);
+            start = now;
+        };
+        std::vector<HistoryBackup> backups;
+        for (const auto& file : files) {
+            LoadedBackup loaded = LoadBackup(file);
+            if (!loaded.archive) return 1;
+            backups.push_back({file.stem().string(), std::move(*loaded.archive), file});
+        }
+        lap();
+        const SiteHistory history(std::move(backups));
+        lap();
+        if (series >= static_cast<int>(history.Series().size())) return 1;
+        const ProfileSeries drawn = BuildHistorySeries(history, series, ExportFormat::Calibrated);
+        lap();
+        chart::ReadingsChart chart(drawn, chart::HistoryChartTitle(history, drawn),
+                                   QGuiApplication::font());
+        lap();
+        chart.SetMarks(chart::BackupMarks(history, series));
+        lap();
+        chart.SetSize(QSizeF(1200, 700));
+        chart.Reset();
+        lap();
+        const QImage image = chart::RenderChart(chart);
+        lap();
+        const QImage indexed = chart::ToPalette(image, chart.Palette());
+        lap();
+        if (chart::EncodePng(indexed).isEmpty()) return 1;
+        lap();
+    }
+    std::printf("The plot of series %d in stages, medians of %d runs (processor ms):\n", series + 1,
+                runs);
+    double total = 0.0;
+    for (std::size_t i = 0; i < stages.size(); ++i) {
+        const double median = Median(stages[i]);
+        total += median;
+        std::printf("  %-8s %6.2f\n", names[i], median);
+    }
+    std::printf("  %-8s %6.2f\n", "total", total);
+    return 0;
+}
+
 struct Times {
     double wall = -1.0;
     double cpu = -1.0;
@@ -113,8 +170,7 @@ Times OpenWindow(CMainSheet& sheet, const std::vector<std::filesystem::path>& fi
         window = CReadingsWindow::ShowForBackup(sheet, &sheet, *one.archive, "one", 0);
     } else {
         LoadedHistory loaded = LoadSiteHistory(files);
-        window = CReadingsWindow::ShowForBackups(sheet, &sheet, std::move(*loaded.history));
-        window->SelectProfile(series);
+        window = CReadingsWindow::ShowForBackups(sheet, &sheet, std::move(*loaded.history), series);
     }
     QWidget* painted =
         window->Series().IsEmpty() ? static_cast<QWidget*>(window) : window->ChartView();
@@ -137,23 +193,28 @@ Times OpenWindow(CMainSheet& sheet, const std::vector<std::filesystem::path>& fi
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc < 4) {
-        std::fputs("Usage: history_window SERIES BACKUP.vbk... [--runs N] [--shot FILE.png]\n",
-                   stderr);
+        std::fputs(
+            "Usage: history_window SERIES BACKUP.vbk... [--runs N] [--shot FILE.png] [--stages]\n",
+            stderr);
         return 2;
     }
     const int series = std::atoi(argv[1]) - 1;
     std::vector<std::filesystem::path> files;
     QString shot;
     int runs = 7;
+    bool stages = false;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc) {
             shot = QString::fromLocal8Bit(argv[++i]);
         } else if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--stages") == 0) {
+            stages = true;
         } else {
             files.emplace_back(argv[i]);
         }
     }
+    if (stages) return PrintStages(files, series, runs);
     MemorySettings settings;
     FixedSpecialFolders folders;
     CMainSheet sheet(CMainSheet::Environment{settings, folders});

@@ -28,6 +28,9 @@ public:
     // Draws only inside `clip` until ClipEnd().
     virtual void ClipBegin(const QRectF& clip) = 0;
     virtual void ClipEnd() = 0;
+    // The width of a column of device pixels, for lines thinned to what it shows
+    // (ColumnThinning.h); 0 for a vector picture, which keeps every point.
+    virtual qreal ColumnWidth() const = 0;
 };
 
 }  // namespace vantrel::chart

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace vantrel::chart {
@@ -61,17 +62,24 @@ QImage ToPalette(const QImage& image, const QList<QRgb>& table) {
         nearest[key] = best;
         return static_cast<uchar>(best);
     };
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        uchar* out = indexed.scanLine(y);
-        QRgb last = in[0] ^ 1u;
-        uchar lastIndex = 0;
-        for (int x = 0; x < rgb.width(); ++x) {
-            if (in[x] != last) {
-                last = in[x];
-                lastIndex = indexOf(last);
-            }
-            out[x] = lastIndex;
+    // The sizes and lines taken once: QImage's accessors are calls into the library.
+    const int width = rgb.width();
+    const int height = rgb.height();
+    const qsizetype inStride = rgb.bytesPerLine();
+    const qsizetype outStride = indexed.bytesPerLine();
+    const uchar* inBits = rgb.constBits();
+    uchar* outBits = indexed.bits();
+    for (int y = 0; y < height; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(inBits + y * inStride);
+        uchar* out = outBits + y * outStride;
+        // Run by run of one colour (most of a line is white).
+        for (int x = 0; x < width;) {
+            const QRgb colour = in[x];
+            const int end = static_cast<int>(
+                std::find_if(in + x + 1, in + width, [colour](QRgb p) { return p != colour; }) -
+                in);
+            std::memset(out + x, indexOf(colour), static_cast<std::size_t>(end - x));
+            x = end;
         }
     }
     return indexed;

@@ -54,4 +54,9 @@ void PainterCanvas::ClipEnd() {
     painter_.restore();
 }
 
+qreal PainterCanvas::ColumnWidth() const {
+    const QPaintDevice* device = painter_.device();
+    return device == nullptr ? 1.0 : 1.0 / device->devicePixelRatioF();
+}
+
 }  // namespace vantrel::chart

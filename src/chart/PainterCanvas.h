@@ -20,6 +20,7 @@ public:
               const QColor& colour, bool turned) override;
     void ClipBegin(const QRectF& clip) override;
     void ClipEnd() override;
+    qreal ColumnWidth() const override;
 
 private:
     QPainter& painter_;

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "chart/ChartPalette.h"
+#include "chart/ColumnThinning.h"
 #include "chart/TimeAxis.h"
 #include "chart/ValueAxis.h"
 
@@ -274,8 +275,10 @@ void ReadingsChart::Paint(ChartCanvas& canvas) const {
                 true);
 
     PaintMarks(canvas);
-    // The lines, each run on its own: no line across a gap, a dot for a lone reading.
+    // The lines, each run on its own: no line across a gap, a dot for a lone reading. On
+    // pixels, a run is drawn from the few points of each column that its picture needs.
     canvas.ClipBegin(plot_.adjusted(-kDotRadius, -kDotRadius, kDotRadius, kDotRadius));
+    const qreal columnWidth = canvas.ColumnWidth();
     std::vector<QPointF> positions;
     for (const Line& line : lines_) {
         QPen pen(line.colour, kLineWidth);
@@ -283,6 +286,7 @@ void ReadingsChart::Paint(ChartCanvas& canvas) const {
         positions.clear();
         positions.reserve(line.points.size());
         for (const QPointF& point : line.points) positions.push_back(MapToPosition(point));
+        ThinToColumns(positions, columnWidth);
         if (positions.size() == 1) {
             canvas.Dot(positions.front(), kDotRadius, line.colour);
         } else {

@@ -28,6 +28,7 @@ public:
               const QColor& colour, bool turned = false) override;
     void ClipBegin(const QRectF& clip) override;
     void ClipEnd() override;
+    qreal ColumnWidth() const override { return 0.0; }
 
     // The whole document, UTF-8; the canvas is done with after it.
     QByteArray Finish();

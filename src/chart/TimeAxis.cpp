@@ -167,15 +167,23 @@ qint64 ChartTimeOf(double days) {
 }
 
 std::optional<qint64> ChartTimes::Midnight(qint64 day) {
-    auto found = midnights_.find(day);
-    if (found == midnights_.end()) {
-        const QDateTime midnight(QDate::fromJulianDay(day + kJulianDayOfDayZero), QTime(0, 0));
-        found = midnights_
-                    .emplace(day, midnight.isValid() ? std::optional(midnight.toMSecsSinceEpoch())
-                                                     : std::nullopt)
-                    .first;
+    if (const auto found = midnights_.find(day); found != midnights_.end()) return found->second;
+    const QDate date = QDate::fromJulianDay(day + kJulianDayOfDayZero);
+    const qint64 utcMidnight = (day - kDayOfUnixEpoch) * 86400000;
+    std::optional<qint64> midnight;
+    // Tried first from the UTC side, at the offset of the midnight before: one conversion,
+    // where a local time built from its date takes two, and each reads the time zone anew.
+    if (offset_) {
+        const QDateTime local = QDateTime::fromMSecsSinceEpoch(utcMidnight - *offset_);
+        if (local.date() == date && local.time() == QTime(0, 0)) midnight = utcMidnight - *offset_;
     }
-    return found->second;
+    if (!midnight) {
+        const QDateTime local(date, QTime(0, 0));
+        if (local.isValid()) midnight = local.toMSecsSinceEpoch();
+    }
+    if (midnight) offset_ = utcMidnight - *midnight;
+    midnights_.emplace(day, midnight);
+    return midnight;
 }
 
 qint64 ChartTimes::Of(double days) {

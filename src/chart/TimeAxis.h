@@ -32,6 +32,7 @@ private:
 
     std::unordered_map<qint64, std::optional<qint64>> midnights_;  // by day count
     std::unordered_map<qint64, std::optional<qint64>> offsets_;    // by day count
+    std::optional<qint64> offset_;  // of the last midnight found, milliseconds ahead of UTC
 };
 QDateTime ReadingDateTime(double days);
 // The day count of a point of the time axis.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The readings chart without a window: times through the change to summer time, the ticks
-// of the time axis, the PNG palette, and the SVG document with zoom and scrolling.
+// of the time axis, lines thinned to their pixel columns, the PNG palette, and the SVG
+// document with zoom and scrolling.
 
 #include <gtest/gtest.h>
 
@@ -8,11 +9,15 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <limits>
+#include <map>
 
 #include "chart/ChartImage.h"
 #include "chart/ChartPalette.h"
+#include "chart/ColumnThinning.h"
 #include "chart/ReadingsChart.h"
 #include "chart/SvgRoot.h"
 #include "chart/TimeAxis.h"
@@ -145,6 +150,97 @@ TEST(ReadingsChart, TimeTicksFallOnRoundTimesThatFitTheSpan) {
             EXPECT_GT(apart, metrics.horizontalAdvance(ticks[i].label.section(u'\n', 0, 0)))
                 << ticks[i].label.toStdString();
         }
+    }
+}
+
+// Each pixel column's points of `line`: the first, last, lowest and highest, and how many.
+struct ColumnSpan {
+    QPointF first, last;
+    double low = 0, high = 0;
+    int count = 0;
+};
+std::map<int, ColumnSpan> ColumnSpans(const std::vector<QPointF>& line) {
+    std::map<int, ColumnSpan> spans;
+    for (const QPointF& point : line) {
+        ColumnSpan& span = spans[static_cast<int>(std::floor(point.x()))];
+        if (span.count++ == 0) {
+            span.first = point;
+            span.low = span.high = point.y();
+        }
+        span.last = point;
+        span.low = std::min(span.low, point.y());
+        span.high = std::max(span.high, point.y());
+    }
+    return spans;
+}
+
+TEST(ReadingsChart, ThinnedLinesKeepEachColumnsEndsAndExtremesAndBreakAtGaps) {
+    // Column 0: six points, the highest and lowest inside; column 1: three, all kept;
+    // column 2: five whose first is also its lowest.
+    const std::vector<QPointF> line = {{0.1, 5}, {0.2, 9}, {0.3, 1}, {0.5, 4}, {0.7, 3},
+                                       {0.9, 6}, {1.2, 2}, {1.5, 8}, {1.8, 2}, {2.0, 0},
+                                       {2.2, 3}, {2.4, 7}, {2.6, 2}, {2.8, 1}};
+    std::vector<QPointF> thinned = line;
+    ThinToColumns(thinned, 1.0);
+    EXPECT_EQ(thinned, (std::vector<QPointF>{{0.1, 5},
+                                             {0.2, 9},
+                                             {0.3, 1},
+                                             {0.9, 6},
+                                             {1.2, 2},
+                                             {1.5, 8},
+                                             {1.8, 2},
+                                             {2.0, 0},
+                                             {2.4, 7},
+                                             {2.8, 1}}));
+    // Half-pixel columns (a screen at scale 2) hold at most three of these; a vector
+    // picture keeps every point.
+    for (const double width : {0.5, 0.0}) {
+        thinned = line;
+        ThinToColumns(thinned, width);
+        EXPECT_EQ(thinned, line) << width;
+    }
+
+    // Ten points a column, up and down: each column keeps where the line enters and leaves
+    // it and its height, from at most four of its points taken in order.
+    std::vector<QPointF> dense;
+    for (int i = 0; i < 3000; ++i) {
+        dense.emplace_back(10 + i * 0.1, 100 + 60 * std::sin(i * 0.013) + 9 * std::sin(i * 1.7));
+    }
+    thinned = dense;
+    ThinToColumns(thinned, 1.0);
+    EXPECT_TRUE(std::includes(dense.begin(), dense.end(), thinned.begin(), thinned.end(),
+                              [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+    const std::map<int, ColumnSpan> before = ColumnSpans(dense);
+    const std::map<int, ColumnSpan> after = ColumnSpans(thinned);
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& [column, span] : before) {
+        const ColumnSpan& kept = after.at(column);
+        EXPECT_EQ(kept.first, span.first) << column;
+        EXPECT_EQ(kept.last, span.last) << column;
+        EXPECT_EQ(kept.low, span.low) << column;
+        EXPECT_EQ(kept.high, span.high) << column;
+        EXPECT_LE(kept.count, 4) << column;
+    }
+
+    // A chart of many readings a pixel, with a gap over a quarter of them: no line across it.
+    ProfileSeries series = SteppedSeries(4000, 10);
+    series.depths.resize(1);
+    auto& runs = series.depths[0].runs;
+    std::vector<ReadingPoint> later(runs[1].begin() + 2500, runs[1].end());
+    runs[1].resize(1500);
+    runs.push_back(std::move(later));
+    ReadingsChart chart(series, "Gap", QApplication::font());
+    chart.SetSize(QSizeF(600, 400));
+    chart.Reset();
+    const QImage picture = RenderChart(chart);
+    ASSERT_EQ(chart.Lines().size(), 3u);
+    const double gapMiddle =
+        (chart.Lines()[1].points.back().x() + chart.Lines()[2].points.front().x()) / 2.0;
+    const int middle = static_cast<int>(chart.MapToPosition(QPointF(gapMiddle, 0)).x());
+    const QRectF plot = chart.PlotArea();
+    for (int y = static_cast<int>(plot.top()) + 1; y < static_cast<int>(plot.bottom()); ++y) {
+        const QColor pixel = picture.pixelColor(middle, y);
+        ASSERT_LT(pixel.hsvSaturation(), 40) << y;  // grey grid or white, never the line
     }
 }
 

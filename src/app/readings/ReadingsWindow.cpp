@@ -92,8 +92,9 @@ CReadingsWindow* CReadingsWindow::ShowForBackup(IPageHost& sheet, QWidget* paren
 }
 
 CReadingsWindow* CReadingsWindow::ShowForBackups(IPageHost& sheet, QWidget* parent,
-                                                 SiteHistory history) {
-    return ShowWindow(new CReadingsWindow(sheet, HistoryReadings(std::move(history)), parent));
+                                                 SiteHistory history, int series) {
+    return ShowWindow(
+        new CReadingsWindow(sheet, HistoryReadings(std::move(history)), parent, series));
 }
 
 CReadingsWindow* CReadingsWindow::ShowWindow(CReadingsWindow* window) {

@@ -57,8 +57,10 @@ public:
     static CReadingsWindow* ShowForBackup(IPageHost& sheet, QWidget* parent,
                                           const CVantrelArchive& archive, const QString& title,
                                           int profileIndex = 0);
-    // The same over the series of a site's history, titled after its first and last backup.
-    static CReadingsWindow* ShowForBackups(IPageHost& sheet, QWidget* parent, SiteHistory history);
+    // The same over the series of a site's history, titled after its first and last backup,
+    // showing series `series` (the first when there is no such series).
+    static CReadingsWindow* ShowForBackups(IPageHost& sheet, QWidget* parent, SiteHistory history,
+                                           int series = 0);
 
     // The profile shown (archive index, or series index over several backups; -1 when there
     // is none) and the format.
