@@ -63,18 +63,29 @@ std::string BackupTitleOf(std::string_view fileName) {
     return title;
 }
 
+std::string CouldNotOpenBackupFileText(std::string_view title) {
+    return StringPrintf("Could not open %s backup file for loading", std::string(title).c_str());
+}
+
 std::vector<BackupRow> ListBackups(const fs::path& folder,
-                                   const UnreadableBackupHandler& onUnreadable) {
+                                   const UnreadableBackupHandler& onUnreadable,
+                                   UnreadableRows unreadable) {
     std::vector<BackupRow> rows;
     for (const fs::path& file : BackupFilesIn(folder)) {
         const std::string title = BackupTitleOf(Utf8FromPath(file.filename()));
         const LoadedBackup loaded = LoadBackup(file);
         if (!loaded.archive) {
+            if (unreadable == UnreadableRows::Keep) {
+                BackupRow row;
+                row.title = title;
+                row.file = file;
+                row.loadable = false;
+                rows.push_back(std::move(row));
+            }
             if (!onUnreadable) continue;
             if (loaded.error == kCouldNotOpenBackupText) {
-                onUnreadable(
-                    {title, file, UnreadableBackup::Reason::CannotOpen,
-                     StringPrintf("Could not open %s backup file for loading", title.c_str())});
+                onUnreadable({title, file, UnreadableBackup::Reason::CannotOpen,
+                              CouldNotOpenBackupFileText(title)});
             } else {
                 onUnreadable({title, file, UnreadableBackup::Reason::BadData, {}});
             }

@@ -35,6 +35,7 @@ struct BackupRow {
     int profileCount = 0;
     DateTimeValue backupDate;
     std::filesystem::path file;  // the real file, whatever the case of its extension
+    bool loadable = true;        // false: a backup file that could not be loaded (no dates)
 };
 
 struct UnreadableBackup {
@@ -55,11 +56,22 @@ bool IsBackupFileName(std::string_view fileName);
 // that would leave no usable title ("..vbk" stays "..vbk", not ".").
 std::string BackupTitleOf(std::string_view fileName);
 
+// "Could not open <title> backup file for loading".
+std::string CouldNotOpenBackupFileText(std::string_view title);
+
+// What becomes of a backup file that cannot be loaded in a list.
+enum class UnreadableRows {
+    Leave,  // no row
+    Keep,   // a row with its title only (loadable false), so that a user picking it is told
+};
+
 // Every readable backup of `folder` (an empty folder text: the current directory), in
-// ascending order of title. Backups that cannot be opened or hold bad data get no row and
-// are reported to `onUnreadable` (when given). A missing folder gives an empty list.
+// ascending order of title. Backups that cannot be opened or hold bad data are reported to
+// `onUnreadable` (when given) and get a row as `unreadable` says. A missing folder gives an
+// empty list.
 std::vector<BackupRow> ListBackups(const std::filesystem::path& folder,
-                                   const UnreadableBackupHandler& onUnreadable = {});
+                                   const UnreadableBackupHandler& onUnreadable = {},
+                                   UnreadableRows unreadable = UnreadableRows::Leave);
 
 // The file of the backup called `title` in `folder`, whatever the case of its extension
 // (".vbk" first, then ".VBK", then any other mix); nothing when there is none.

@@ -3,6 +3,7 @@
 #include "ops/LoggerOperations.h"
 
 #include <exception>
+#include <numeric>
 #include <set>
 #include <system_error>
 
@@ -63,6 +64,12 @@ void CLoggerOperations::BeginTransfer(INotificationTarget* page) {
     // The page is not the link's target yet: post the reset count to it directly.
     if (page != nullptr) engine_.services().queue.Post(page, Notification::Errors(0));
     startWallSeconds_ = engine_.services().clock.WallSeconds();
+    PostShareStep([](COperationShare& share) { share.Start(0); });
+}
+
+void CLoggerOperations::PostShareStep(std::function<void(COperationShare&)> step) {
+    engine_.services().queue.Post(
+        nullptr, Notification::Invoke([this, step = std::move(step)] { step(share_); }));
 }
 
 void CLoggerOperations::PostCompletion(const char* format, int fileCount) {
@@ -108,7 +115,11 @@ bool CLoggerOperations::ListLoggerFiles(Listing& listing) {
 // Step 8: every listed file, in listing order.
 bool CLoggerOperations::DownloadFiles(const Listing& listing, std::vector<std::string>& contents) {
     contents.reserve(listing.names.size());
+    const std::uint64_t total =
+        std::accumulate(listing.sizes.begin(), listing.sizes.end(), std::uint64_t{0});
+    PostShareStep([total](COperationShare& share) { share.Start(total); });
     for (std::size_t i = 0; i < listing.names.size(); ++i) {
+        PostShareStep([size = listing.sizes[i]](COperationShare& share) { share.BeginFile(size); });
         std::string content;
         if (!engine_.RetrieveFile(listing.names[i], listing.sizes[i], content)) {
             engine_.CloseLink();

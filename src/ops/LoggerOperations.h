@@ -16,6 +16,7 @@
 #include "data/VantrelArchive.h"
 #include "link/LinkEngine.h"
 #include "ops/BackupSorting.h"
+#include "ops/OperationShare.h"
 #include "ops/RestorePlan.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
@@ -94,6 +95,11 @@ public:
     // the cancel it sends cuts off ended with the program, not by the user's cancel.
     void NoteProgramEnding() { programEnding_ = true; }
 
+    // The share of the running backup or restore that is done (0 to 100, never going down
+    // within one operation) when the file being transferred is `filePercent` done, as a
+    // window title or a task bar shows it. Follows the notifications the page has taken.
+    int WholePercent(std::uint32_t filePercent) { return share_.Percent(filePercent); }
+
     // Deletes every file of the logger except "QUILON.CFG00"; the link must be open.
     int EraseFileSystem();
 
@@ -139,6 +145,9 @@ private:
     // How the restore that just failed ended: refused, cancelled or cut off by the line.
     RestoreOutcome::Ending FailureEnding() const;
     void ReportRestoreProgress();
+    // Runs `step` on the share once the notifications posted before it have been taken, so
+    // that a file's last percent is not counted for the next file.
+    void PostShareStep(std::function<void(COperationShare&)> step);
 
     CLinkEngine& engine_;
     IPrompt& prompt_;
@@ -155,6 +164,7 @@ private:
     bool restoreRunning_ = false;
     bool programEnding_ = false;
     std::vector<LeftOutFile> leftOut_;
+    COperationShare share_;
 };
 
 }  // namespace vantrel

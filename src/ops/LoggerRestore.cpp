@@ -68,7 +68,12 @@ RestoreOutcome::Ending CLoggerOperations::FailureEnding() const {
 }
 
 bool CLoggerOperations::UploadArchive(const std::vector<RestoreFile>& plan) {
+    std::uint64_t total = 0;
+    for (const RestoreFile& file : plan) total += file.content.size();
+    PostShareStep([total](COperationShare& share) { share.Start(total); });
     for (const RestoreFile& file : plan) {
+        PostShareStep(
+            [size = file.content.size()](COperationShare& share) { share.BeginFile(size); });
         engine_.ClearRefusal();
         // Recorded before the first byte goes out: a program killed during the upload
         // leaves the name of the file that may be cut off.

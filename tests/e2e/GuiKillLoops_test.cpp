@@ -90,12 +90,21 @@ test::ProcessOptions OnDisplay(const std::string& display) {
 }
 
 // xdotool on `display`: the first visible window whose title matches `pattern`, waited for.
+// A search gives up at the first X error, as when a window it looks at is destroyed under
+// it (a progress dialog closing), so it is repeated until the time is up.
 std::string WaitForWindow(const std::string& display, const std::string& pattern,
                           std::chrono::milliseconds timeout = 15s) {
-    const test::ProcessResult found =
-        test::RunProcess(VANTREL_XDOTOOL, {"search", "--sync", "--onlyvisible", "--name", pattern},
-                         OnDisplay(display), timeout);
-    return found.exitCode == 0 ? found.out.substr(0, found.out.find('\n')) : std::string();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left <= 0ms) return {};
+        const test::ProcessResult found = test::RunProcess(
+            VANTREL_XDOTOOL, {"search", "--sync", "--onlyvisible", "--name", pattern},
+            OnDisplay(display), left);
+        if (found.exitCode == 0) return found.out.substr(0, found.out.find('\n'));
+        std::this_thread::sleep_for(100ms);
+    }
 }
 
 void PressKeys(const std::string& display, const std::string& window,

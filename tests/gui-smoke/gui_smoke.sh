@@ -83,6 +83,7 @@ icon_name=$(sed -n 's/^Icon=//p' "$DESKTOP")
 
 # --- An X server of its own, on the first free display from :90 up
 source "$(dirname "${BASH_SOURCE[0]}")/../support/start_xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/wait_for_window.sh"
 start_xvfb 90 130 1280x900 "$WORK/xvfb.log" || fail "could not start Xvfb on any display from :90 to :130"
 export DISPLAY=":$DISPLAY_NUMBER"
 
@@ -96,8 +97,7 @@ env -i PATH="$PATH" LANG=C.UTF-8 HOME="$HOME_DIR" DISPLAY="$DISPLAY" QT_QPA_PLAT
   "$PREFIX/bin/vantrel-utilities" >"$APP_LOG" 2>&1 &
 APP_PID=$!
 
-WINDOW=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
-  true
+WINDOW=$(wait_for_window "$WINDOW_WAIT" "^$TITLE\$") || true
 if [ -z "$WINDOW" ]; then
   kill -0 "$APP_PID" 2>/dev/null || fail "vantrel-utilities ended before showing its window"
   fail "no visible window titled \"$TITLE\" within $WINDOW_WAIT s"

@@ -41,6 +41,7 @@ fail() { echo "click-backup: $*" >&2; exit 1; }
 
 # --- An X server of its own, on the first free display from :140 up
 source "$(dirname "${BASH_SOURCE[0]}")/../support/start_xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/wait_for_window.sh"
 start_xvfb 140 180 1280x900 "$WORK/xvfb.log" || fail "could not start Xvfb on any display from :140 to :180"
 export DISPLAY=":$DISPLAY_NUMBER"
 
@@ -70,7 +71,7 @@ wineserver -w
 # --- The program, its window, the click
 wine "$INSTDIR/vantrel-utilities.exe" >"$WORK/click-utilities.log" 2>&1 &
 APP_PID=$!
-WINDOW=$(timeout 60 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) || true
+WINDOW=$(wait_for_window 60 "^$TITLE\$") || true
 [ -n "$WINDOW" ] || fail "no window titled \"$TITLE\" within 60 s"
 sleep 1
 xdotool windowfocus --sync "$WINDOW"  # no window manager gives it the keyboard
@@ -94,7 +95,7 @@ sleep 1
 xdotool mousemove --sync $((X + MENU_ICON[0])) $((Y + MENU_ICON[1])) click 1
 sleep 1
 xdotool key --clearmodifiers Up Return  # the menu's last command: "About Vantrel Utilities..."
-ABOUT=$(timeout 20 xdotool search --sync --onlyvisible --name "^About Vantrel Utilities\$" | head -n 1) ||
+ABOUT=$(wait_for_window 20 "^About Vantrel Utilities\$") ||
   true
 [ -n "$ABOUT" ] || fail "the system menu's About command showed no About box"
 xdotool windowfocus --sync "$ABOUT"
@@ -140,7 +141,7 @@ restore_then() {
   VANTREL_UTILITIES_START=restore wine "$INSTDIR/vantrel-utilities.exe" >"$WORK/restore.log" 2>&1 &
   APP_PID=$!
   local box
-  box=$(timeout 60 xdotool search --sync --onlyvisible --name "^Restore Warning" | head -n 1) || true
+  box=$(wait_for_window 60 "^Restore Warning") || true
   [ -n "$box" ] || fail "no Restore Warning box within 60 s"
   xdotool windowfocus --sync "$box"
   xdotool key --clearmodifiers Return
@@ -162,7 +163,7 @@ restore_then "wine taskkill /IM vantrel-utilities.exe" 143
 # The next start tells the restore that was cut off, in a box, before it restores again.
 VANTREL_UTILITIES_START=close wine "$INSTDIR/vantrel-utilities.exe" >"$WORK/notice.log" 2>&1 &
 APP_PID=$!
-NOTICE=$(timeout 60 xdotool search --sync --onlyvisible --name "^Restore Incomplete" | head -n 1) || true
+NOTICE=$(wait_for_window 60 "^Restore Incomplete") || true
 [ -n "$NOTICE" ] || fail "the next start told no cut-off restore"
 xdotool windowfocus --sync "$NOTICE"
 xdotool key --clearmodifiers Return

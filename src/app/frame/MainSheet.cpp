@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMouseEvent>
@@ -234,6 +235,19 @@ bool CMainSheet::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// Enter presses the focused push button, as on the property pages of Windows (a button
+// that is not a dialog's default leaves Enter to its parents, which end here).
+void CMainSheet::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && event->modifiers() == Qt::NoModifier && button != nullptr && button->isEnabled() &&
+        isAncestorOf(button)) {
+        button->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 // Every other way to another page (Ctrl+Tab, Ctrl+PgUp/PgDn, the tab bar's arrow keys, a
 // screen reader's "switch" action) has already turned the stack: the page being left is
 // put back at once, before anything is painted, and only then asked, so its refusal
@@ -392,7 +406,9 @@ void CMainSheet::OnBackupsChanged() {
 
 void CMainSheet::OnProgress(int percent) {
     if (!AnyPageBusy()) return;
-    progress_ = percent;
+    progress_ = transferRunning_
+                    ? session_.operations().WholePercent(static_cast<std::uint32_t>(percent))
+                    : percent;
     UpdateTitle();
 }
 

@@ -149,6 +149,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void AddPage(CHelpPropPage* page);
@@ -201,6 +202,8 @@ private:
     bool endQueued_ = false;
     int endStatus_ = 0;
     int progress_ = -1;
+    // A backup or restore runs: the title shows the share of all its files, not the file's.
+    bool transferRunning_ = false;
     QPointer<CHelpWindow> helpWindow_;
 };
 

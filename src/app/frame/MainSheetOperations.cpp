@@ -11,19 +11,30 @@
 #include "base/PathText.h"
 #include "data/VantrelArchive.h"
 #include "frontend/RestoreRecord.h"
+#include "frontend/ShownTitle.h"
+#include "ops/BackupFolder.h"
 #include "ops/RestorePlan.h"
 
 namespace vantrel::app {
+
+namespace {
+
+// Sets a flag for as long as it lives, an escaping exception included.
+struct FlagWhile {
+    bool& flag;
+    explicit FlagWhile(bool& set) : flag(set) { flag = true; }
+    ~FlagWhile() { flag = false; }
+    FlagWhile(const FlagWhile&) = delete;
+    FlagWhile& operator=(const FlagWhile&) = delete;
+};
+
+}  // namespace
 
 template <typename Operation>
 auto CMainSheet::RunExclusive(Operation operation, decltype(operation()) refused) {
     if (operationRunning_ || ending_) return refused;
     WatchProcessExit();
-    operationRunning_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{operationRunning_};
+    const FlagWhile running(operationRunning_);
     return operation();
 }
 
@@ -33,7 +44,12 @@ bool CMainSheet::OpenLink() {
 }
 
 int CMainSheet::BackupLogger(INotificationTarget* page, const std::filesystem::path& path) {
-    return RunExclusive([&] { return session_.operations().BackupLogger(page, path); }, 0);
+    return RunExclusive(
+        [&] {
+            const FlagWhile transfer(transferRunning_);
+            return session_.operations().BackupLogger(page, path);
+        },
+        0);
 }
 
 int CMainSheet::RestoreLogger(INotificationTarget* page, const CVantrelArchive& archive,
@@ -42,6 +58,7 @@ int CMainSheet::RestoreLogger(INotificationTarget* page, const CVantrelArchive& 
     const int result = RunExclusive(
         [&] {
             ran = true;
+            const FlagWhile transfer(transferRunning_);
             // Kept on disk as the restore goes, so that the next start can tell a restore
             // cut off however this run ends.
             const RestoreRecording recording(restoreRecords_, ReadLinkSettings(settings_).port,
@@ -54,8 +71,10 @@ int CMainSheet::RestoreLogger(INotificationTarget* page, const CVantrelArchive& 
     const std::string state = DescribeRestoreOutcome(session_.operations().LastRestoreOutcome());
     if (ran && result == 0 && !state.empty()) {
         queue_.Post(page, Notification::Status(kKeepProgress, state.substr(0, state.find('\n'))));
-        prompt_.Show(state, texts::kRestoreIncompleteCaption, PromptButtons::OK,
-                     PromptIcon::Exclamation);
+        // Named as the list shows it: the row highlighted by now may be another one.
+        const std::string title = ShownTitle(BackupTitleOf(Utf8FromPath(backup.filename())));
+        prompt_.Show("The restore of \"" + title + "\" did not complete.\n" + state,
+                     texts::kRestoreIncompleteCaption, PromptButtons::OK, PromptIcon::Exclamation);
     }
     return result;
 }

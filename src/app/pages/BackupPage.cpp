@@ -181,9 +181,9 @@ void CBackupPage::OnBackup() {
     if (result == 1) {
         m_pSheet->OnBackupsChanged();
         // The operation never replaces a file: a name taken meanwhile became the next free
-        // one, which the name box shows.
+        // one, which the name box shows, unless a name was typed there during the backup.
         const fs::path& written = m_pSheet->LastBackupPath();
-        if (!written.empty()) {
+        if (!written.empty() && m_editName->text() == QString::fromStdString(target.name)) {
             m_editName->setText(QString::fromStdString(FileNamePart(Utf8FromPath(written))));
         }
         return;

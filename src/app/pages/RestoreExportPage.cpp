@@ -45,6 +45,7 @@ constexpr const char* kCancelRestore = "Canc&el";
 
 // Where a row keeps the path of its file (the bytes of the name, whatever their encoding).
 constexpr int kFileRole = Qt::UserRole + 1;
+constexpr int kUnloadableRole = Qt::UserRole + 2;
 
 std::string OneBackupOnlyText(const char* verb) {
     return std::string("Several backups are selected. Select only the backup to ") + verb + ".";
@@ -234,22 +235,28 @@ void CRestoreExportPage::RefreshList() {
     m_renaming = nullptr;  // an open editor closes with its row
     m_listBackups->SetColumns(strings::kBackupListColumns);
     IPrompt& prompt = m_pSheet->Prompt();
-    const std::vector<BackupRow> rows =
-        ListBackups(m_strFolder, [&prompt](const UnreadableBackup& unreadable) {
+    const std::vector<BackupRow> rows = ListBackups(
+        m_strFolder,
+        [&prompt](const UnreadableBackup& unreadable) {
             if (!unreadable.message.empty()) prompt.Show(unreadable.message);
-        });
+        },
+        UnreadableRows::Keep);
     for (const BackupRow& backup : rows) {
         const int row = m_listBackups->AddItem(0, 0, QString::fromStdString(backup.title));
         if (row < 0) continue;
+        QTreeWidgetItem* item = m_listBackups->topLevelItem(row);
+        // The path as UTF-8 bytes: a file name that is no valid text in the platform's
+        // encoding (POSIX) still reaches its file.
+        const std::string utf8 = Utf8FromPath(backup.file);
+        item->setData(0, kFileRole, QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())));
+        // A backup file that could not be loaded is listed by its title alone; picking it
+        // says so.
+        item->setData(0, kUnloadableRole, !backup.loadable);
+        if (!backup.loadable) continue;
         m_listBackups->AddItemDate(row, 1, backup.dateFrom);
         m_listBackups->AddItemDate(row, 2, backup.dateTo);
         m_listBackups->AddItemInt(row, 3, backup.profileCount);
         m_listBackups->AddItemDate(row, 4, backup.backupDate);
-        // The path as UTF-8 bytes: a file name that is no valid text in the platform's
-        // encoding (POSIX) still reaches its file.
-        const std::string utf8 = Utf8FromPath(backup.file);
-        m_listBackups->topLevelItem(row)->setData(
-            0, kFileRole, QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())));
     }
     FitColumns();
     m_bRefresh = false;
@@ -297,7 +304,11 @@ std::optional<CVantrelArchive> CRestoreExportPage::LoadBackup(int row) {
     const fs::path file = RowFile(row);
     LoadedBackup loaded = vantrel::LoadBackup(file);
     if (!loaded.archive) {
-        m_pSheet->Prompt().Show(loaded.error);
+        const QTreeWidgetItem* item = m_listBackups->topLevelItem(row);
+        const bool listedUnloadable = item != nullptr && item->data(0, kUnloadableRole).toBool();
+        m_pSheet->Prompt().Show(listedUnloadable ? CouldNotOpenBackupFileText(
+                                                       BackupTitleOf(Utf8FromPath(file.filename())))
+                                                 : loaded.error);
         std::error_code error;
         if (KindOfFile(file, error) == FileKind::None) RefreshList();  // gone since listed
     }

@@ -50,8 +50,8 @@ public:
     void OnSetActive() override;
 
     // Reads the backup folder into the list again. A backup that cannot be opened gets a
-    // message ("Could not open %s backup file for loading"); one with bad data is passed
-    // over in silence.
+    // message ("Could not open %s backup file for loading"); it and one with bad data are
+    // listed by their titles alone, and acting on one of them gives that message.
     void RefreshList();
     // Restore button: starts a restore of the selected backup, or, while one runs, asks it
     // to stop.

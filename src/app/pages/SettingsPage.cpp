@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "app/common/ClosedComboList.h"
 #include "app/common/ControlIds.h"
 #include "app/common/Mnemonic.h"
 #include "app/common/PageHost.h"
@@ -64,6 +65,8 @@ CSettingsPage::CSettingsPage(QWidget* parent)
     setTabOrder(findButton, m_ui->applyButton);
     connect(findButton, &QPushButton::clicked, this, &CSettingsPage::OnFindLogger);
     m_ui->portList->SetBeforePopup([this] { FillPortList(); });
+    for (QComboBox* combo : {static_cast<QComboBox*>(m_ui->portList), m_ui->baudList})
+        KeepClosedListUnseen(combo);
 }
 
 CSettingsPage::~CSettingsPage() = default;

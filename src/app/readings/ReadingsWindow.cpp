@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <system_error>
 
+#include "app/common/ClosedComboList.h"
 #include "app/common/PageHost.h"
 #include "app/common/WindowFit.h"
 #include "app/readings/ReadingsChartView.h"
@@ -112,6 +113,7 @@ void CReadingsWindow::BuildControls() {
     profilePicker_->setObjectName("profilePicker");
     profilePicker_->setAccessibleName(QStringLiteral("Profile:"));
     profilePicker_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    KeepClosedListUnseen(profilePicker_);
     pickerLabel->setBuddy(profilePicker_);
 
     calibratedButton_ = new QRadioButton(

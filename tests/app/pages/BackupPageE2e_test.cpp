@@ -143,8 +143,28 @@ TEST_F(BackupPageE2eTest, ABackupFromTheClickToTheFileWithItsProgressOnTheWay) {
     ASSERT_TRUE(sheet().SetActivePage(page_));
     ASSERT_FALSE(sheet().RestoreExportPage()->NeedsRefresh());
 
-    StatusWatcher watch(page_);
+    // The title shows the share of the whole backup, which never goes back; a name typed
+    // meanwhile (the next site's) is kept.
+    QList<int> titlePercents;
+    QObject::connect(&sheet(), &QWidget::windowTitleChanged,
+                     [&titlePercents](const QString& title) {
+                         if (const qsizetype sign = title.indexOf("% Backup - "); sign > 0)
+                             titlePercents << title.left(sign).toInt();
+                     });
+    bool typed = false;
+    StatusWatcher watch(page_, [this, &typed] {
+        if (!typed && Status() == "Retrieving USERSOIL.CFG01") {
+            typed = true;
+            name_->setText("Next site");
+        }
+    });
     ClickBackup("Field trip");
+    EXPECT_EQ(name_->text(), "Next site");
+    ASSERT_GE(titlePercents.size(), 5) << ::testing::PrintToString(titlePercents);
+    EXPECT_TRUE(std::is_sorted(titlePercents.begin(), titlePercents.end()))
+        << ::testing::PrintToString(titlePercents);
+    EXPECT_GE(titlePercents.back(), 90) << ::testing::PrintToString(titlePercents);
+    EXPECT_EQ(sheet().windowTitle(), "Vantrel Utilities");
 
     const fs::path written = BackupFolder() / "Field trip.vbk";
     ASSERT_TRUE(fs::is_regular_file(written)) << watch.Seen().toStdString();

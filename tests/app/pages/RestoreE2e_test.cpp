@@ -239,6 +239,13 @@ TEST_F(RestoreE2eTest, CancelStopsARestoreAtTheLoggersNextAnswer) {
     EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, std::chrono::seconds{4});
     EXPECT_FALSE(watch.SawStatusStartingWith("Restored")) << watch.Seen().toStdString();
     ExpectIdle();
+    // The box names the backup that was restored, whatever row is highlighted by now.
+    ASSERT_FALSE(prompt_.shown().empty());
+    EXPECT_EQ(prompt_.shown().back().caption, "Restore Incomplete");
+    EXPECT_EQ(
+        prompt_.shown().back().text.rfind("The restore of \"Field trip\" did not complete.\n", 0),
+        0u)
+        << prompt_.shown().back().text;
 
     // Erased, and written up to the file being uploaded when Cancel was pressed.
     const FileMap after = sim_->StopAndReadDump();

@@ -191,16 +191,24 @@ TEST_F(RestoreExportPageTest, ListsEachBackupByTitleInOrderWithDatesCountAndItsO
     EXPECT_TRUE(prompt_.Texts().empty());
 }
 
-TEST_F(RestoreExportPageTest, AnUnopenableBackupIsReportedAndABadOneSkippedSilently) {
+TEST_F(RestoreExportPageTest, UnloadableBackupsAreListedByTitleAndPickingOneSaysSo) {
     AddBackup("good.vbk");
     WriteBytes(BackupFolder() / "truncated.vbk", "\x01\x02");
+    fs::create_directory(BackupFolder() / "folder.vbk");  // no backup file: not listed
     // A regular file that opens but cannot be mapped (a kernel attribute), so loading it
     // fails as for a file that cannot be read, whoever runs the test.
     if (kPathSeparator != '/') GTEST_SKIP() << "needs a Linux kernel attribute file";
     fs::create_symlink("/sys/kernel/uevent_seqnum", BackupFolder() / "locked.vbk");
     ShowPage();
-    EXPECT_EQ(Titles(), (QStringList{"good"}));
+    EXPECT_EQ(Titles(), (QStringList{"good", "locked", "truncated"}));
     EXPECT_EQ(prompt_.Texts(), (Strings{"Could not open locked backup file for loading"}));
+    auto& list = *Find<CListCtrlEx>(&sheet(), "backupList");
+    EXPECT_EQ(list.ItemText(RowOf("truncated"), 1), "");
+    // Acting on one says which and why, and starts nothing.
+    list.setCurrentItem(list.topLevelItem(RowOf("truncated")));
+    sheet().RestoreExportPage()->OnRestore();
+    EXPECT_EQ(prompt_.Texts().back(), "Could not open truncated backup file for loading");
+    EXPECT_FALSE(sheet().RestoreExportPage()->IsBusy());
 }
 
 TEST_F(RestoreExportPageTest, TheFolderIsFoundWithOrWithoutATrailingSeparator) {
@@ -421,7 +429,7 @@ TEST_F(RestoreButtonTest, ABackupThatCannotBeLoadedStopsTheRestoreWithItsMessage
     Select("gone");
     QTest::mouseClick(&Button("restoreButton"), Qt::LeftButton);
     EXPECT_EQ(prompt_.Texts().back(), "Could not open backup for loading");
-    EXPECT_EQ(Titles(), QStringList{});  // broken.vbk is not listed either
+    EXPECT_EQ(Titles(), QStringList{"broken"});  // still a backup file, though unloadable
     EXPECT_EQ(Contents(logger_), before);
     ExpectIdle(page);
 }
@@ -623,7 +631,9 @@ TEST_F(RestoreExportPageTest, SeveralSelectedBackupsShowTheirReadingsTogetherAnd
         mark.at, window->Chart()->ValueRange().min + window->Chart()->ValueRange().Span() / 2));
     EXPECT_TRUE(window->ToolTipAt(at.toPoint()).startsWith("east\n10 readings"))
         << window->ToolTipAt(at.toPoint()).toStdString();
-    EXPECT_TRUE(Find<QLabel>(window, "readingsSummary")->text().contains("from 2 backups; no gaps; no disagreements"));
+    EXPECT_TRUE(Find<QLabel>(window, "readingsSummary")
+                    ->text()
+                    .contains("from 2 backups; no gaps; no disagreements"));
     window->close();
 
     // A single row again: everything as before.

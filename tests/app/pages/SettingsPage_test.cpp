@@ -2,11 +2,13 @@
 // The Settings page: the port, baud rate and folder shown from the store, Apply, and the
 // question when the page is left with changes.
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 
@@ -106,6 +108,29 @@ TEST_F(SettingsPageTest, PortsAreListedAfreshOnEveryShowingAndOpeningKeepingTheP
     EXPECT_EQ(Ports()->currentText(), "ttyUSB0");
     EXPECT_FALSE(page.IsModified());
     EXPECT_EQ(settings_.GetString(kSettings, kPort, "?"), "ttyUSB0");
+}
+
+// A screen reader hears of a list's items only while the list is open: not while it is
+// closed, nor while another page is up.
+TEST_F(SettingsPageTest, ListItemsAreReportedShowingOnlyWhileTheListIsOpen) {
+    ShowSettings();
+    const auto showing = [](QComboBox* combo, int row) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(combo->view());
+        QAccessibleInterface* item = list != nullptr ? list->child(row) : nullptr;
+        return item != nullptr && !item->state().invisible && !item->rect().isEmpty();
+    };
+    ASSERT_GE(Bauds()->count(), 2);
+    for (int round = 0; round < 2; ++round) {  // the list opened again is shown whole again
+        EXPECT_FALSE(showing(Bauds(), 0));
+        Bauds()->showPopup();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Bauds()->view()->window()));
+        EXPECT_TRUE(showing(Bauds(), 0));
+        EXPECT_TRUE(showing(Bauds(), Bauds()->count() - 1));
+        Bauds()->hidePopup();
+    }
+    sheet().SetActivePage(sheet().BackupPage());
+    EXPECT_FALSE(showing(Bauds(), 0));
+    EXPECT_FALSE(showing(Ports(), 0));
 }
 
 TEST_F(SettingsPageTest, OnlyAChangedPortIsCheckedForExistence) {
