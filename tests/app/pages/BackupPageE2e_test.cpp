@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -232,6 +233,27 @@ TEST_F(BackupPageE2eTest, CancelDuringAPacedBackupLeavesNoFileAndThePageStartsAg
     EXPECT_EQ(e2e::DifferenceButForTheDate(BackupFolder() / "Interrupted.vbk", ws().PackedBackup()),
               "");
     EXPECT_TRUE(sheet().RestoreExportPage()->NeedsRefresh());
+}
+
+// A logger that holds off every answer: Cancel at any moment of its waits is a cancel, with
+// no error counted, no connection advice and no box about a late answer.
+TEST_F(BackupPageE2eTest, CancelWhileTheLoggerHoldsOffIsACancelAndNothingElse) {
+    Start({"--holdoff-every", "1", "--holdoff-ms", "700"});
+    for (const int afterMs : {300, 1100, 2500}) {
+        StatusWatcher watch(page_);
+        QTimer::singleShot(afterMs, button_,
+                           [this] { QTest::mouseClick(button_, Qt::LeftButton); });
+        ClickBackup("Held");
+        EXPECT_TRUE(watch.SawStatus("Communications Closed"))
+            << afterMs << ": " << watch.Seen().toStdString();
+        EXPECT_FALSE(watch.Seen().contains("timed out"))
+            << afterMs << ": " << watch.Seen().toStdString();
+        EXPECT_EQ(watch.errors.filter(QRegularExpression("[1-9]")), QStringList{})
+            << afterMs << ": " << watch.Seen().toStdString();
+        EXPECT_EQ(prompt_.Texts(), std::vector<std::string>{}) << afterMs;
+        EXPECT_EQ(BackupFolderEntries(), std::vector<std::string>{}) << afterMs;
+        ASSERT_FALSE(page_->IsBusy());
+    }
 }
 
 TEST_F(BackupPageE2eTest, WhileABackupRunsThePageTheSheetAndTheLinkStayWithIt) {
