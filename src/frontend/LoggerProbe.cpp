@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "frontend/LoggerProbe.h"
 
+#include <cstdlib>
+
 #include "base/StringPrintf.h"
 #include "link/PortOpenError.h"
 
@@ -37,6 +39,12 @@ std::string RatesText() {
 }
 
 }  // namespace
+
+std::chrono::milliseconds DefaultProbeTimeOut() {
+    const char* named = std::getenv("VANTREL_TEST_PROBE_TIMEOUT_MS");
+    const long value = named != nullptr ? std::strtol(named, nullptr, 10) : 0;
+    return value > 0 ? std::chrono::milliseconds(value) : kProbeTimeOut;
+}
 
 ProbeReport LoggerProbe::Run(const std::vector<SerialPortListing>& ports) {
     ProbeReport report;

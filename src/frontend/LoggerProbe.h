@@ -23,6 +23,9 @@ inline constexpr std::array<int, 3> kProbeRates = {38400, 19200, 9600};
 // A logger answers Connect within a few milliseconds; the time-out covers the latency of
 // a USB adapter many times over and keeps the whole search short.
 inline constexpr std::chrono::milliseconds kProbeTimeOut{500};
+// kProbeTimeOut, or the milliseconds VANTREL_TEST_PROBE_TIMEOUT_MS names: a simulated logger
+// on a busy test machine may be held up for longer than a real one ever is.
+std::chrono::milliseconds DefaultProbeTimeOut();
 
 struct PortProbeResult {
     enum class State { NotTried, NoAnswer, Answered, CannotOpen };
@@ -63,7 +66,7 @@ private:
 
     CLinkEngine& engine_;
     Progress progress_;
-    std::chrono::milliseconds timeOut_ = kProbeTimeOut;
+    std::chrono::milliseconds timeOut_ = DefaultProbeTimeOut();
     bool running_ = false;
     bool cancelled_ = false;
 };
