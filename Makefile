@@ -80,8 +80,10 @@ windows-installer: windows
 
 # The serial test, the golden cases and the installer's test under wine talk to the Linux
 # build's simulator; the golden cases run from the Linux build's harness.
+# The wine prefix is the one the windows preset names, made whole before the tests are listed.
 windows-test: windows-installer configure
 	@cmake --build --preset $(PRESET) --target vantrel-logger-sim cli_golden_tests
+	@WINEPREFIX=/tmp/vantrel-wine-$(notdir $(CURDIR)) bash scripts/wine-prefix.sh
 	@ctest --preset windows -j $(JOBS)
 
 format:
