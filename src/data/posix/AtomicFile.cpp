@@ -321,6 +321,13 @@ bool UnpublishedFile::PublishNew(const fs::path& path) {
 void UnpublishedFile::Replace(const fs::path& path) {
     if (published_) ThrowErrno(EALREADY, "the file was named already: " + path.string());
     if (replacedOwner_ == ReplacedOwner::Kept) KeepOwner(fd_, path, mode_);
+    // A name that is free takes the unnamed file at once, so that a kill leaves no hidden
+    // name behind. One that is taken (or a folder without links) goes the long way.
+    if (tempName_.empty() && LinkUnnamed(path) == 0) {
+        published_ = true;
+        SyncFolder(folder_);
+        return;
+    }
     // A replacing rename needs a name: the unnamed file gets a hidden one for the instant
     // between the link and the rename (no folder sync in between).
     std::random_device random;
