@@ -7,9 +7,10 @@
 // where it is missing (and says nothing there).
 #include "app/common/SystemNotice.h"
 
-#include <oleauto.h>
-#include <uiautomation.h>
 #include <windows.h>
+
+#include <oleauto.h>
+#include <unknwn.h>
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -18,14 +19,16 @@
 namespace vantrel::app {
 namespace {
 
-// NotificationKind_Other and NotificationProcessing_All of UIAutomationCore.h: a status
-// message, spoken after what is being said, none of a series dropped.
+// The calls of UIAutomationCore.h, whose provider (an IRawElementProviderSimple) is handled
+// here through its IUnknown alone: mingw-w64's header of them does not compile as C++.
+// NotificationKind_Other and NotificationProcessing_All: a status message, spoken after what
+// is being said, none of a series dropped.
 constexpr int kNotificationKindOther = 4;
 constexpr int kNotificationProcessingAll = 2;
 constexpr const wchar_t* kActivityId = L"Vantrel.Status";
 
-using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IRawElementProviderSimple**);
-using RaiseNotificationEvent = HRESULT(WINAPI*)(IRawElementProviderSimple*, int, int, BSTR, BSTR);
+using HostProviderFromHwnd = HRESULT(WINAPI*)(HWND, IUnknown**);
+using RaiseNotificationEvent = HRESULT(WINAPI*)(IUnknown*, int, int, BSTR, BSTR);
 
 struct UiaCalls {
     HostProviderFromHwnd hostProvider = nullptr;
@@ -58,7 +61,7 @@ void RaiseSystemNotice(QWidget* window, const QString& text) {
     if (handle == nullptr || calls.hostProvider == nullptr || calls.raiseNotification == nullptr) {
         return;
     }
-    IRawElementProviderSimple* provider = nullptr;
+    IUnknown* provider = nullptr;
     if (FAILED(calls.hostProvider(handle, &provider)) || provider == nullptr) return;
     const std::wstring wide = text.toStdWString();
     BSTR display = ::SysAllocString(wide.c_str());
