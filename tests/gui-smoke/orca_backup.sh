@@ -157,10 +157,10 @@ unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON NO_AT_BRIDGE
 "$CLI" settings Port "$WORK/logger" >/dev/null
 "$CLI" settings "Baud Rate" 2 >/dev/null  # 38400
 
-# The first free display from :171 up (gui_smoke.sh takes :90 to :130, xcb_tests.sh :131 to
-# :170).
+# The first free display from :200 up (gui_smoke.sh takes :90 to :130, xcb_tests.sh :131 to
+# :170, the GUI kill tests :150 to :199).
 source "$(dirname "${BASH_SOURCE[0]}")/../support/start_xvfb.sh"
-start_xvfb 171 210 1280x900 "$WORK/xvfb.log" || { echo "orca-backup: could not start Xvfb" >&2; exit 1; }
+start_xvfb 200 239 1280x900 "$WORK/xvfb.log" || { echo "orca-backup: could not start Xvfb" >&2; exit 1; }
 export DISPLAY=":$DISPLAY_NUMBER" WORK
 cd "$WORK"  # no Vantrel.ini here: the backup leaves nothing out
 
