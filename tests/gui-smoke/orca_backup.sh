@@ -91,7 +91,8 @@ if [ -n "${SESSION:-}" ]; then
   nudge_until "$START_WAIT" "presentation of the window (Vantrel Utilities frame)" \
     said "Vantrel Utilities frame"
 
-  # The Backup button, by its mnemonic (B&ackup); the line number marks where it began.
+  # The Backup button, by its mnemonic (B&ackup). What Orca logs from here on (the file is
+  # written in blocks: a little of what it said before may follow too).
   start=$(($(wc -l <"$ORCA_LOG") + 1))
   xdotool key --clearmodifiers alt+a
   busy() { [ "$(xdotool getwindowname "$window")" != "Vantrel Utilities" ]; }
