@@ -29,6 +29,9 @@ elif [ "${1:-all}" != build ]; then
   packages+=(
     clang libclang-rt-14-dev
     python3 xvfb xauth xdotool time desktop-file-utils
+    # The GUI tests on the accessibility bus, and a screen reader (speech off) with a window
+    # manager that listens to a backup
+    dbus-daemon dbus-bin at-spi2-core procps orca openbox
     scdoc dpkg-dev fakeroot file lintian appstream man-db
     dosfstools fusefat
   )

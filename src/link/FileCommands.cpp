@@ -75,7 +75,7 @@ bool CLinkEngine::DeleteLoggerFile(const std::string& name) {
 
 bool CLinkEngine::RetrieveFile(const std::string& name, std::uint32_t size, std::string& content) {
     statusText_ = StringPrintf("Retrieving %s", name.c_str());
-    PostStatus(0, statusText_);
+    PostItemStatus(0, statusText_);
     if (!Transact(request::OpenForReading(name))) return false;
     const auto handle = reply::FileHandle(CurrentReply());
     if (!handle) {
@@ -107,7 +107,7 @@ bool CLinkEngine::RetrieveFile(const std::string& name, std::uint32_t size, std:
         content.append(data);
         received += *count;
         PostStatus(Percent(received, size), std::nullopt);
-        PostStatus(kKeepProgress, statusText_);
+        PostItemStatus(kKeepProgress, statusText_);
         if (*count == remaining) break;
         remaining -= *count;
     }
@@ -123,7 +123,7 @@ bool CLinkEngine::CloseSuspendedUpload() {
 
 bool CLinkEngine::UploadFile(const std::string& name, std::string_view content) {
     statusText_ = StringPrintf("Uploading %s", name.c_str());
-    PostStatus(0, statusText_);
+    PostItemStatus(0, statusText_);
     if (!Transact(request::CreateFile(name))) {
         // Cancelled after the logger created and opened the file: close it, so that the
         // caller can delete the empty file (an open file cannot be deleted).
@@ -137,7 +137,7 @@ bool CLinkEngine::UploadFile(const std::string& name, std::string_view content) 
         PostStatus(0, statusText_);
         return false;
     }
-    PostStatus(0, statusText_);
+    PostItemStatus(0, statusText_);
     const auto handle = reply::FileHandle(CurrentReply());
     if (!handle) {
         FailTransfer("Bad file handle from Vantrel while transferring %s", name);
@@ -176,7 +176,7 @@ bool CLinkEngine::UploadFile(const std::string& name, std::string_view content) 
         sent += *accepted;
         progress = Percent(sent, total);
         PostStatus(progress, std::nullopt);
-        PostStatus(progress, statusText_);
+        PostItemStatus(progress, statusText_);
         remaining -= *accepted;
         position += 2u * *accepted;
     }

@@ -122,6 +122,11 @@ void CLinkEngine::PostStatus(std::uint32_t progress, std::optional<std::string> 
     services_.queue.Post(target_, Notification::Status(progress, std::move(text)));
 }
 
+void CLinkEngine::PostItemStatus(std::uint32_t progress, std::string text) {
+    if (target_ == nullptr) return;
+    services_.queue.Post(target_, Notification::StatusItem(progress, std::move(text)));
+}
+
 void CLinkEngine::PostErrors() {
     if (target_ == nullptr) return;
     services_.queue.Post(target_, Notification::Errors(transferErrors_));

@@ -173,6 +173,9 @@ public:
 
     // Posts to the target (nothing when there is none). `text` empty optional: no text.
     void PostStatus(std::uint32_t progress, std::optional<std::string> text);
+    // The same for a text that names the item of the current step (the file being
+    // transferred), which screen readers are not told of (Notification::item).
+    void PostItemStatus(std::uint32_t progress, std::string text);
     void PostErrors();
 
     // --- transfer rate ----------------------------------------------------------------------

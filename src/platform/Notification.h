@@ -32,12 +32,21 @@ struct Notification {
     // Empty optional: leave the shown text unchanged ("Idle" on the ID Tags page).
     std::optional<std::string> text;
     std::function<void()> call;
+    // WM_LINK_STATUS: the text names the item a step is working on (the file being
+    // transferred), not a step or the operation's outcome. Screen readers are told of steps
+    // and outcomes only, so that their speech keeps pace with the operation.
+    bool item = false;
 
     static Notification RxChar(std::uint8_t byte, std::uint32_t portNumber) {
         return {NotificationKind::WM_SERIAL_RXCHAR, byte, portNumber, std::nullopt, {}};
     }
     static Notification Status(std::uint32_t progress, std::optional<std::string> statusText) {
         return {NotificationKind::WM_LINK_STATUS, progress, 0, std::move(statusText), {}};
+    }
+    static Notification StatusItem(std::uint32_t progress, std::string itemText) {
+        Notification status = Status(progress, std::move(itemText));
+        status.item = true;
+        return status;
     }
     static Notification PortFailure(std::string report) {
         return {NotificationKind::WM_SERIAL_FAILURE, 0, 0, std::move(report), {}};

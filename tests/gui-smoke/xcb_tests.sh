@@ -23,9 +23,12 @@ trap cleanup EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../support/start_xvfb.sh"
 start_xvfb 131 170 1280x800 "$WORK/xvfb.log" || { echo "xcb-tests: could not start Xvfb" >&2; exit 1; }
 
-# A session bus of its own, on which the accessibility bus starts as a screen reader's
-# session would have it; Qt's AT-SPI bridge is switched on without a screen reader.
+# A session bus of its own, on which the accessibility bus is started (asking for its address
+# starts it, as a screen reader's session does) before the tests; Qt's AT-SPI bridge connects
+# to it and is switched on without a screen reader.
 mkdir -m 700 "$WORK/runtime"
 DISPLAY=":$DISPLAY_NUMBER" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$WORK/runtime" \
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
-  dbus-run-session -- "$BINARY" --gtest_filter='*.Xcb*'
+  dbus-run-session -- bash -c 'dbus-send --session --print-reply --dest=org.a11y.Bus \
+    /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null && exec "$0" --gtest_filter="*.Xcb*"' \
+  "$BINARY"

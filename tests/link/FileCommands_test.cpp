@@ -36,6 +36,19 @@ protected:
     const LinkSettings settings{"ttyFAKE1", 19200};
 };
 
+// How the statuses showing `text` were posted: "item" when all as the item of a step (screen
+// readers are not told of them), "step" when none was, "mixed" or "none" otherwise.
+std::string PostedAs(const test::RecordingTarget& target, const std::string& text) {
+    int items = 0;
+    int steps = 0;
+    for (const Notification& n : target.received) {
+        if (n.kind == NotificationKind::WM_LINK_STATUS && n.text == text)
+            ++(n.item ? items : steps);
+    }
+    if (items + steps == 0) return "none";
+    return steps == 0 ? "item" : items == 0 ? "step" : "mixed";
+}
+
 std::string Bytes(std::size_t count) {
     std::string bytes;
     for (std::size_t i = 0; i < count; ++i) bytes += static_cast<char>((i * 7 + 3) & 0xFF);
@@ -161,6 +174,8 @@ TEST_F(FileCommands, RetrieveReadsBlocksOf128UntilTheSizeIsReached) {
     EXPECT_EQ(logger.bodies, (std::vector<std::string>{"f04\"B.CFG\"r", "f06010080", "f06010080",
                                                        "f0601002C", "f0501"}));
     EXPECT_EQ(f.engine.StatusText(), "Retrieving B.CFG");
+    f.Drain();
+    EXPECT_EQ(PostedAs(f.target, "Retrieving B.CFG"), "item");
 }
 
 TEST_F(FileCommands, ShortReadsAskForTheRest) {
@@ -280,6 +295,8 @@ TEST_F(FileCommands, UploadFollowsPartialWritesFromTheAcceptedByte) {
     EXPECT_EQ(writes[1].substr(0, 9 + 2), "f09020080" + HexOf(data.substr(100, 1)));
     EXPECT_EQ(writes[2].substr(0, 9), "f09020064");
     EXPECT_EQ(logger.bodies.back(), "f0502");
+    f.Drain();
+    EXPECT_EQ(PostedAs(f.target, "Uploading NEW.DAT"), "item");
 }
 
 TEST_F(FileCommands, UploadFailuresPostTheirTexts) {
@@ -311,6 +328,8 @@ TEST_F(FileCommands, UploadFailuresPostTheirTexts) {
         EXPECT_FALSE(fixture.engine.UploadFile("X.DAT", HexOf(Bytes(10))));
         EXPECT_EQ(fixture.engine.StatusText(), c.expected);
         EXPECT_EQ(scripted.bodies.back(), c.lastBody);
+        fixture.Drain();
+        EXPECT_EQ(PostedAs(fixture.target, c.expected), "step") << "an outcome is announced";
     }
 }
 

@@ -45,6 +45,8 @@ CFindLoggerDialog::CFindLoggerDialog(IPageHost& sheet, std::vector<SerialPortLis
     // Room for two lines of a wrapped result, so it is never squeezed by the list below.
     statusLabel_->setMinimumHeight(statusLabel_->fontMetrics().lineSpacing() * 2 + 2);
     MakeLiveLabel(statusLabel_, QStringLiteral("Status"));
+    notice_ = new LiveNotice(this);
+    notice_->setObjectName("probeNotice");
     progressBar_ = new QProgressBar(this);
     progressBar_->setObjectName("probeProgress");
     progressBar_->setAccessibleName(QStringLiteral("Progress"));
@@ -100,6 +102,7 @@ void CFindLoggerDialog::RunSearch() {
     if (searching_) return;
     if (sheet_.IsOperationRunning()) {
         SetLiveText(statusLabel_, kOperationRunning);
+        notice_->Announce(kOperationRunning);
         cancelButton_->setEnabled(false);
         closeButton_->setEnabled(true);
         return;
@@ -134,6 +137,8 @@ void CFindLoggerDialog::ShowReport() {
         text += QStringLiteral(" Use this port and rate from now on?");
     }
     SetLiveText(statusLabel_, text);
+    // The port and rate being tried are only shown; the conclusion is said.
+    notice_->Announce(text);
     progressBar_->setValue(progressBar_->maximum());
     cancelButton_->setEnabled(false);
     useButton_->setEnabled(report_.found.has_value());

@@ -21,6 +21,7 @@ class QPushButton;
 namespace vantrel::app {
 
 class IPageHost;
+class LiveNotice;
 
 class CFindLoggerDialog : public QDialog {
     Q_OBJECT
@@ -55,6 +56,7 @@ private:
     bool closeWhenStopped_ = false;
 
     QLabel* statusLabel_ = nullptr;
+    LiveNotice* notice_ = nullptr;  // the search's outcome for screen readers
     QProgressBar* progressBar_ = nullptr;
     QListWidget* resultList_ = nullptr;
     QPushButton* cancelButton_ = nullptr;

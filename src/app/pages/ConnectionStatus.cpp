@@ -44,6 +44,8 @@ CConnectionStatus::CConnectionStatus(const ControlIds& ids, MissingText missingT
     MakeLiveProgress(progress_, "Progress");
     SetControlId(progress_, ids.progress);
     layout->addWidget(progress_);
+    notice_ = new LiveNotice(this);
+    notice_->setObjectName("statusNotice");
 
     if (ids.errors >= 0) {
         auto* row = new QHBoxLayout;
@@ -66,9 +68,13 @@ void CConnectionStatus::ShowStatus(std::uint32_t progress, const std::optional<s
     if (progress == kKeepProgress && missingText_ == MissingText::KeepText) return;
     const int value = static_cast<int>(std::min<std::uint32_t>(progress, 100));
     if (value != progress_->value()) {
-        SetLiveProgress(progress_, value);
+        progress_->setValue(value);
         emit progressChanged(value);
     }
+}
+
+void CConnectionStatus::AnnounceStatus() {
+    notice_->Announce(status_->text());
 }
 
 void CConnectionStatus::ShowErrors(std::uint32_t count) {

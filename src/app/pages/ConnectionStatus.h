@@ -2,7 +2,8 @@
 #pragma once
 // The "Connection Status" group of the operation pages: the status line, the progress bar
 // (0 to 100) and, on the Backup and Restore / Export pages, the transfer-error and
-// transfer-rate lines.
+// transfer-rate lines; and the notice through which screen readers hear the status line's
+// steps wherever the focus is.
 
 #include <QGroupBox>
 #include <cstdint>
@@ -13,6 +14,8 @@ class QLabel;
 class QProgressBar;
 
 namespace vantrel::app {
+
+class LiveNotice;
 
 class CConnectionStatus : public QGroupBox {
     Q_OBJECT
@@ -31,6 +34,8 @@ public:
     // A text that differs from the one shown replaces it; the progress moves unless it
     // is kKeepProgress (the ID Tags page moves it always, clamped to the bar's range).
     void ShowStatus(std::uint32_t progress, const std::optional<std::string>& text);
+    // Tells screen readers the status line's text (without moving the focus).
+    void AnnounceStatus();
     void ShowErrors(std::uint32_t count);
     void ShowRate(std::uint32_t charactersPerSecond);
 
@@ -47,6 +52,7 @@ private:
     MissingText missingText_;
     QLabel* status_;
     QProgressBar* progress_;
+    LiveNotice* notice_;
     QLabel* errors_ = nullptr;
     QLabel* rate_ = nullptr;
     QLayout* transferRow_ = nullptr;

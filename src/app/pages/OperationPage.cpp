@@ -3,6 +3,7 @@
 
 #include "app/common/PageHost.h"
 #include "app/common/Strings.h"
+#include "app/pages/ConnectionStatus.h"
 #include "link/LinkTexts.h"
 
 namespace vantrel::app {
@@ -19,9 +20,17 @@ bool COperationPage::OnKillActive() {
 
 void COperationPage::OnNotification(const Notification& notification) {
     switch (notification.kind) {
-        case NotificationKind::WM_LINK_STATUS:
+        case NotificationKind::WM_LINK_STATUS: {
+            CConnectionStatus* group = StatusGroup();
+            const QString before = group != nullptr ? group->StatusText() : QString();
             OnCommsStatus(notification.value, notification.text);
+            // Each new step and the outcome are said wherever the focus is; the item a step
+            // works on (the file being transferred) is only shown.
+            if (group != nullptr && !notification.item && group->StatusText() != before) {
+                group->AnnounceStatus();
+            }
             break;
+        }
         case NotificationKind::WM_LINK_ERRORS:
             OnCommsErrors(notification.value);
             break;
@@ -39,6 +48,11 @@ void COperationPage::ExplainPortFailureIfAny() {
     if (explanation.empty()) return;
     m_pSheet->Prompt().Show(explanation, texts::kCouldNotOpenPortCaption, PromptButtons::OK,
                             PromptIcon::Information);
+}
+
+CConnectionStatus* COperationPage::StatusGroup() {
+    if (statusGroup_ == nullptr) statusGroup_ = findChild<CConnectionStatus*>();
+    return statusGroup_;
 }
 
 void COperationPage::SetBusy(bool busy) {

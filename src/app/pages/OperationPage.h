@@ -3,7 +3,8 @@
 // COperationPage: a page that starts logger operations (Backup, Restore / Export, ID
 // Tags). While its operation runs the page is busy: it refuses to be left, the sheet
 // refuses to close, and its start button acts as Cancel. It receives the operation's
-// link notifications (status, transfer errors, transfer rate) on the GUI thread.
+// link notifications (status, transfer errors, transfer rate) on the GUI thread, and has
+// screen readers told of each step and the outcome that its status line shows.
 
 #include <cstdint>
 #include <optional>
@@ -13,6 +14,8 @@
 #include "platform/Notification.h"
 
 namespace vantrel::app {
+
+class CConnectionStatus;
 
 class COperationPage : public CHelpPropPage, public INotificationTarget {
     Q_OBJECT
@@ -26,7 +29,9 @@ public:
     // different page".
     bool OnKillActive() override;
 
-    // WM_LINK_STATUS, WM_LINK_ERRORS and WM_LINK_RATE to the handlers below.
+    // WM_LINK_STATUS, WM_LINK_ERRORS and WM_LINK_RATE to the handlers below; a status
+    // that changes the text of the page's Connection Status group, and names no item
+    // (Notification::item), is announced by the group.
     void OnNotification(const Notification& notification) override;
 
     // Marks the page busy (or idle again) and tells the sheet, which updates its title.
@@ -44,6 +49,12 @@ protected:
     virtual void OnCommsRate(std::uint32_t) {}
 
     bool m_bBusy = false;
+
+private:
+    // The page's Connection Status group, found among its children at first use.
+    CConnectionStatus* StatusGroup();
+
+    CConnectionStatus* statusGroup_ = nullptr;
 };
 
 }  // namespace vantrel::app

@@ -3,6 +3,7 @@
 // (--strict-baud), through the real serial port code: found and stored when the user says
 // so, not found, cancelled, and a port that cannot be opened.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <functional>
 
 #include "app/GuiFixture.h"
+#include "app/common/LiveText.h"
 #include "app/dialogs/FindLoggerDialog.h"
 #include "app/pages/SettingsPage.h"
 #include "ops/AppSettings.h"
@@ -109,9 +111,13 @@ TEST_F(FindLoggerTest, NoAnswerAnywhereSaysSoListsTheShutPortAndChangesNothing) 
     CSettingsPage& page = SettingsWith(sim.linkPath());
     QStringList lines;
     QString status;
+    QString said;
     WhenDialog(Done, [&](CFindLoggerDialog& dialog) {
         lines = Lines(dialog);
         status = Find<QLabel>(&dialog, "probeStatus")->text();
+        if (QAccessibleInterface* last = Find<LiveNotice>(&dialog, "probeNotice")->Last()) {
+            said = last->text(QAccessible::Name);
+        }
         EXPECT_FALSE(Find<QPushButton>(&dialog, "useFoundButton")->isEnabled());
         Click(&dialog, "closeFindButton");
     });
@@ -124,6 +130,7 @@ TEST_F(FindLoggerTest, NoAnswerAnywhereSaysSoListsTheShutPortAndChangesNothing) 
         << lines[1].toStdString();
     EXPECT_TRUE(lines[1].contains("/dev/ttyVANTRELNONE0")) << lines[1].toStdString();
     EXPECT_TRUE(status.startsWith("No logger answered on any port")) << status.toStdString();
+    EXPECT_EQ(said, status) << "the conclusion, not a port tried, is said to screen readers";
     EXPECT_EQ(ReadChosenPort(settings_), "ttyS7");
     EXPECT_EQ(ReadBaudIndex(settings_), 1);
 }
