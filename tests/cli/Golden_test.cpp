@@ -15,8 +15,9 @@
 // In cmd, sim and before, @WORK@ is the case's own work folder (also its working folder
 // and settings), @PORT@ the simulator's link, @IMAGE@ the sample logger image, @SAMPLE@
 // the sample backup golden/sample.vbk and @HISTORY@ a folder of backups of one site
-// ("Visit 01.vbk", "Visit 02.vbk", "Visit 04.vbk"; see GoldenEnvironment). In what the tool prints, those paths (and @BIN@, the
-// tool's own folder) are replaced by the same tokens, the version by @VERSION@, durations by
+// ("Visit 01.vbk", "Visit 02.vbk", "Visit 04.vbk"; see GoldenEnvironment). In what the tool prints,
+// those paths (and @BIN@, the tool's own folder) are replaced by the same tokens, the version by
+// @VERSION@, durations by
 // @TIME@ and the serial ports of this machine by @SERIAL-PORTS@.
 //
 // VANTREL_REGENERATE_GOLDEN=1 writes what the tool prints into the case folders instead of
@@ -208,11 +209,11 @@ public:
             RunProcess(VANTREL_MAKE_SAMPLE, {Image().string(), "--profiles", "2", "--readings", "4",
                                              "--sensors", "2", "--seed", "5"});
         if (made.exitCode != 0) throw std::runtime_error("vantrel-make-sample-image: " + made.err);
-        const ProcessResult history = RunProcess(
-            VANTREL_MAKE_SITE_HISTORY,
-            {History().string(), "--visits", "4", "--days", "2", "--profiles", "2", "--sensors",
-             "2", "--seed", "5", "--overlap", "3", "--lost", "3", "--read-anew", "2",
-             "--recalibrated", "4"});
+        const ProcessResult history =
+            RunProcess(VANTREL_MAKE_SITE_HISTORY,
+                       {History().string(), "--visits", "4", "--days", "2", "--profiles", "2",
+                        "--sensors", "2", "--seed", "5", "--overlap", "3", "--lost", "3",
+                        "--read-anew", "2", "--recalibrated", "4"});
         if (history.exitCode != 0) {
             throw std::runtime_error("vantrel-make-site-history: " + history.err);
         }
